@@ -1,0 +1,83 @@
+#include "command_line.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char kBlank = ' ';
+constexpr char kQuote = '"';
+
+bool EqualsOptionIgnoringCase(const std::string& token, char letter) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return token.size() == 2 && token[0] == '-' && lower(token[1]) == letter;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const char* text) {
+    std::vector<std::string> args{"Ferrolink.exe"};
+    if (text == nullptr) {
+        return args;
+    }
+    const std::size_t length = std::strlen(text);
+    std::size_t pos = 0;
+    while (pos < length) {
+        while (pos < length && text[pos] == kBlank) {
+            ++pos;
+        }
+        if (pos == length) {
+            break;
+        }
+        const char terminator = text[pos] == kQuote ? kQuote : kBlank;
+        if (terminator == kQuote) {
+            ++pos;
+        }
+        const std::size_t begin = pos;
+        while (pos < length && text[pos] != terminator) {
+            ++pos;
+        }
+        args.emplace_back(text + begin, pos - begin);
+        // The blank or closing quote that ended the token is consumed.
+        if (pos < length) {
+            ++pos;
+        }
+    }
+    return args;
+}
+
+int ParseOptions(const std::vector<std::string>& args, ConnectorOptions& options) {
+    struct ValueOption {
+        char letter;
+        std::string ConnectorOptions::*field;
+    };
+    // Tested in this order: -l, -i, -u, -p.
+    static const ValueOption kValueOptions[] = {
+        {'l', &ConnectorOptions::logFile},
+        {'i', &ConnectorOptions::iValue},
+        {'u', &ConnectorOptions::user},
+        {'p', &ConnectorOptions::password},
+    };
+
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& token = args[i];
+        const ValueOption* option = nullptr;
+        for (const auto& candidate : kValueOptions) {
+            if (EqualsOptionIgnoringCase(token, candidate.letter)) {
+                option = &candidate;
+                break;
+            }
+        }
+        if (option != nullptr) {
+            if (i + 1 >= args.size() || args[i + 1].rfind('/', 0) == 0) {
+                return 1;
+            }
+            options.*(option->field) = args[++i];
+            continue;
+        }
+        if (!options.profile.empty()) {
+            return 1;
+        }
+        options.profile = token;
+    }
+    return 0;
+}

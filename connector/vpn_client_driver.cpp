@@ -1,0 +1,109 @@
+#include "vpn_client_driver.h"
+
+#include <shellapi.h>
+
+#include "client_contract.h"
+#include "report.h"
+#include "win_handles.h"
+
+namespace {
+
+constexpr DWORD kInstallPathBufferSize = 200;
+constexpr DWORD kPollIntervalMs = 300;
+
+RegistryKey OpenVpnClientKey() {
+    RegistryKey key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kVpnClientKey, key.put()) != ERROR_SUCCESS) {
+        key.reset();
+    }
+    return key;
+}
+
+}  // namespace
+
+std::optional<std::string> LocateVpnClient() {
+    const RegistryKey key = OpenVpnClientKey();
+    if (!key) {
+        return std::nullopt;
+    }
+    const auto folder = QueryRegistryText(key.get(), kVpnClientInstallPathValue,
+                                          kInstallPathBufferSize);
+    if (!folder) {
+        return std::nullopt;
+    }
+    // A 199-character folder without its backslash still gets one: the path is not cut.
+    return WithTrailingBackslash(*folder) + kVpnClientProgram;
+}
+
+DWORD WaitForExitCode(HANDLE process) {
+    DWORD code = kStillActive;
+    for (;;) {
+        if (!GetExitCodeProcess(process, &code)) {
+            return code;
+        }
+        Sleep(kPollIntervalMs);
+        if (code != kStillActive) {
+            return code;
+        }
+        // A client that ended with the code 259 itself would otherwise be waited for
+        // forever: the process handle tells whether it has really ended.
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process, &code);
+            return code;
+        }
+    }
+}
+
+int RunVpnClient(const std::string& clientPath, const std::string& parameters) {
+    SHELLEXECUTEINFOA request{};
+    request.cbSize = sizeof request;
+    request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    request.hwnd = nullptr;
+    request.lpVerb = nullptr;
+    request.lpFile = clientPath.c_str();
+    request.lpParameters = parameters.c_str();
+    request.lpDirectory = "";
+    request.nShow = SW_HIDE;
+    if (!ShellExecuteExA(&request)) {
+        return -1;
+    }
+    const UniqueHandle process(request.hProcess);
+    if (!process) {
+        return -1;
+    }
+    return static_cast<int>(WaitForExitCode(process.get()));
+}
+
+int WindowsConnectorDriver::RunVpnClientStat() {
+    const auto clientPath = LocateVpnClient();
+    if (!clientPath) {
+        return -1;
+    }
+    return RunVpnClient(*clientPath, kStatCommand);
+}
+
+int WindowsConnectorDriver::ReadTunnelEstablished() {
+    const RegistryKey key = OpenVpnClientKey();
+    if (!key) {
+        return -1;
+    }
+    const auto value = QueryRegistryDword(key.get(), kVpnClientTunnelValue);
+    return value ? static_cast<int>(*value) : -1;
+}
+
+int WindowsConnectorDriver::RunVpnClientConnect(const ConnectorOptions& options) {
+    const auto clientPath = LocateVpnClient();
+    if (!clientPath) {
+        ReportResult(options, kMsgClientNotFound);
+        return -1;
+    }
+    std::string connectText = BuildConnectText(options.profile, options.user, options.password);
+    const int code = RunVpnClient(*clientPath, connectText);
+    SecureZeroMemory(connectText.data(), connectText.size());
+    return code;
+}
+
+void WindowsConnectorDriver::ReportResult(const ConnectorOptions& options,
+                                          const std::string& message) {
+    ::ReportResult(options.logFile, message);
+}

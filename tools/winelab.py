@@ -1,0 +1,205 @@
+#!/usr/bin/env python3
+"""A private Wine prefix for proving the Windows programs: the prefix, its registry, the
+simulated VPN client installed into it, and exact command-line runs.
+
+Used by the integration tests, the demo and the benchmark. Also a command line:
+  winelab.py --prefix DIR --build DIR init         create the prefix (idempotent)
+  winelab.py --prefix DIR --build DIR install-sim  install the simulated VPN client
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+from dataclasses import dataclass, field
+
+VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
+SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
+CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
+EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
+
+
+@dataclass
+class RunResult:
+    exit_code: int          # the Windows exit code, as an unsigned 32-bit number
+    stdout: str
+    stderr: str
+    events: list = field(default_factory=list)  # event-log messages, in order
+    seconds: float = 0.0
+
+
+def _unescape(text):
+    return re.sub(r"\\(.)", r"\1", text)
+
+
+class WinePrefix:
+    def __init__(self, prefix, build):
+        self.prefix = os.path.abspath(prefix)
+        self.build = os.path.abspath(build)
+
+    # -- environment -------------------------------------------------------------------------
+    def env(self, debug="-all", display=None):
+        env = dict(os.environ)
+        env["WINEPREFIX"] = self.prefix
+        env["WINEDEBUG"] = debug
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+        if display is not None:
+            env["DISPLAY"] = display
+        return env
+
+    def init(self):
+        """Creates the prefix once; a prefix that exists is kept."""
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            os.makedirs(self.prefix, exist_ok=True)
+            subprocess.run(["wineboot", "-i"], env=self.env(), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+            subprocess.run(["wineserver", "-w"], env=self.env(), check=False)
+
+    def start_server(self):
+        """A persistent server: later Wine programs start in a fraction of a second."""
+        subprocess.Popen(["wineserver", "-p"], env=self.env(), stdin=subprocess.DEVNULL,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).wait()
+
+    def stop_server(self):
+        subprocess.run(["wineserver", "-k"], env=self.env(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+
+    def unix_path(self, windows_path):
+        drive, rest = windows_path.split(":", 1)
+        assert drive.upper() == "C", windows_path
+        return os.path.join(self.prefix, "drive_c", *[p for p in rest.split("\\") if p])
+
+    # -- running programs -------------------------------------------------------------------
+    def wine(self, args, debug="-all", timeout=120, display=None):
+        """Runs a Windows program; output goes through files, never pipes (Wine's helper
+        processes outlive the program and would hold a pipe open)."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            start = time.monotonic()
+            proc = subprocess.run(["wine", *args], env=self.env(debug, display),
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                  timeout=timeout, check=False)
+            seconds = time.monotonic() - start
+            out.seek(0)
+            err.seek(0)
+            stdout = out.read().decode("latin-1")
+            stderr = err.read().decode("latin-1")
+        events = [_unescape(m) for m in EVENT_TRACE.findall(stderr)]
+        return RunResult(proc.returncode, stdout, stderr, events, seconds)
+
+    def launch(self, command_line, timeout=120):
+        """Starts a program with exactly this command line (through launch.exe and a file,
+        so no shell or Wine re-quoting touches it) and reports its full exit code and the
+        event-log messages of the whole process tree."""
+        line_file = self.unix_path(r"C:\ferrolink-test\cmdline.txt")
+        os.makedirs(os.path.dirname(line_file), exist_ok=True)
+        with open(line_file, "wb") as f:
+            f.write(command_line.encode("latin-1"))
+        result = self.wine([os.path.join(self.build, "tools", "launch.exe"),
+                            r"@C:\ferrolink-test\cmdline.txt"],
+                           debug="-all,+eventlog", timeout=timeout)
+        match = re.search(r"^exit=(\d+)", result.stdout, re.M)
+        if match is None:
+            raise RuntimeError(f"launch.exe failed: {result.stdout} {result.stderr[-2000:]}")
+        result.exit_code = int(match.group(1))
+        return result
+
+    # -- registry ---------------------------------------------------------------------------
+    def reg_add(self, key, name, kind, data):
+        args = ["reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"]
+        if kind == "REG_SZ" and data == "":
+            args = ["reg", "add", key, "/v", name, "/t", kind, "/f"]
+        self._reg(args)
+
+    def reg_delete(self, key, name=None):
+        args = ["reg", "delete", key, "/f"] if name is None else ["reg", "delete", key, "/v", name, "/f"]
+        self._reg(args, check=False)
+
+    def reg_query(self, key, name):
+        """The value's data as `reg query` prints it, or None when it is missing."""
+        result = self.wine(["reg", "query", key, "/v", name])
+        for line in result.stdout.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def _reg(self, args, check=True):
+        result = self.wine(args)
+        if check and result.exit_code != 0:
+            raise RuntimeError(f"wine {' '.join(args)} failed: {result.stdout}{result.stderr}")
+
+    # -- the system's programs --------------------------------------------------------------
+    def install_connector(self):
+        """Copies the connector where an installation puts it; returns its Windows path."""
+        target = self.unix_path(CONNECTOR_FOLDER)
+        os.makedirs(target, exist_ok=True)
+        shutil.copy(os.path.join(self.build, "connector", "Ferrolink.exe"), target)
+        return CONNECTOR_FOLDER + "\\Ferrolink.exe"
+
+    # -- the simulated VPN client -----------------------------------------------------------
+    @property
+    def sim_dir(self):
+        return self.unix_path(SIM_FOLDER)
+
+    def install_sim(self, profiles=None, install_path=SIM_FOLDER + "\\"):
+        """Installs the simulated client: its program, a profile folder, its registry key
+        with "InstallPath" and a tunnel that is down. Clears its script and journal."""
+        os.makedirs(os.path.join(self.sim_dir, "profiles"), exist_ok=True)
+        shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
+        for name in os.listdir(os.path.join(self.sim_dir, "profiles")):
+            os.remove(os.path.join(self.sim_dir, "profiles", name))
+        for name, settings in (profiles or {"Office": {"Username": "jo", "Password": "secret"}}).items():
+            with open(os.path.join(self.sim_dir, "profiles", name + ".pcf"), "w", newline="\r\n") as f:
+                f.write("[main]\n")
+                for key, value in settings.items():
+                    f.write(f"{key}={value}\n")
+        self.script_sim("")
+        self.clear_journal()
+        self.reg_delete(VPN_CLIENT_KEY)
+        self.reg_add(VPN_CLIENT_KEY, "InstallPath", "REG_SZ", install_path)
+        self.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
+
+    def script_sim(self, text):
+        with open(os.path.join(self.sim_dir, "simulator.ini"), "w") as f:
+            f.write(text)
+
+    def clear_journal(self):
+        path = os.path.join(self.sim_dir, "journal.txt")
+        if os.path.exists(path):
+            os.remove(path)
+
+    def journal(self):
+        """The simulated client's runs: a list of (show state, parameters)."""
+        path = os.path.join(self.sim_dir, "journal.txt")
+        if not os.path.exists(path):
+            return []
+        runs = []
+        with open(path, "rb") as f:
+            for line in f.read().decode("latin-1").split("\r\n"):
+                if line:
+                    show, _, params = line.partition(" params=")
+                    runs.append((show.removeprefix("show="), params))
+        return runs
+
+    def tunnel_flag(self):
+        value = self.reg_query(VPN_CLIENT_KEY, "TunnelEstablished")
+        return None if value is None else int(value, 0)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("action", choices=["init", "install-sim"])
+    args = parser.parse_args()
+    prefix = WinePrefix(args.prefix, args.build)
+    if args.action == "init":
+        prefix.init()
+    else:
+        prefix.install_sim()
+
+
+if __name__ == "__main__":
+    main()

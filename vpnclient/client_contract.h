@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+// What both programs rely on of the installed VPN client: its registry key (read only),
+// its command texts and the folder of its connection profiles.
+
+// HKEY_LOCAL_MACHINE subkey of the VPN client.
+inline constexpr const char* kVpnClientKey = "Software\\Cisco Systems\\VPN Client";
+inline constexpr const char* kVpnClientInstallPathValue = "InstallPath";
+inline constexpr const char* kVpnClientTunnelValue = "TunnelEstablished";
+inline constexpr const char* kVpnClientProgram = "vpnclient.exe";
+inline constexpr const char* kStatCommand = "stat";
+inline constexpr const char* kDisconnectCommand = "disconnect";
+
+// STILL_ACTIVE: the exit code that a process reports while it runs.
+inline constexpr unsigned long kStillActive = 259;
+
+// Returns the folder text with exactly one backslash appended unless it already ends in one.
+std::string WithTrailingBackslash(const std::string& folder);
+
+// Builds the connect command's parameters: connect "profile", then user "..." when the user
+// name is not empty, then pwd "..." when the password is not empty. Values are inserted as
+// they are; the client receives the password in plain text.
+std::string BuildConnectText(const std::string& profile, const std::string& user,
+                             const std::string& password);
