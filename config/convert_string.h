@@ -1,0 +1,7 @@
+#pragma once
+// Converts text between the system's ANSI code page and UTF-16, the form the Task Scheduler
+// takes. Direction 0: UTF-16 `wide` to ANSI `ansi`, `room` in bytes. Direction 1: ANSI `ansi`
+// to UTF-16 `wide`, `room` in UTF-16 code units. The source is read up to its terminator.
+// Returns 1 on success, 0 on failure or for any other direction; the target is always left
+// terminated when `room` is at least 1.
+int ConvertString(char* ansi, wchar_t* wide, int room, int direction);

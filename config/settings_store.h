@@ -1,0 +1,30 @@
+#pragma once
+// The configuration program's settings, kept in HKEY_LOCAL_MACHINE "Software\Halvane\Ferrolink"
+// as ANSI text so that the main dialog shows the last choices again.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+inline constexpr const char* kSettingsKey = "Software\\Halvane\\Ferrolink";
+
+// The four settings that the main dialog edits. On load, a field that could not be read has
+// no value at all (not an empty one).
+struct ConnectorSettings {
+    std::optional<std::string> profileName;      // "Profile", REG_SZ, read into 400 bytes
+    std::optional<std::int32_t> intervalMinutes; // "Interval", REG_DWORD, read into 4 bytes
+    std::optional<std::string> profileUser;      // "ProfileUsername", REG_SZ, 400 bytes
+    std::optional<std::string> profilePassword;  // "ProfilePassword", REG_SZ, plain text, 400 bytes
+};
+
+// Reads the four settings. Never fails as a whole: a missing key, or a value that is missing
+// or does not fit its buffer, leaves its field absent.
+ConnectorSettings LoadSettings();
+
+// Creates or opens the key and writes the four values in the order Profile, Interval,
+// ProfileUsername, ProfilePassword (absent fields are written as empty texts or 0; an empty
+// text is a one-byte REG_SZ). Returns 0, or the Windows error code of the failed key creation.
+long SaveSettings(const ConnectorSettings& settings);
+
+// Reads another text value of the settings key ("HelpFile", "InstallPath") into a buffer of
+// `bufferSize` bytes; nothing when the key or the value cannot be read or it does not fit.
+std::optional<std::string> ReadSettingsText(const char* valueName, unsigned long bufferSize);
