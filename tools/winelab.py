@@ -28,6 +28,7 @@ class RunResult:
     stderr: str
     events: list = field(default_factory=list)  # event-log messages, in order
     seconds: float = 0.0
+    elapsed_ms: float = None  # start to end of the launched program, measured inside Wine
 
 
 def _unescape(text):
@@ -88,7 +89,7 @@ class WinePrefix:
         events = [_unescape(m) for m in EVENT_TRACE.findall(stderr)]
         return RunResult(proc.returncode, stdout, stderr, events, seconds)
 
-    def launch(self, command_line, timeout=120):
+    def launch(self, command_line, timeout=120, copies=1):
         """Starts a program with exactly this command line (through launch.exe and a file,
         so no shell or Wine re-quoting touches it) and reports its full exit code and the
         event-log messages of the whole process tree."""
@@ -96,13 +97,16 @@ class WinePrefix:
         os.makedirs(os.path.dirname(line_file), exist_ok=True)
         with open(line_file, "wb") as f:
             f.write(command_line.encode("latin-1"))
-        result = self.wine([os.path.join(self.build, "tools", "launch.exe"),
+        count = ["-n", str(copies)] if copies > 1 else []
+        result = self.wine([os.path.join(self.build, "tools", "launch.exe"), *count,
                             r"@C:\ferrolink-test\cmdline.txt"],
                            debug="-all,+eventlog", timeout=timeout)
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
             raise RuntimeError(f"launch.exe failed: {result.stdout} {result.stderr[-2000:]}")
         result.exit_code = int(match.group(1))
+        elapsed = re.search(r"^elapsed_ms=([\d.]+)", result.stdout, re.M)
+        result.elapsed_ms = float(elapsed.group(1)) if elapsed else None
         return result
 
     # -- registry ---------------------------------------------------------------------------
@@ -186,6 +190,48 @@ class WinePrefix:
     def tunnel_flag(self):
         value = self.reg_query(VPN_CLIENT_KEY, "TunnelEstablished")
         return None if value is None else int(value, 0)
+
+
+# -- whole keys and a screen for dialog programs (end-to-end tests, demo) --------------------
+def reg_values(prefix, key):
+    """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
+    when the key does not exist. For proving that a run wrote nothing."""
+    result = prefix.wine(["reg", "query", key])
+    if result.exit_code != 0:
+        return None
+    values = {}
+    for line in result.stdout.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            values[parts[0]] = (parts[1], parts[2] if len(parts) == 3 else "")
+    return values
+
+
+def start_xvfb(width=1024, height=768):
+    """Starts an X server of its own on a free display number (Xvfb picks it) that listens on
+    no TCP port. Returns (display such as ":5", the process); the caller ends the process."""
+    read_end, write_end = os.pipe()
+    try:
+        server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        write_end = None
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                server.kill()
+                server.wait()
+                raise RuntimeError("Xvfb ended without naming its display")
+            number += chunk
+        return f":{number.decode().strip()}", server
+    finally:
+        if write_end is not None:
+            os.close(write_end)
+        os.close(read_end)
 
 
 def main():
