@@ -14,6 +14,28 @@ bool EqualsOptionIgnoringCase(const std::string& token, char letter) {
 
 }  // namespace
 
+const char* CommandLineAfterProgramName(const char* commandLine) {
+    auto code = [](char c) { return static_cast<unsigned char>(c); };
+    const char* p = commandLine;
+    if (*p == kQuote) {
+        ++p;
+        while (*p != '\0' && *p != kQuote) {
+            ++p;
+        }
+        if (*p == kQuote) {
+            ++p;
+        }
+    } else {
+        while (code(*p) > 32) {
+            ++p;
+        }
+    }
+    while (*p != '\0' && code(*p) <= 32) {
+        ++p;
+    }
+    return p;
+}
+
 std::vector<std::string> SplitCommandLine(const char* text) {
     std::vector<std::string> args{"Ferrolink.exe"};
     if (text == nullptr) {

@@ -12,6 +12,13 @@ struct ConnectorOptions {
     std::string iValue;    // -i; accepted and never read
 };
 
+// The part of a process command line that follows the program name and the white space
+// (codes 1 to 32) after it. A program name that begins with a double quote runs to the next
+// double quote, any other to the first character with a code of 32 or less. This is the
+// text that the Windows C runtime's start-up hands to WinMain; mingw's start-up differs (it
+// lets a quoted name run on to the next blank), so the connector computes it itself.
+const char* CommandLineAfterProgramName(const char* commandLine);
+
 // Splits the command-line text (the part after the program name) into an argument vector.
 // Entry 0 is always "Ferrolink.exe"; the tokens follow in order, without their enclosing
 // double quotes. A double quote is special only as a token's first character; a closing

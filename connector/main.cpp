@@ -11,8 +11,10 @@ void Wipe(std::string& text) { SecureZeroMemory(text.data(), text.size()); }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int) {
-    std::vector<std::string> args = SplitCommandLine(lpCmdLine);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Taken from the process command line rather than from mingw's lpCmdLine, which cuts a
+    // quoted program name differently from the Windows runtime.
+    std::vector<std::string> args = SplitCommandLine(CommandLineAfterProgramName(GetCommandLineA()));
     ConnectorOptions options;
     WindowsConnectorDriver driver;
     const int exitCode = RunConnector(args, options, driver);

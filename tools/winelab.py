@@ -19,6 +19,8 @@ VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
 SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
 CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
+# Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
+EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
 
 
 @dataclass
@@ -29,6 +31,9 @@ class RunResult:
     events: list = field(default_factory=list)  # event-log messages, in order
     seconds: float = 0.0
     elapsed_ms: float = None  # start to end of the launched program, measured inside Wine
+    # Per event: (type, category, event id, sid, string count, data size, raw data), as passed
+    # to ReportEventA; only for launch().
+    event_calls: list = field(default_factory=list)
 
 
 def _unescape(text):
@@ -87,7 +92,13 @@ class WinePrefix:
             stdout = out.read().decode("latin-1")
             stderr = err.read().decode("latin-1")
         events = [_unescape(m) for m in EVENT_TRACE.findall(stderr)]
-        return RunResult(proc.returncode, stdout, stderr, events, seconds)
+        calls = []
+        for match in EVENT_CALL.findall(stderr):
+            fields = [int(x, 16) for x in match.split(",")]
+            # WORD arguments arrive in 64-bit registers whose upper bits Wine prints too.
+            calls.append((fields[1] & 0xFFFF, fields[2] & 0xFFFF, fields[3] & 0xFFFFFFFF, fields[4],
+                          fields[5] & 0xFFFF, fields[6] & 0xFFFFFFFF, fields[8]))
+        return RunResult(proc.returncode, stdout, stderr, events, seconds, event_calls=calls)
 
     def launch(self, command_line, timeout=120, copies=1):
         """Starts a program with exactly this command line (through launch.exe and a file,
@@ -100,7 +111,7 @@ class WinePrefix:
         count = ["-n", str(copies)] if copies > 1 else []
         result = self.wine([os.path.join(self.build, "tools", "launch.exe"), *count,
                             r"@C:\ferrolink-test\cmdline.txt"],
-                           debug="-all,+eventlog", timeout=timeout)
+                           debug="-all,+eventlog,+relay", timeout=timeout)
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
             raise RuntimeError(f"launch.exe failed: {result.stdout} {result.stderr[-2000:]}")
@@ -137,6 +148,8 @@ class WinePrefix:
     # -- the system's programs --------------------------------------------------------------
     def install_connector(self):
         """Copies the connector where an installation puts it; returns its Windows path."""
+        # Wine's relay trace shows the fields of every reported event (launch()).
+        self.reg_add(r"HKCU\Software\Wine\Debug", "RelayInclude", "REG_SZ", "advapi32.ReportEventA")
         target = self.unix_path(CONNECTOR_FOLDER)
         os.makedirs(target, exist_ok=True)
         shutil.copy(os.path.join(self.build, "connector", "Ferrolink.exe"), target)

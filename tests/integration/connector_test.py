@@ -91,6 +91,8 @@ class ConnectorTest(unittest.TestCase):
                 result = self.run_connector(arguments)
                 self.assertEqual(result.exit_code, exit_code)
                 self.assertEqual(result.events, messages)
+                # Information type, category 0, id 0x40000000, no sid, one string, no data.
+                self.assertEqual(result.event_calls, [(4, 0, 0x40000000, 0, 1, 0, 0)] * len(messages))
                 self.assertEqual(self.log_lines(), messages or None)
                 self.assertEqual(PREFIX.journal(), [(SW_HIDE, c) for c in commands])
 
@@ -117,6 +119,21 @@ class ConnectorTest(unittest.TestCase):
         result = self.run_connector('"Office VPN" -U "jo smith" -P "p w"')
         self.assertEqual((result.exit_code, result.events), (0, [ESTABLISHED]))
         self.assertEqual(PREFIX.journal()[-1], (SW_HIDE, 'connect "Office VPN" user "jo smith" pwd "p w"'))
+
+    def test_start_up_hands_over_the_command_line_after_the_program_name(self):
+        plain = r"C:\ferrolink-test\Ferrolink.exe"
+        shutil.copy(PREFIX.unix_path(self.exe), PREFIX.unix_path(plain))
+        rows = [
+            ("quoted name, no blank after it", f'"{self.exe}"Office -u jo -p secret'),
+            ("plain name, tab and blanks after it", f"{plain}\t  Office -u jo -p secret"),
+        ]
+        for name, command_line in rows:
+            with self.subTest(name):
+                PREFIX.clear_journal()
+                result = PREFIX.launch(command_line)
+                self.assertEqual((result.exit_code, result.events), (0, [ESTABLISHED]))
+                self.assertEqual(PREFIX.journal()[-1], (SW_HIDE, 'connect "Office" user "jo" pwd "secret"'))
+                PREFIX.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
 
     def test_missing_client(self):
         rows = [

@@ -45,6 +45,24 @@ TEST(SplitCommandLine, KeepsEveryTokenBeyondNineteen) {
     EXPECT_EQ(args[40], "t39");
 }
 
+TEST(CommandLineAfterProgramName, SkipsNameAsTheWindowsRuntimeDoes) {
+    const struct {
+        const char* commandLine;
+        const char* rest;
+    } cases[] = {
+        {"\"C:\\Program Files\\F.exe\" \"Office\" -u x", "\"Office\" -u x"},
+        {"\"C:\\a b\\F.exe\"Office -u x", "Office -u x"},
+        {"C:\\F.exe\t \x01Office", "Office"},
+        {"\"C:\\unclosed", ""},
+        {"F.exe", ""},
+        {"F.exe   ", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(CommandLineAfterProgramName(c.commandLine), c.rest) << c.commandLine;
+    }
+}
+
 struct ParseCase {
     const char* text;
     int result;
