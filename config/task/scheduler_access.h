@@ -17,7 +17,8 @@ public:
     void ReleaseScheduler();
     // Opens the stored work item `name` (narrow text), or, when that fails and `create` is
     // set, makes a new one in memory (stored only when it is saved). `task` receives the
-    // ITask only on success. Without a scheduler object it fails with E_POINTER.
+    // ITask only on success. Without a scheduler object it fails with E_POINTER; a missing
+    // name, or one of more than 255 UTF-16 units, fails with E_INVALIDARG.
     HRESULT OpenWorkItem(const char* name, ComPtr<ITask>& task, bool create);
 
 protected:
