@@ -1,0 +1,8 @@
+#pragma once
+// The About box: the program's icon, name and version, and OK.
+#include "dialog.h"
+
+class AboutDialog : public Dialog {
+public:
+    AboutDialog();
+};

@@ -1,0 +1,32 @@
+#include "config_app.h"
+
+#include <commctrl.h>
+
+#include "main_dialog.h"
+#include "resource_module.h"
+
+BOOL ConfigApp::InitInstance() {
+    // A missing or unloadable library leaves the program's own resources in use.
+    UseResourceLibrary("Lang.dll");
+
+    // The controls in the look of the system (the manifest asks for the current common
+    // controls; they need the library initialised).
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    MainDialog dialog;
+    SetMainWindow(&dialog);
+    // The result is not looked at: without COM the scheduler object is simply not made.
+    const HRESULT com = CoInitialize(nullptr);
+    // On failure the dialog runs without the Task Scheduler and shows no task.
+    dialog.CreateScheduler();
+    dialog.DoModal();
+    dialog.ReleaseScheduler();
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+    SetMainWindow(nullptr);
+    return FALSE;
+}

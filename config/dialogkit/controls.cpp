@@ -1,0 +1,25 @@
+#include "controls.h"
+
+std::string ControlWindow::Text() const {
+    const int length = GetWindowTextLengthA(m_window);
+    if (length <= 0) {
+        return {};
+    }
+    // The length may be larger than the text (it can count a conversion's worst case).
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(m_window, text.data(), length + 1);
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    return text;
+}
+
+std::string ComboBoxControl::ItemText(int index) const {
+    const auto length = Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+    if (length == CB_ERR || length <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const auto copied = Send(CB_GETLBTEXT, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    return text;
+}

@@ -1,0 +1,10 @@
+// FerrolinkConfig_WIN: the administrator's dialog for the connector's profile, credentials
+// and check interval, and for the scheduled task that runs the connector.
+#include <windows.h>
+
+#include "config_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    ConfigApp application;
+    return application.Run();
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The main dialog: the VPN client's profiles, the profile's user name and password, the check
+// interval, and whether the task "Ferrolink" exists. Its members follow its controls through
+// the change handlers of its message map.
+#include <windows.h>
+
+#include <string>
+
+#include "dialog.h"
+#include "resource.h"
+#include "scheduler_access.h"
+
+class MainDialog : public Dialog, public SchedulerAccess {
+public:
+    MainDialog();
+    ~MainDialog() override;
+
+    // Opens the help document named by the settings key's "HelpFile"; both arguments are
+    // ignored. Does nothing when the value cannot be read.
+    void WinHelp(DWORD_PTR data, UINT command) override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange() override;
+    bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+    // Puts the defaults in place: interval "10 minutes", the logged-on user as the account,
+    // empty profile user name and password, no profile selected.
+    void SetDefaults();
+
+    void OnSysCommand(UINT id, LPARAM position);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnSelchangeProfile();
+    void OnChangeProfileUser();
+    void OnChangeProfilePassword();
+    void OnSelchangeInterval();
+
+    StaticControl m_checkStatic;
+    EditControl m_profilePasswordEdit;
+    ComboBoxControl m_intervalCombo;
+    ButtonControl m_deleteButton;
+    StaticControl m_taskStatic;
+    EditControl m_profileUserEdit;
+    ComboBoxControl m_profileCombo;
+    HICON m_hIcon;
+    std::string m_profileName;
+    std::string m_intervalText = "10";
+    std::string m_profileUser;
+    std::string m_profilePassword;
+    bool m_accountRequired = true;
+    bool m_checksDisabled = false;
+    std::string m_accountUser;
+    std::string m_accountPassword;
+
+private:
+    // The stop when the VPN client is not installed; does not return.
+    [[noreturn]] void StopWithoutClient();
+    void ListProfiles(const std::string& installFolder);
+    void ApplyStoredSettings();
+    void ShowTaskState();
+
+    static constexpr MessageMapEntry<MainDialog> kMessageMap[] = {
+        {WM_SYSCOMMAND, 0, 0, &MainDialog::OnSysCommand},
+        {WM_PAINT, 0, 0, &MainDialog::OnPaint},
+        {WM_QUERYDRAGICON, 0, 0, &MainDialog::OnQueryDragIcon},
+        {WM_COMMAND, CBN_SELCHANGE, IDC_PROFILE_COMBO, &MainDialog::OnSelchangeProfile},
+        {WM_COMMAND, EN_CHANGE, IDC_PROFILE_USER_EDIT, &MainDialog::OnChangeProfileUser},
+        {WM_COMMAND, EN_CHANGE, IDC_PROFILE_PASSWORD_EDIT, &MainDialog::OnChangeProfilePassword},
+        {WM_COMMAND, CBN_SELCHANGE, IDC_INTERVAL_COMBO, &MainDialog::OnSelchangeInterval},
+    };
+};
