@@ -220,6 +220,36 @@ def reg_values(prefix, key):
     return values
 
 
+_REG_ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
+
+
+def reg_import(prefix, keys):
+    """Replaces whole keys in one regedit run (a fraction of the time of one `reg` call per
+    value). `keys` maps a key ("HKLM\\...") to {value name: text (REG_SZ) or int (REG_DWORD)},
+    or to None to delete the key. Texts are written in code page 1252."""
+    def quoted(text):
+        return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+    lines = ["REGEDIT4", ""]
+    for key, values in keys.items():
+        root, _, path = key.partition("\\")
+        full = _REG_ROOTS.get(root.upper(), root) + "\\" + path
+        lines += [f"[-{full}]", ""]
+        if values is not None:
+            lines.append(f"[{full}]")
+            for name, value in values.items():
+                data = f"dword:{value & 0xFFFFFFFF:08x}" if isinstance(value, int) else quoted(value)
+                lines.append(f"{quoted(name)}={data}")
+            lines.append("")
+    reg_file = prefix.unix_path(r"C:\ferrolink-test\import.reg")
+    os.makedirs(os.path.dirname(reg_file), exist_ok=True)
+    with open(reg_file, "wb") as f:
+        f.write("\r\n".join(lines + [""]).encode("cp1252"))
+    result = prefix.wine(["regedit", "/S", r"C:\ferrolink-test\import.reg"])
+    if result.exit_code != 0:
+        raise RuntimeError(f"regedit failed: {result.stdout}{result.stderr}")
+
+
 def start_xvfb(width=1024, height=768):
     """Starts an X server of its own on a free display number (Xvfb picks it) that listens on
     no TCP port. Returns (display such as ":5", the process); the caller ends the process."""
