@@ -147,7 +147,8 @@ class ConfigProgramTest(unittest.TestCase):
         program = os.environ.get("FERROLINK_CONFIG_PROGRAM",
                                  os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe"))
         shutil.copy(program, cls.work)
-        for built in ("config_driver.exe", "menu_probe.dll", "help_probe.exe"):
+        shutil.copy(os.path.join(BUILD, "tools", "config_driver.exe"), cls.work)
+        for built in ("menu_probe.dll", "help_probe.exe"):
             shutil.copy(os.path.join(BUILD, "tests", "e2e", built), cls.work)
         # For the program, Wine draws the title bars itself, so that the screenshots show them
         # without a window manager, and does not wait for one when a window closes.

@@ -1,4 +1,5 @@
-// Drives FerrolinkConfig_WIN.exe from outside, as its user would, for the end-to-end tests.
+// Drives FerrolinkConfig_WIN.exe from outside, as its user would, for the end-to-end tests and
+// the demo (which uses it to capture the dialog when there is no display).
 //
 //   config_driver run <program.exe> <step>...   start the program and run the steps in order
 //   config_driver task create|delete|exists      the work item "Ferrolink", for preparing a run
