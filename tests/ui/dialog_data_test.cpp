@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "template_data.h"
@@ -11,185 +13,127 @@
 namespace {
 
 // Builds resource bytes the way the resource compiler lays them out.
-class Bytes {
-public:
-    Bytes& Word(unsigned value) {
-        m_data.push_back(static_cast<std::uint8_t>(value & 0xFF));
-        m_data.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+struct Bytes {
+    std::vector<std::uint8_t> data;
+    Bytes& W(unsigned value) {
+        data.push_back(static_cast<std::uint8_t>(value & 0xFF));
+        data.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
         return *this;
     }
-    Bytes& Dword(std::uint32_t value) { return Word(value & 0xFFFF).Word(value >> 16); }
-    Bytes& Wide(const std::string& text) {
+    Bytes& D(std::uint32_t value) { return W(value & 0xFFFF).W(value >> 16); }
+    Bytes& Ordinal(unsigned value) { return W(0xFFFF).W(value); }
+    Bytes& Text(const std::string& text) {  // UTF-16 with its terminator
         for (const char c : text) {
-            Word(static_cast<unsigned char>(c));
+            W(static_cast<unsigned char>(c));
         }
-        return Word(0);
+        return W(0);
     }
-    Bytes& Ordinal(unsigned value) { return Word(0xFFFF).Word(value); }
     Bytes& Raw(const std::string& bytes) {
-        m_data.insert(m_data.end(), bytes.begin(), bytes.end());
+        data.insert(data.end(), bytes.begin(), bytes.end());
         return *this;
     }
     Bytes& Align() {
-        while (m_data.size() % 4 != 0) {
-            m_data.push_back(0);
-        }
+        data.resize((data.size() + 3) / 4 * 4);
         return *this;
     }
-    const std::vector<std::uint8_t>& Data() const { return m_data; }
-
-private:
-    std::vector<std::uint8_t> m_data;
 };
 
-constexpr unsigned kButton = 0x0080;
-constexpr unsigned kStatic = 0x0082;
-constexpr std::uint32_t kChild = 0x50000000;  // WS_CHILD | WS_VISIBLE
-constexpr std::uint32_t kIconStyle = 0x03;     // SS_ICON
-constexpr std::uint32_t kSetFont = 0x40;
+constexpr unsigned kButton = 0x80, kStatic = 0x82;
+constexpr std::uint32_t kChild = 0x50000000, kIcon = 0x03;  // WS_CHILD | WS_VISIBLE, SS_ICON
 
-// An extended template with a font: a button, an icon, a text, a named icon, an icon given by
-// the class name "STATIC" and a text static whose title is an ordinal.
+// An extended template with a font: a button, an icon, a text with extra bytes, an icon named
+// by text, an icon whose class is the name "STATIC", and a text whose title is an ordinal.
 std::vector<std::uint8_t> ExtendedTemplate() {
     Bytes b;
-    b.Word(1).Word(0xFFFF).Dword(0).Dword(0).Dword(0x80C800C0 | kSetFont).Word(6);
-    b.Word(0).Word(0).Word(192).Word(236).Word(0).Word(0).Wide("Probe");
-    b.Word(8).Word(400).Word(0x0100).Wide("MS Sans Serif");
-    auto item = [&b](std::uint32_t style, std::uint32_t id) {
-        b.Align().Dword(0).Dword(0).Dword(kChild | style).Word(1).Word(2).Word(3).Word(4).Dword(id);
+    b.W(1).W(0xFFFF).D(0).D(0).D(0x80C800C0 | 0x40 /* DS_SETFONT */).W(6).W(0).W(0).W(192).W(236);
+    b.W(0).W(0).Text("Probe").W(8).W(400).W(0x0100).Text("MS Sans Serif");
+    const auto item = [&b](std::uint32_t style, std::uint32_t id) -> Bytes& {
+        return b.Align().D(0).D(0).D(kChild | style).W(1).W(2).W(3).W(4).D(id);
     };
-    item(0, 1);
-    b.Ordinal(kButton).Wide("OK").Word(0);
-    item(kIconStyle, 0xFFFFFFFF);
-    b.Ordinal(kStatic).Ordinal(128).Word(0);
-    item(0, 0xFFFFFFFF);
-    b.Ordinal(kStatic).Wide("text").Word(2).Raw("xy");
-    item(kIconStyle, 5);
-    b.Ordinal(kStatic).Wide("NAMED").Word(0);
-    item(kIconStyle, 6);
-    b.Wide("STATIC").Ordinal(137).Word(0);
-    item(0, 7);
-    b.Ordinal(kStatic).Ordinal(139).Word(0);
-    return b.Data();
+    item(0, 1).Ordinal(kButton).Text("OK").W(0);
+    item(kIcon, 0xFFFFFFFF).Ordinal(kStatic).Ordinal(128).W(0);
+    item(0, 0xFFFFFFFF).Ordinal(kStatic).Text("text").W(2).Raw("xy");
+    item(kIcon, 5).Ordinal(kStatic).Text("NAMED").W(0);
+    item(kIcon, 6).Text("STATIC").Ordinal(137).W(0);
+    item(0, 7).Ordinal(kStatic).Ordinal(139).W(0);
+    return b.data;
 }
 
 // A classic template without a font: a text, then an icon.
 std::vector<std::uint8_t> ClassicTemplate() {
     Bytes b;
-    b.Dword(0x80C80000).Dword(0).Word(2).Word(0).Word(0).Word(235).Word(55);
-    b.Word(0).Word(0).Wide("About");
-    b.Align().Dword(kChild).Dword(0).Word(1).Word(2).Word(3).Word(4).Word(0xFFFF);
-    b.Ordinal(kStatic).Wide("Version").Word(0);
-    b.Align().Dword(kChild | kIconStyle).Dword(0).Word(1).Word(2).Word(3).Word(4).Word(0xFFFF);
-    b.Ordinal(kStatic).Ordinal(136).Word(0);
-    return b.Data();
-}
-
-struct IconFound {
-    std::size_t index;
-    unsigned id;
-};
-
-std::vector<IconFound> Icons(const std::vector<std::uint8_t>& data, std::size_t size) {
-    std::vector<IconFound> found;
-    for (const auto& icon : ReadTemplateIconControls(data.data(), size)) {
-        found.push_back({icon.itemIndex, icon.iconId});
-    }
-    return found;
-}
-
-bool operator==(const IconFound& a, const IconFound& b) {
-    return a.index == b.index && a.id == b.id;
-}
-
-TEST(TemplateIconControls, FindsIconStaticsInBothTemplateForms) {
-    const std::vector<IconFound> extended = {{1, 128}, {4, 137}};
-    EXPECT_EQ(Icons(ExtendedTemplate(), ExtendedTemplate().size()), extended);
-    const std::vector<IconFound> classic = {{1, 136}};
-    EXPECT_EQ(Icons(ClassicTemplate(), ClassicTemplate().size()), classic);
-}
-
-TEST(TemplateIconControls, CutDataGivesWhatWasReadBeforeTheCut) {
-    for (const auto& data : {ExtendedTemplate(), ClassicTemplate()}) {
-        const auto whole = Icons(data, data.size());
-        for (std::size_t size = 0; size < data.size(); ++size) {
-            const auto part = Icons(data, size);
-            ASSERT_LE(part.size(), whole.size()) << "cut at " << size;
-            EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin())) << "cut at " << size;
-        }
-    }
-}
-
-std::vector<std::uint8_t> InitData() {
-    Bytes b;
-    b.Word(1022).Word(0x0403).Dword(9).Raw(std::string("1 minute\0", 9));
-    b.Word(1023).Word(0x0401).Dword(4).Raw(std::string("one\0", 4));
-    b.Word(1024).Word(0x1234).Dword(2).Raw(std::string("x\0", 2));  // skipped
-    b.Word(0xFFFF).Word(0x0403).Dword(6).Raw(std::string("ab\0cd\0", 6));
-    b.Word(1022).Word(0x0403).Dword(3).Raw("end");  // no NUL of its own
-    b.Word(0).Word(1022).Word(0x0403).Dword(1).Raw(std::string("\0", 1));  // after the end
-    return b.Data();
-}
-
-TEST(DialogInitData, ItemsComeInOrderWithTheirControlsAndCurrentMessages) {
-    const auto data = InitData();
-    const auto items = ReadDialogInitData(data.data(), data.size());
-    struct Expected {
-        int control;
-        unsigned message;
-        const char* text;
+    b.D(0x80C80000).D(0).W(2).W(0).W(0).W(235).W(55).W(0).W(0).Text("About");
+    const auto item = [&b](std::uint32_t style) -> Bytes& {
+        return b.Align().D(kChild | style).D(0).W(1).W(2).W(3).W(4).W(0xFFFF).Ordinal(kStatic);
     };
-    const Expected expected[] = {
-        {1022, 0x0143, "1 minute"}, {1023, 0x0180, "one"}, {-1, 0x0143, "ab"}, {1022, 0x0143, "end"}};
-    ASSERT_EQ(items.size(), std::size(expected));
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        EXPECT_EQ(items[i].controlId, expected[i].control) << i;
-        EXPECT_EQ(items[i].message, expected[i].message) << i;
-        EXPECT_EQ(items[i].text, expected[i].text) << i;
+    item(0).Text("Version").W(0);
+    item(kIcon).Ordinal(136).W(0);
+    return b.data;
+}
+
+using Icons = std::vector<std::pair<std::size_t, unsigned>>;  // item index, icon id
+
+TEST(TemplateIconControls, FoundInBothFormsAndACutGivesWhatWasReadBeforeIt) {
+    const std::pair<std::vector<std::uint8_t>, Icons> cases[] = {
+        {ExtendedTemplate(), {{1, 128}, {4, 137}}}, {ClassicTemplate(), {{1, 136}}}};
+    for (const auto& [data, expected] : cases) {
+        for (std::size_t size = 0; size <= data.size(); ++size) {
+            Icons found;
+            for (const auto& icon : ReadTemplateIconControls(data.data(), size)) {
+                found.emplace_back(icon.itemIndex, icon.iconId);
+            }
+            const std::size_t want = size == data.size() ? expected.size() : found.size();
+            ASSERT_LE(want, expected.size()) << "cut at " << size;
+            EXPECT_EQ(found, Icons(expected.begin(), expected.begin() + want)) << size;
+        }
     }
 }
 
-TEST(DialogInitData, ALengthBeyondTheDataEndsTheListAtEveryCut) {
-    const auto data = InitData();
-    const auto whole = ReadDialogInitData(data.data(), data.size());
-    for (std::size_t size = 0; size < data.size(); ++size) {
-        const auto part = ReadDialogInitData(data.data(), size);
-        ASSERT_LE(part.size(), whole.size()) << "cut at " << size;
-        for (std::size_t i = 0; i < part.size(); ++i) {
-            EXPECT_EQ(part[i].text, whole[i].text) << "cut at " << size;
+// Combo and list items come as the current messages, other codes are skipped, a text without
+// its own NUL is whole, a control id of 0 ends the list, and so does a length beyond the data
+// at every cut, keeping the items read before.
+TEST(DialogInitData, ItemsInOrderAndMalformedDataEndsTheList) {
+    Bytes b;
+    b.W(1022).W(0x0403).D(9).Raw(std::string("1 minute\0", 9));
+    b.W(1023).W(0x0401).D(4).Raw(std::string("one\0", 4));
+    b.W(1024).W(0x1234).D(2).Raw(std::string("x\0", 2));
+    b.W(0xFFFF).W(0x0403).D(6).Raw(std::string("ab\0cd\0", 6));
+    b.W(1022).W(0x0403).D(3).Raw("end");
+    b.W(0).W(1022).W(0x0403).D(1).Raw(std::string("\0", 1));
+    using Items = std::vector<std::tuple<int, unsigned, std::string>>;
+    const Items expected = {{1022, 0x0143, "1 minute"}, {1023, 0x0180, "one"},
+                            {-1, 0x0143, "ab"}, {1022, 0x0143, "end"}};
+    for (std::size_t size = 0; size <= b.data.size(); ++size) {
+        Items items;
+        for (const auto& item : ReadDialogInitData(b.data.data(), size)) {
+            items.emplace_back(item.controlId, item.message, item.text);
         }
+        const std::size_t want = size == b.data.size() ? expected.size() : items.size();
+        ASSERT_LE(want, expected.size()) << "cut at " << size;
+        EXPECT_EQ(items, Items(expected.begin(), expected.begin() + want)) << size;
     }
     EXPECT_TRUE(ReadDialogInitData(nullptr, 10).empty());
 }
 
-TEST(FormatWithText, FillsTheFirstTextPlaceAndNothingElse) {
-    struct Case {
-        const char* format;
-        const char* argument;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"once per %s mins", "10", "once per 10 mins"},
-        {"Error establishing VPN Tunnel (%s).", "ERR_START_FAILED",
-         "Error establishing VPN Tunnel (ERR_START_FAILED)."},
-        {"%s and %s", "a", "a and %s"},     // only one argument is given
-        {"%d %n %s", "x", "%d %n x"},       // other conversions stay text
-        {"100%% of %s", "it", "100% of it"},
-        {"trailing %", "x", "trailing %"},
-        {"no place", "x", "no place"},
-        {"%s", "%s%d", "%s%d"},             // the argument is not a format
+TEST(FormatWithText, FillsTheFirstTextPlaceOnlyAndCutsToTheRoomGiven) {
+    const std::string x400(400, 'x');
+    const struct {
+        std::string format, argument;
+        std::size_t limit;
+        std::string expected;
+    } cases[] = {
+        {"once per %s mins", "10", 255, "once per 10 mins"},
+        {"%s and %s", "a", 255, "a and %s"},  // only one argument is given
+        {"%d %n %s", "x", 255, "%d %n x"},    // other conversions stay text
+        {"100%% of %s", "it", 255, "100% of it"},
+        {"trailing %", "x", 255, "trailing %"},
+        {"%s", "%s%d", 255, "%s%d"},  // the argument is not a format
+        {"once per %s mins", x400, 255, "once per " + x400.substr(0, 246)},
+        {"abcdef", "", 3, "abc"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatWithText(c.format, c.argument, 255), c.expected) << c.format;
+        EXPECT_EQ(FormatWithText(c.format, c.argument, c.limit), c.expected) << c.format;
     }
-}
-
-TEST(FormatWithText, TheResultIsCutToTheRoomOfItsBuffer) {
-    const std::string argument(400, 'x');
-    const std::string result = FormatWithText("once per %s mins", argument, 255);
-    EXPECT_EQ(result.size(), 255u);
-    EXPECT_EQ(result.substr(0, 9), "once per ");
-    EXPECT_EQ(FormatWithText("abcdef", "", 3), "abc");
 }
 
 }  // namespace

@@ -1,30 +1,40 @@
 // The dialog layer under Wine: resources from a replaceable module, initialisation data,
-// message maps, modal children and their owner's timers, and the help key.
+// message maps, modal children and their owner's timers, message boxes and the help key.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "application.h"
 #include "controls.h"
 #include "dialog.h"
 #include "message_box.h"
 #include "probe_ids.h"
 #include "resource.h"
 #include "resource_module.h"
-#include "ui_test_support.h"
 
 namespace {
 
-// A dialog whose handlers record what reaches them; `onInit` and `onApp` script the test.
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// A dialog whose handlers record what reaches them. `onInit` runs in its initialisation,
+// `onApp` once its modal loop runs, `onTimer` on its timers.
 class ProbeDialog : public Dialog {
 public:
-    explicit ProbeDialog(Dialog* parent = nullptr) : Dialog(IDD_PROBE, parent) {}
+    explicit ProbeDialog(unsigned templateId = IDD_PROBE) : Dialog(templateId) {}
 
     std::vector<std::string> log;
-    std::vector<std::string> items;
-    std::function<void(ProbeDialog&)> onInit;
-    std::function<void(ProbeDialog&)> onApp;
-    std::function<void(ProbeDialog&, UINT_PTR)> onTimer;
+    std::function<void(ProbeDialog&)> onInit = [](ProbeDialog&) {};
+    std::function<void(ProbeDialog&)> onApp = [](ProbeDialog&) {};
+    std::function<void(ProbeDialog&, UINT_PTR)> onTimer = [](ProbeDialog&, UINT_PTR) {};
     int helpCalls = 0;
     ComboBoxControl choice;
     EditControl name;
@@ -34,12 +44,8 @@ public:
 protected:
     BOOL OnInitDialog() override {
         Dialog::OnInitDialog();
-        for (int i = 0; i < choice.GetCount(); ++i) {
-            items.push_back(choice.ItemText(i));
-        }
-        if (onInit) {
-            onInit(*this);
-        }
+        onInit(*this);
+        PostMessageA(Window(), WM_APP, 0, 0);
         return TRUE;
     }
     void DoDataExchange() override {
@@ -54,15 +60,10 @@ private:
     void OnChangeName() { log.push_back("name:" + name.Text()); }
     void OnSelchangeChoice() { log.push_back("choice:" + choice.Text()); }
     void OnTimer(UINT_PTR id) {
-        if (onTimer) {
-            onTimer(*this, id);
-        }
+        log.push_back("timer:" + std::to_string(id));
+        onTimer(*this, id);
     }
-    void OnApp() {
-        if (onApp) {
-            onApp(*this);
-        }
-    }
+    void OnApp() { onApp(*this); }
 
     static constexpr MessageMapEntry<ProbeDialog> kMessageMap[] = {
         {WM_COMMAND, EN_CHANGE, IDC_PROBE_NAME, &ProbeDialog::OnChangeName},
@@ -72,238 +73,132 @@ private:
     };
 };
 
-class DialogLayer : public ::testing::Test {
+// The tests' application object: Application::Run() runs its main window modally, with the
+// help key watched.
+class DialogLayer : public ::testing::Test, public Application {
 protected:
     void TearDown() override { SetResourceModule(nullptr); }
-    void UsePartialLang() { ASSERT_TRUE(UseResourceLibrary(PartialLangPath().c_str())); }
+    BOOL InitInstance() override {
+        EXPECT_EQ(MainWindow()->DoModal(), IDOK);
+        return FALSE;
+    }
 };
 
-TEST_F(DialogLayer, StringsAreLoadedWholeAndMissingOnesAreEmpty) {
+// Strings are whole whatever their length. A resource library decides the strings of each
+// block of 16 that it holds (an empty entry hides a text); the program gives the rest, and
+// the icons that the library lacks.
+TEST_F(DialogLayer, StringsAndIconsComeFromTheLibraryOrTheProgram) {
     const std::string text = LoadResourceString(IDS_PROBE_LONG);
     EXPECT_EQ(text.size(), 468u);
-    EXPECT_EQ(text.substr(0, 6), "[000] ");
-    const std::string last = "[011] long text for the string loader; ";
-    EXPECT_EQ(text.substr(text.size() - last.size()), last);
-    EXPECT_EQ(LoadResourceString(IDS_NO_CHECKING), "no checking set");
-    EXPECT_EQ(LoadResourceString(4000), "");
-}
-
-TEST_F(DialogLayer, AResourceLibraryDecidesTheStringsOfTheBlocksItHolds) {
-    EXPECT_FALSE(UseResourceLibrary("NoSuchLibrary.dll"));
-    EXPECT_EQ(ResourceModule(), ProgramModule());
-    UsePartialLang();
-    EXPECT_NE(ResourceModule(), ProgramModule());
-    const struct {
-        unsigned id;
-        const char* text;
-    } cases[] = {
-        {IDS_ERROR_CAPTION, "Fehler"},      // from the library
-        {IDS_ABOUTBOX, ""},                 // empty in the library: hidden, not replaced
-        {IDS_CLIENT_NOT_FOUND, ""},         // the library's block has no such entry
-        {IDS_NO_CHECKING, "no checking set"},  // a block the library lacks: the program's
-        {IDS_CHECK_INTERVAL, "once per %s mins"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LoadResourceString(c.id), c.text) << c.id;
+    EXPECT_EQ(text.substr(text.size() - 39), "[011] long text for the string loader; ");
+    ASSERT_TRUE(UseResourceLibrary("ui_partial_lang.dll"));
+    const std::pair<unsigned, const char*> cases[] = {
+        {IDS_ERROR_CAPTION, "Fehler"}, {IDS_ABOUTBOX, ""}, {IDS_CLIENT_NOT_FOUND, ""},
+        {IDS_NO_CHECKING, "no checking set"}, {4000, ""}};
+    for (const auto& [id, expected] : cases) {
+        EXPECT_EQ(LoadResourceString(id), expected) << id;
     }
-    EXPECT_NE(LoadResourceIcon(IDR_MAINFRAME), nullptr);  // the library has no icons
+    EXPECT_NE(LoadResourceIcon(IDR_MAINFRAME), nullptr);
     EXPECT_EQ(LoadResourceIcon(4000), nullptr);
 }
 
+// A library's template gets the program's initialisation data and icon when it lacks them.
 TEST_F(DialogLayer, TemplatesComeFromTheLibraryWithTheProgramsDataAndIcons) {
-    for (const bool withLibrary : {false, true}) {
-        SetResourceModule(nullptr);
-        if (withLibrary) {
-            UsePartialLang();
+    ASSERT_TRUE(UseResourceLibrary("ui_partial_lang.dll"));
+    ProbeDialog dialog;
+    std::string seen;  // caption, list items, whether the icon control shows an icon
+    dialog.onInit = [&seen](ProbeDialog& d) {
+        seen = WindowText(d.Window()) + ":";
+        for (int i = 0; i < d.choice.GetCount(); ++i) {
+            seen += " " + d.choice.ItemText(i);
         }
-        ProbeDialog dialog;
-        std::string caption;
-        HICON icon = nullptr;
-        dialog.onInit = [&](ProbeDialog& d) {
-            caption = WindowText(d.Window());
-            HWND iconControl = GetWindow(GetDlgItem(d.Window(), IDC_PROBE_NAME), GW_HWNDNEXT);
-            icon = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
-            PostMessageA(d.Window(), WM_COMMAND, IDOK, 0);
-        };
-        EXPECT_EQ(dialog.DoModal(), IDOK);
-        EXPECT_EQ(caption, withLibrary ? "Sonde" : "Probe");
-        EXPECT_EQ(dialog.items, (std::vector<std::string>{"alpha", "beta", "gamma"}));
-        EXPECT_NE(icon, nullptr) << "library " << withLibrary;
-    }
-}
-
-TEST_F(DialogLayer, ATemplateInNeitherModuleFailsCleanly) {
-    class Missing : public Dialog {
-    public:
-        Missing() : Dialog(4000) {}
-    } missing;
-    EXPECT_EQ(missing.DoModal(), -1);
-    EXPECT_EQ(missing.Window(), nullptr);
+        HWND iconControl = GetWindow(d.name.Window(), GW_HWNDNEXT);
+        seen += SendMessageA(iconControl, STM_GETICON, 0, 0) != 0 ? ", icon" : ", no icon";
+        PostMessageA(d.Window(), WM_COMMAND, IDOK, 0);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(seen, "Sonde: alpha beta gamma, icon");
+    EXPECT_EQ(ProbeDialog(4000).DoModal(), -1);  // in neither module
 }
 
 TEST_F(DialogLayer, TheMessageMapRoutesByMessageNotificationAndControl) {
     ProbeDialog dialog;
-    std::vector<UINT_PTR> timers;
     dialog.onInit = [](ProbeDialog& d) {
         d.name.SetText("abc");  // the edit reports EN_CHANGE itself
         d.choice.SetCurSel(1);
-        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROBE_CHOICE, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(d.choice.Window()));
+        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROBE_CHOICE, CBN_SELCHANGE), 0);
         // Same control, other notification; other control, same notification: not handled.
         SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROBE_CHOICE, CBN_DROPDOWN), 0);
         SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROBE_NAME, CBN_SELCHANGE), 0);
         SetTimer(d.Window(), 7, 1, nullptr);
     };
-    dialog.onTimer = [&](ProbeDialog& d, UINT_PTR id) {
+    dialog.onTimer = [](ProbeDialog& d, UINT_PTR id) {
         KillTimer(d.Window(), id);
-        timers.push_back(id);
         d.EndDialog(55);
     };
     EXPECT_EQ(dialog.DoModal(), 55);
-    EXPECT_EQ(dialog.log, (std::vector<std::string>{"name:abc", "choice:beta"}));
-    EXPECT_EQ(timers, std::vector<UINT_PTR>{7});
+    EXPECT_EQ(dialog.log, (std::vector<std::string>{"name:abc", "choice:beta", "timer:7"}));
 }
 
-TEST_F(DialogLayer, OkEnterCancelEscAndTheCloseBoxEndTheDialog) {
-    struct Case {
-        const char* what;
-        UINT message;
-        WPARAM wParam;
-        bool toEdit;
-        INT_PTR expected;
-    };
-    const Case cases[] = {
-        {"OK", WM_COMMAND, IDOK, false, IDOK},
-        {"Enter", WM_KEYDOWN, VK_RETURN, true, IDOK},
-        {"Cancel", WM_COMMAND, IDCANCEL, false, IDCANCEL},
-        {"Esc", WM_KEYDOWN, VK_ESCAPE, true, IDCANCEL},
-        {"close box", WM_CLOSE, 0, false, IDCANCEL},
-    };
-    for (const auto& c : cases) {
-        ProbeDialog dialog;
-        dialog.onInit = [&c](ProbeDialog& d) {
-            PostMessageA(c.toEdit ? d.name.Window() : d.Window(), c.message, c.wParam, 0);
-        };
-        EXPECT_EQ(dialog.DoModal(), c.expected) << c.what;
-    }
-}
-
-// The main dialog's timer keeps running while a child dialog's modal loop runs; the child is
-// owned by the main window and the main window is disabled meanwhile.
+// A child dialog is owned by the main window, which is disabled meanwhile and whose timer
+// keeps running in the child's modal loop.
 TEST_F(DialogLayer, AChildIsOwnedByTheMainWindowWhoseTimerRunsMeanwhile) {
     int ticks = 0;
-    bool ownedByMain = false;
-    BOOL mainEnabled = TRUE;
-    INT_PTR childResult = 0;
-    ProbeApplication application([&](ProbeApplication& app) {
-        ProbeDialog main;
-        app.SetMainWindow(&main);
-        ProbeDialog child;
-        main.onInit = [](ProbeDialog& d) { PostMessageA(d.Window(), WM_APP, 0, 0); };
-        main.onApp = [&](ProbeDialog& d) {
-            SetTimer(d.Window(), 111, 10, nullptr);
-            child.onInit = [&](ProbeDialog& c) {
-                ownedByMain = GetWindow(c.Window(), GW_OWNER) == d.Window();
-                mainEnabled = IsWindowEnabled(d.Window());
-            };
-            childResult = child.DoModal();
-            d.EndDialog(IDOK);
-        };
-        main.onTimer = [&](ProbeDialog& d, UINT_PTR id) {
-            if (id == 111 && ++ticks == 3) {
-                KillTimer(d.Window(), 111);
-                child.EndDialog(IDOK);
-            }
-        };
-        EXPECT_EQ(main.DoModal(), IDOK);
-        app.SetMainWindow(nullptr);
-    });
-    EXPECT_EQ(application.Run(), 0);
-    EXPECT_EQ(childResult, IDOK);
-    EXPECT_EQ(ticks, 3);
-    EXPECT_TRUE(ownedByMain);
-    EXPECT_FALSE(mainEnabled);
-}
-
-// F1 in a child dialog or a message box reaches the main window's help; with Shift, Ctrl or
-// Alt held it does not.
-TEST_F(DialogLayer, F1WithoutModifiersAsksTheMainWindowForHelp) {
-    struct Case {
-        const char* what;
-        int modifier;  // virtual key held, 0 for none
-        bool inMessageBox;
-        int expectedHelp;
-    };
-    const Case cases[] = {
-        {"F1 in a child dialog", 0, false, 1}, {"Shift+F1", VK_SHIFT, false, 0},
-        {"Ctrl+F1", VK_CONTROL, false, 0},     {"Alt+F1", VK_MENU, false, 0},
-        {"F1 in a message box", 0, true, 1},
-    };
-    for (const auto& c : cases) {
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        if (c.modifier != 0) {
-            keys[c.modifier] = 0x80;
-        }
-        SetKeyboardState(keys);
-        int help = -1;
-        ProbeApplication application([&](ProbeApplication& app) {
-            ProbeDialog main;
-            app.SetMainWindow(&main);
-            main.onInit = [](ProbeDialog& d) { PostMessageA(d.Window(), WM_APP, 0, 0); };
-            main.onApp = [&](ProbeDialog& d) {
-                if (c.inMessageBox) {
-                    // Keys posted now are read by the message box's loop.
-                    PostMessageA(d.Window(), WM_KEYDOWN, VK_F1, 0);
-                    WhenModal closeBox([](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); });
-                    ShowMessageBox(d.Window(), "text", "caption", MessageKind::Error);
-                } else {
-                    ProbeDialog child;
-                    child.onInit = [](ProbeDialog& ch) {
-                        PostMessageA(ch.name.Window(), WM_KEYDOWN, VK_F1, 0);
-                        PostMessageA(ch.Window(), WM_COMMAND, IDCANCEL, 0);
-                    };
-                    child.DoModal();
-                }
-                d.EndDialog(IDOK);
-            };
-            main.DoModal();
-            help = main.helpCalls;
-            app.SetMainWindow(nullptr);
-        });
-        application.Run();
-        keys[VK_SHIFT] = keys[VK_CONTROL] = keys[VK_MENU] = 0;
-        SetKeyboardState(keys);
-        EXPECT_EQ(help, c.expectedHelp) << c.what;
-    }
-}
-
-// A message box without an owner still disables every window of the program while it shows.
-TEST_F(DialogLayer, MessageBoxesAreTaskModalWithTheGivenCaptionTextAndButtons) {
-    std::string caption;
-    std::string text;
-    BOOL mainEnabled = TRUE;
-    bool hasYes = false;
-    int answer = 0;
-    ProbeDialog main;
-    main.onInit = [](ProbeDialog& d) { PostMessageA(d.Window(), WM_APP, 0, 0); };
+    ProbeDialog main, child;
     main.onApp = [&](ProbeDialog& d) {
-        WhenModal inspect([&](HWND box) {
-            caption = WindowText(box);
-            text = WindowText(GetDlgItem(box, 0xFFFF));
-            hasYes = GetDlgItem(box, IDYES) != nullptr;
-            mainEnabled = IsWindowEnabled(d.Window());
-            PostMessageA(box, WM_COMMAND, IDYES, 0);
-        });
-        answer = ShowMessageBox(nullptr, "Delete?", "Confirmation", MessageKind::Question);
+        SetTimer(d.Window(), 111, 10, nullptr);
+        child.onInit = [&](ProbeDialog& c) {
+            EXPECT_EQ(GetWindow(c.Window(), GW_OWNER), d.Window());
+            EXPECT_FALSE(IsWindowEnabled(d.Window()));
+        };
+        EXPECT_EQ(child.DoModal(), IDOK);
         d.EndDialog(IDOK);
     };
-    EXPECT_EQ(main.DoModal(), IDOK);
-    EXPECT_EQ(answer, IDYES);
-    EXPECT_EQ(caption, "Confirmation");
-    EXPECT_EQ(text, "Delete?");
-    EXPECT_TRUE(hasYes);
-    EXPECT_FALSE(mainEnabled);
+    main.onTimer = [&](ProbeDialog& d, UINT_PTR id) {
+        if (id == 111 && ++ticks == 3) {
+            KillTimer(d.Window(), 111);
+            child.EndDialog(IDOK);
+        }
+    };
+    SetMainWindow(&main);
+    Application::Run();
+    EXPECT_EQ(ticks, 3);
+}
+
+// A message box without an owner still disables the program's windows, and shows its caption,
+// text and buttons. F1 in it asks the main window for help, unless Shift, Ctrl or Alt is held.
+TEST_F(DialogLayer, MessageBoxesAreTaskModalAndF1InThemAsksForHelp) {
+    for (const int modifier : {0, VK_SHIFT, VK_CONTROL, VK_MENU}) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[modifier] = 0x80;  // key 0 is none
+        SetKeyboardState(keys);
+        std::string seen;  // caption, text, buttons of the box, whether the main window was enabled
+        ProbeDialog main;
+        main.onApp = [&](ProbeDialog& d) {
+            PostMessageA(d.Window(), WM_KEYDOWN, VK_F1, 0);  // read by the box's loop
+            SetTimer(d.Window(), 1, 20, nullptr);
+            EXPECT_EQ(ShowMessageBox(nullptr, "Delete?", "Confirmation", MessageKind::Question),
+                      IDYES);
+            KillTimer(d.Window(), 1);
+            d.EndDialog(IDOK);
+        };
+        main.onTimer = [&](ProbeDialog& d, UINT_PTR) {
+            HWND box = GetActiveWindow();
+            if (box != d.Window()) {
+                seen = WindowText(box) + ", " + WindowText(GetDlgItem(box, 0xFFFF)) +
+                       (GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) ? ", Yes No" : "") +
+                       (IsWindowEnabled(d.Window()) ? ", main enabled" : "");
+                PostMessageA(box, WM_COMMAND, IDYES, 0);
+            }
+        };
+        SetMainWindow(&main);
+        Application::Run();
+        keys[modifier] = 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(main.helpCalls, modifier == 0 ? 1 : 0) << "modifier " << modifier;
+        EXPECT_EQ(seen, "Confirmation, Delete?, Yes No");
+    }
 }
 
 }  // namespace
