@@ -31,7 +31,7 @@ public:
         m_scheduler.reset(static_cast<ITaskScheduler*>(scheduler));
     }
     std::string checkText, taskText, accountUser;
-    bool deleteEnabled = false, accountRequired = false;
+    bool deleteEnabled = false, accountRequired = false, bothIconsSet = false;
 
 protected:
     BOOL OnInitDialog() override {
@@ -41,6 +41,9 @@ protected:
         deleteEnabled = m_deleteButton.IsEnabled();
         accountRequired = m_accountRequired;
         accountUser = m_accountUser;
+        bothIconsSet = m_hIcon != nullptr &&
+                       SendMessageA(Window(), WM_GETICON, ICON_BIG, 0) == reinterpret_cast<LRESULT>(m_hIcon) &&
+                       SendMessageA(Window(), WM_GETICON, ICON_SMALL, 0) == reinterpret_cast<LRESULT>(m_hIcon);
         PostMessageA(Window(), WM_COMMAND, IDCANCEL, 0);
         return result;
     }
@@ -97,12 +100,14 @@ TEST_F(MainDialogStartup, TheTaskDisplayAndTheAccountFollowTheWorkItem) {
     }
 }
 
-TEST_F(MainDialogStartup, LoadsTheProgramTextsThatResetEmptiesAgain) {
+TEST_F(MainDialogStartup, SetsItsIconAndLoadsTheProgramTextsThatResetEmptiesAgain) {
     const auto texts = [] {
         return g_errorCaption + "|" + g_warningCaption + "|" + g_confirmationCaption + "|" +
                g_noTaskText;
     };
-    EXPECT_EQ(ProbedMainDialog().DoModal(), IDCANCEL);
+    ProbedMainDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_TRUE(dialog.bothIconsSet);
     EXPECT_EQ(texts(), "Error|Warning|Confirmation|no task");
     ResetProgramTexts();
     EXPECT_EQ(texts(), "|||");
