@@ -9,13 +9,7 @@
 
 namespace {
 
-struct EventSourceTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DeregisterEventSource(h); }
-};
-using EventSource = UniqueResource<EventSourceTraits>;
+using EventSource = UniqueResource<NullEmptyTraits<HANDLE, DeregisterEventSource>>;
 
 std::tm CurrentLocalTime() {
     const std::time_t now = std::time(nullptr);

@@ -56,11 +56,13 @@ struct FileHandleTraits {  // CreateFile: empty is INVALID_HANDLE_VALUE
     static void Close(Handle h) { CloseHandle(h); }
 };
 
-struct RegistryKeyTraits {
-    using Handle = HKEY;
+// Traits of a handle kind whose empty value is NULL and that one function releases.
+template <typename H, auto CloseFunction>
+struct NullEmptyTraits {
+    using Handle = H;
     static Handle Invalid() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { RegCloseKey(h); }
+    static void Close(Handle h) { CloseFunction(h); }
 };
 
 struct FindHandleTraits {
@@ -72,7 +74,7 @@ struct FindHandleTraits {
 
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
-using RegistryKey = UniqueResource<RegistryKeyTraits>;
+using RegistryKey = UniqueResource<NullEmptyTraits<HKEY, RegCloseKey>>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
 
 // Reads a registry value as text into a buffer of `bufferSize` bytes, as RegQueryValueExA

@@ -528,41 +528,12 @@ private:
         return {};
     }
 
-    struct ScreenDcTraits {
-        using Handle = HDC;
-        static Handle Invalid() { return nullptr; }
-        static bool IsValid(Handle h) { return h != nullptr; }
-        static void Close(Handle h) { ReleaseDC(nullptr, h); }
-    };
-    struct MemoryDcTraits {
-        using Handle = HDC;
-        static Handle Invalid() { return nullptr; }
-        static bool IsValid(Handle h) { return h != nullptr; }
-        static void Close(Handle h) { DeleteDC(h); }
-    };
-    struct BitmapTraits {
-        using Handle = HBITMAP;
-        static Handle Invalid() { return nullptr; }
-        static bool IsValid(Handle h) { return h != nullptr; }
-        static void Close(Handle h) { DeleteObject(h); }
-    };
-    struct LibraryTraits {
-        using Handle = HMODULE;
-        static Handle Invalid() { return nullptr; }
-        static bool IsValid(Handle h) { return h != nullptr; }
-        static void Close(Handle h) { FreeLibrary(h); }
-    };
-    struct HookTraits {
-        using Handle = HHOOK;
-        static Handle Invalid() { return nullptr; }
-        static bool IsValid(Handle h) { return h != nullptr; }
-        static void Close(Handle h) { UnhookWindowsHookEx(h); }
-    };
-    using UniqueScreenDc = UniqueResource<ScreenDcTraits>;
-    using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
-    using UniqueBitmap = UniqueResource<BitmapTraits>;
-    using UniqueLibrary = UniqueResource<LibraryTraits>;
-    using UniqueHook = UniqueResource<HookTraits>;
+    static void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+    using UniqueScreenDc = UniqueResource<NullEmptyTraits<HDC, ReleaseScreenDc>>;
+    using UniqueMemoryDc = UniqueResource<NullEmptyTraits<HDC, DeleteDC>>;
+    using UniqueBitmap = UniqueResource<NullEmptyTraits<HBITMAP, DeleteObject>>;
+    using UniqueLibrary = UniqueResource<NullEmptyTraits<HMODULE, FreeLibrary>>;
+    using UniqueHook = UniqueResource<NullEmptyTraits<HHOOK, UnhookWindowsHookEx>>;
 
     std::string m_driverFolder;
     UniqueHandle m_process;
@@ -580,13 +551,7 @@ std::string DriverFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-struct DesktopTraits {
-    using Handle = HDESK;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { CloseDesktop(h); }
-};
-using UniqueDesktop = UniqueResource<DesktopTraits>;
+using UniqueDesktop = UniqueResource<NullEmptyTraits<HDESK, CloseDesktop>>;
 
 // The desktop that the driver and the program share, named after the X display. Under Wine
 // each desktop gets its own desktop process, started with the display of the first program
