@@ -186,19 +186,18 @@ void MainDialog::ShowTaskState() {
     }
 }
 
-void MainDialog::OnSysCommand(UINT id, LPARAM) {
-    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        AboutDialog about;
-        about.DoModal();
-    } else {
-        PassToDefault();
+bool MainDialog::OnSysCommand(UINT id, LPARAM) {
+    if ((id & 0xFFF0) != IDM_ABOUTBOX) {
+        return false;
     }
+    AboutDialog about;
+    about.DoModal();
+    return true;
 }
 
-void MainDialog::OnPaint() {
+bool MainDialog::OnPaint() {
     if (!IsIconic(Window())) {
-        PassToDefault();
-        return;
+        return false;
     }
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(Window(), &paint);
@@ -209,6 +208,7 @@ void MainDialog::OnPaint() {
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(dc, x, y, m_hIcon);
     EndPaint(Window(), &paint);
+    return true;
 }
 
 HCURSOR MainDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }

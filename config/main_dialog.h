@@ -28,8 +28,9 @@ protected:
     // empty profile user name and password, no profile selected.
     void SetDefaults();
 
-    void OnSysCommand(UINT id, LPARAM position);
-    void OnPaint();
+    // Both return whether they handled the message; false leaves it to the dialog manager.
+    bool OnSysCommand(UINT id, LPARAM position);
+    bool OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnSelchangeProfile();
     void OnChangeProfileUser();

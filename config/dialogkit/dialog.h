@@ -10,9 +10,11 @@
 //       }
 //       void OnTimer(UINT_PTR id);
 //       void OnChangeName();
+//       bool OnPaint();  // false: the dialog manager paints
 //       static constexpr MessageMapEntry<MyDialog> kMessageMap[] = {
 //           {WM_TIMER, 0, 0, &MyDialog::OnTimer},
 //           {WM_COMMAND, EN_CHANGE, IDC_NAME, &MyDialog::OnChangeName},
+//           {WM_PAINT, 0, 0, &MyDialog::OnPaint},
 //       };
 //   };
 //
@@ -26,10 +28,14 @@
 
 #include "controls.h"
 
-// The handler forms a message map accepts: commands and painting take nothing, a system
-// command its id and position, a timer its id; the drag-icon query gives the cursor.
+// The handler forms a message map accepts: commands take nothing, a system command its id and
+// position, a timer its id; the drag-icon query gives the cursor. A handler that returns bool
+// says whether it handled the message: false passes it on to the dialog manager's own
+// handling. Each handler's answer is its own return value, so a handler that runs a nested
+// modal loop (a message box, a child dialog) is not overruled by what the messages inside that
+// loop asked for.
 template <class D>
-using MessageHandler = std::variant<void (D::*)(), void (D::*)(UINT, LPARAM),
+using MessageHandler = std::variant<void (D::*)(), bool (D::*)(), bool (D::*)(UINT, LPARAM),
                                     void (D::*)(UINT_PTR), HCURSOR (D::*)()>;
 
 // One entry: the message, and for WM_COMMAND the notification code and the control id.
@@ -88,9 +94,6 @@ protected:
         control.Attach(GetDlgItem(m_window, id));
     }
 
-    // Called by a handler that wants the dialog manager's own handling of its message too.
-    void PassToDefault() { m_passToDefault = true; }
-
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -104,7 +107,6 @@ private:
     Dialog* m_parent;
     HWND m_window = nullptr;
     HMODULE m_templateModule = nullptr;
-    bool m_passToDefault = false;
 };
 
 template <class D, std::size_t N>
@@ -119,18 +121,20 @@ bool Dialog::RouteThroughMap(const MessageMapEntry<D> (&map)[N], UINT message, W
                                       LOWORD(wParam) != static_cast<WORD>(entry.controlId))) {
             continue;
         }
-        m_passToDefault = false;
         result = TRUE;
+        bool handled = true;
         if (const auto* plain = std::get_if<void (D::*)()>(&entry.handler)) {
             (self.**plain)();
-        } else if (const auto* command = std::get_if<void (D::*)(UINT, LPARAM)>(&entry.handler)) {
-            (self.**command)(static_cast<UINT>(wParam), lParam);
+        } else if (const auto* deciding = std::get_if<bool (D::*)()>(&entry.handler)) {
+            handled = (self.**deciding)();
+        } else if (const auto* command = std::get_if<bool (D::*)(UINT, LPARAM)>(&entry.handler)) {
+            handled = (self.**command)(static_cast<UINT>(wParam), lParam);
         } else if (const auto* timer = std::get_if<void (D::*)(UINT_PTR)>(&entry.handler)) {
             (self.**timer)(static_cast<UINT_PTR>(wParam));
         } else if (const auto* cursor = std::get_if<HCURSOR (D::*)()>(&entry.handler)) {
             result = reinterpret_cast<INT_PTR>((self.**cursor)());
         }
-        return !m_passToDefault;
+        return handled;
     }
     return false;
 }

@@ -26,7 +26,9 @@ std::string WindowText(HWND window) {
 }
 
 // A dialog whose handlers record what reaches them. `onInit` runs in its initialisation,
-// `onApp` once its modal loop runs, `onTimer` on its timers.
+// `onApp` once its modal loop runs, `onTimer` on its timers, `onCancel` on a click of Cancel
+// (false: the default handling, which ends the dialog). Painting is counted and left to the
+// dialog manager.
 class ProbeDialog : public Dialog {
 public:
     explicit ProbeDialog(unsigned templateId = IDD_PROBE) : Dialog(templateId) {}
@@ -35,7 +37,9 @@ public:
     std::function<void(ProbeDialog&)> onInit = [](ProbeDialog&) {};
     std::function<void(ProbeDialog&)> onApp = [](ProbeDialog&) {};
     std::function<void(ProbeDialog&, UINT_PTR)> onTimer = [](ProbeDialog&, UINT_PTR) {};
+    std::function<bool(ProbeDialog&)> onCancel = [](ProbeDialog&) { return false; };
     int helpCalls = 0;
+    int paints = 0;
     ComboBoxControl choice;
     EditControl name;
 
@@ -64,8 +68,15 @@ private:
         onTimer(*this, id);
     }
     void OnApp() { onApp(*this); }
+    bool OnCancelClicked() { return onCancel(*this); }
+    bool OnPaint() {
+        ++paints;
+        return false;
+    }
 
     static constexpr MessageMapEntry<ProbeDialog> kMessageMap[] = {
+        {WM_COMMAND, BN_CLICKED, IDCANCEL, &ProbeDialog::OnCancelClicked},
+        {WM_PAINT, 0, 0, &ProbeDialog::OnPaint},
         {WM_COMMAND, EN_CHANGE, IDC_PROBE_NAME, &ProbeDialog::OnChangeName},
         {WM_COMMAND, CBN_SELCHANGE, IDC_PROBE_CHOICE, &ProbeDialog::OnSelchangeChoice},
         {WM_TIMER, 0, 0, &ProbeDialog::OnTimer},
@@ -138,6 +149,45 @@ TEST_F(DialogLayer, TheMessageMapRoutesByMessageNotificationAndControl) {
     };
     EXPECT_EQ(dialog.DoModal(), 55);
     EXPECT_EQ(dialog.log, (std::vector<std::string>{"name:abc", "choice:beta", "timer:7"}));
+}
+
+// Each handler's answer is its own: a Cancel handler that asks a question and keeps the dialog
+// open is not overruled by the paint messages that the question's loop dispatched to the
+// dialog meanwhile, which leave their painting to the dialog manager.
+TEST_F(DialogLayer, AHandlerThatRunsAModalLoopKeepsItsOwnAnswer) {
+    constexpr UINT_PTR kClickTimer = 4, kAnswerTimer = 5, kEndTimer = 6;
+    ProbeDialog dialog;
+    int paintsDuringQuestion = 0;
+    // The click comes once the dialog shows, so that it can be painted.
+    dialog.onApp = [](ProbeDialog& d) { SetTimer(d.Window(), kClickTimer, 50, nullptr); };
+    dialog.onCancel = [&](ProbeDialog& d) {
+        const int before = d.paints;
+        SetTimer(d.Window(), kAnswerTimer, 20, nullptr);
+        EXPECT_EQ(ShowMessageBox(d.Window(), "Close?", "Confirmation", MessageKind::Question), IDNO);
+        KillTimer(d.Window(), kAnswerTimer);
+        paintsDuringQuestion = d.paints - before;
+        SetTimer(d.Window(), kEndTimer, 20, nullptr);
+        return true;  // handled: the dialog stays open
+    };
+    dialog.onTimer = [](ProbeDialog& d, UINT_PTR id) {
+        if (id == kClickTimer) {
+            KillTimer(d.Window(), kClickTimer);
+            PostMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        } else if (id == kAnswerTimer) {
+            // The question is up: the dialog under it is painted, then No is chosen.
+            InvalidateRect(d.Window(), nullptr, TRUE);
+            UpdateWindow(d.Window());
+            HWND box = GetActiveWindow();
+            if (box != d.Window()) {
+                PostMessageA(box, WM_COMMAND, IDNO, 0);
+            }
+        } else if (id == kEndTimer) {
+            KillTimer(d.Window(), kEndTimer);
+            d.EndDialog(77);
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), 77) << "the Cancel handler's answer was overruled";
+    EXPECT_GT(paintsDuringQuestion, 0);
 }
 
 // A child dialog is owned by the main window, which is disabled meanwhile and whose timer
