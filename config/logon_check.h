@@ -1,0 +1,23 @@
+#pragma once
+// The check of a Windows account's name and password that the credentials dialog makes before
+// it lets the pair through: a batch logon is tried, and its outcome is one of three.
+#include <string>
+
+enum class LogonOutcome {
+    Accepted,          // the logon succeeded
+    NotAllowedToTest,  // this process may not make the test (ERROR_ACCESS_DENIED,
+                       // ERROR_PRIVILEGE_NOT_HELD); the pair counts as valid
+    Rejected,          // Windows refused the pair
+};
+
+class LogonChecker {
+public:
+    virtual ~LogonChecker() = default;
+    // Tries a batch logon with `user` exactly as given (no domain is split off) and
+    // `password`; leaves no handle open.
+    virtual LogonOutcome TryBatchLogon(const std::string& user, const std::string& password) = 0;
+};
+
+// The program's check: LogonUserA with LOGON32_LOGON_BATCH and the default provider, the token
+// closed at once. Holds no state.
+LogonChecker& WindowsLogonChecker();

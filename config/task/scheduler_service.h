@@ -1,0 +1,48 @@
+#pragma once
+// Makes sure that the Windows Task Scheduler runs before the work item is created or changed:
+// on Windows 95, 98 and Me the program "mstask.exe", recognised by its window; on the NT family
+// the service "Schedule". Asks the user before starting it when told to.
+#include <windows.h>
+
+#include <string>
+
+// The platform operations the check makes, one each, so that both platform families and every
+// state of the service can be proven.
+class SchedulerServicePlatform {
+public:
+    virtual ~SchedulerServicePlatform() = default;
+    // GetVersionExA's dwPlatformId (1: Windows 9x family).
+    virtual DWORD PlatformId() = 0;
+    // FindWindowA("SAGEWINDOWCLASS", "SYSTEM AGENT COM WINDOW") found a window.
+    virtual bool SchedulerWindowExists() = 0;
+    // SearchPathA for "mstask.exe" in the system's search order; the full path on success.
+    virtual bool SearchSchedulerProgram(std::string& fullPath) = 0;
+    // CreateProcessA of that path in a new console and process group; closes the process and
+    // thread handles at once and waits for nothing.
+    virtual bool StartSchedulerProgram(const std::string& fullPath) = 0;
+    // OpenSCManagerA of the local machine with SC_MANAGER_CONNECT; nullptr on failure.
+    virtual SC_HANDLE OpenServiceManager() = 0;
+    // OpenServiceA(manager, "Schedule", SERVICE_QUERY_STATUS | SERVICE_START); nullptr on
+    // failure.
+    virtual SC_HANDLE OpenSchedulerService(SC_HANDLE manager) = 0;
+    // QueryServiceStatus: the service's dwCurrentState.
+    virtual bool QueryServiceState(SC_HANDLE service, DWORD& state) = 0;
+    // StartServiceA with no arguments: the start request was accepted.
+    virtual bool RequestStart(SC_HANDLE service) = 0;
+    // CloseServiceHandle.
+    virtual void CloseService(SC_HANDLE handle) = 0;
+    // GetLastError.
+    virtual DWORD LastError() = 0;
+    // A task-modal question without an owner window (MB_ICONEXCLAMATION | MB_YESNO); the
+    // button chosen.
+    virtual int Ask(const std::string& text, const std::string& caption) = 0;
+};
+
+// The real operations. Holds no state.
+SchedulerServicePlatform& WindowsSchedulerService();
+
+// Finds out whether the Task Scheduler runs and, when it does not, starts it, after asking
+// when `ask` is set (string 113, caption g_warningCaption; only No declines). Returns 0 when it
+// runs, was started, or the user declined; otherwise the Windows error code of the step that
+// failed, read after the handles of that path have been closed.
+DWORD EnsureSchedulerRunning(bool ask, SchedulerServicePlatform& platform = WindowsSchedulerService());
