@@ -16,6 +16,7 @@ public:
     // FindWindowA("SAGEWINDOWCLASS", "SYSTEM AGENT COM WINDOW") found a window.
     virtual bool SchedulerWindowExists() = 0;
     // SearchPathA for "mstask.exe" in the system's search order; the full path on success.
+    // A path longer than the 260-byte buffer counts as not found (ERROR_INSUFFICIENT_BUFFER).
     virtual bool SearchSchedulerProgram(std::string& fullPath) = 0;
     // CreateProcessA of that path in a new console and process group; closes the process and
     // thread handles at once and waits for nothing.
@@ -44,5 +45,7 @@ SchedulerServicePlatform& WindowsSchedulerService();
 // Finds out whether the Task Scheduler runs and, when it does not, starts it, after asking
 // when `ask` is set (string 113, caption g_warningCaption; only No declines). Returns 0 when it
 // runs, was started, or the user declined; otherwise the Windows error code of the step that
-// failed, read after the handles of that path have been closed.
+// failed, read after the handles of that path have been closed (ERROR_GEN_FAILURE when that
+// step left none, so that a failure never reads as success). Any answer but IDNO, also a box
+// that could not be shown, lets the start go ahead.
 DWORD EnsureSchedulerRunning(bool ask, SchedulerServicePlatform& platform = WindowsSchedulerService());

@@ -42,11 +42,21 @@ def state():
     return int(probe("state")["state"])
 
 
+def state_within(wanted, seconds=10):
+    """The service's state once it is `wanted`, or when `seconds` have passed."""
+    deadline = time.monotonic() + seconds
+    current = state()
+    while current != wanted and time.monotonic() < deadline:
+        time.sleep(0.2)
+        current = state()
+    return current
+
+
 class SchedulerServiceTest(unittest.TestCase):
     def test_running_disabled_and_enabled_again(self):
         try:
             self.assertEqual(probe("create-scheduler")["hr"], "0x00000000")
-            self.assertEqual(state(), SERVICE_RUNNING)
+            self.assertEqual(state_within(SERVICE_RUNNING), SERVICE_RUNNING)
             for ask in (False, True):
                 with self.subTest("running", ask=ask):
                     self.assertEqual(ensure(ask), (0, 0))
@@ -68,10 +78,7 @@ class SchedulerServiceTest(unittest.TestCase):
             with self.subTest("stopped, no question"):
                 self.assertEqual(ensure(False), (0, 0))
                 # The check does not wait for the start; the service gets there by itself.
-                deadline = time.monotonic() + 10
-                while state() != SERVICE_RUNNING and time.monotonic() < deadline:
-                    time.sleep(0.2)
-                self.assertEqual(state(), SERVICE_RUNNING)
+                self.assertEqual(state_within(SERVICE_RUNNING), SERVICE_RUNNING)
         finally:
             probe("enable")
             # A failure between the stop and the start of a restart leaves no server behind
