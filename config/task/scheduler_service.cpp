@@ -8,7 +8,7 @@
 
 namespace {
 
-// Room for the full path of "mstask.exe", as the Windows 9x scheduler's own tools give it.
+// Room for the full path of "mstask.exe": MAX_PATH, the longest path that Windows 9x knows.
 constexpr DWORD kProgramPathRoom = 260;
 
 // A handle of the service control manager, closed through the platform that gave it, so that
