@@ -21,9 +21,9 @@ BOOL ConfigApp::InitInstance() {
     // The result is not looked at: without COM the scheduler object is simply not made.
     const HRESULT com = CoInitialize(nullptr);
     // On failure the dialog runs without the Task Scheduler and shows no task.
-    dialog.CreateScheduler();
+    dialog.Scheduler().CreateScheduler();
     dialog.DoModal();
-    dialog.ReleaseScheduler();
+    dialog.Scheduler().ReleaseScheduler();
     if (SUCCEEDED(com)) {
         CoUninitialize();
     }

@@ -83,3 +83,33 @@ int FindItemByPrefix(const std::vector<std::string>& items, const std::string& p
     }
     return -1;
 }
+
+bool HasDoubleQuote(const std::string& text) { return text.find('"') != std::string::npos; }
+
+std::string BuildTaskParameters(const std::string& profile, const std::string& user,
+                                const std::string& password) {
+    std::string parameters = "\"" + profile + "\"";
+    if (!user.empty()) {
+        parameters += " -u \"" + user + "\"";
+    }
+    if (!password.empty()) {
+        parameters += " -p \"" + password + "\"";
+    }
+    return parameters;
+}
+
+std::optional<std::string> BuildConnectorPath(const std::optional<std::string>& installFolder,
+                                              std::size_t limit) {
+    std::string path;
+    if (installFolder) {
+        path = *installFolder;
+        if (path.empty() || path.back() != '\\') {
+            path += '\\';
+        }
+    }
+    path += kConnectorProgram;
+    if (path.size() > limit) {
+        return std::nullopt;
+    }
+    return path;
+}

@@ -1,5 +1,6 @@
 #pragma once
 // Decisions of the configuration program that need no Windows API.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,3 +22,24 @@ std::string LastAccountPiece(const std::string& account);
 // to Z (the rule a combo box uses to select a string), or -1 when none does. An empty prefix
 // matches the first item.
 int FindItemByPrefix(const std::vector<std::string>& items, const std::string& prefix);
+
+// True when `text` holds a double quote. The work item's parameters and the VPN client's
+// command line put each value between double quotes without escaping, so such a value would
+// end its quoted token early and the rest of it would be read as further options.
+bool HasDoubleQuote(const std::string& text);
+
+// The work item's parameters for the connector: the profile name in double quotes, then
+// -u "user" when the user name is not empty, then -p "password" when the password is not
+// empty. Values are put in as they are.
+std::string BuildTaskParameters(const std::string& profile, const std::string& user,
+                                const std::string& password);
+
+// The connector's file name, "Ferrolink.exe".
+inline constexpr const char* kConnectorProgram = "Ferrolink.exe";
+
+// The work item's application name: the connector's folder (the settings key's
+// "InstallPath"), a backslash unless the folder already ends in one (an empty folder does
+// not), and "Ferrolink.exe"; the bare file name when the folder is unknown. Nothing when the
+// name would be longer than `limit` characters: it is never cut short.
+std::optional<std::string> BuildConnectorPath(const std::optional<std::string>& installFolder,
+                                              std::size_t limit);

@@ -6,7 +6,6 @@
 
 #include "about_dialog.h"
 #include "client_contract.h"
-#include "com_ptr.h"
 #include "config_logic.h"
 #include "convert_string.h"
 #include "program_texts.h"
@@ -14,6 +13,7 @@
 #include "settings_store.h"
 #include "text_format.h"
 #include "win_handles.h"
+#include "wipe_text.h"
 
 namespace {
 
@@ -26,14 +26,6 @@ constexpr DWORD kUserNameBufferSize = 257;
 
 constexpr const char* kDefaultInterval = "10";
 
-struct CoTaskMemDeleter {
-    void operator()(wchar_t* text) const { CoTaskMemFree(text); }
-};
-
-void Wipe(std::string& text) {
-    SecureZeroMemory(text.data(), text.size());
-    text.clear();
-}
 
 // The name of the user running the program; empty when it cannot be had or does not fit.
 std::string LoggedOnUserName() {
@@ -44,12 +36,15 @@ std::string LoggedOnUserName() {
 
 }  // namespace
 
-MainDialog::MainDialog()
-    : Dialog(IDD_MAIN_DIALOG), m_hIcon(LoadResourceIcon(IDR_MAINFRAME)) {}
+MainDialog::MainDialog(LogonChecker& logon, SchedulerServicePlatform& schedulerService)
+    : Dialog(IDD_MAIN_DIALOG),
+      m_hIcon(LoadResourceIcon(IDR_MAINFRAME)),
+      m_logon(logon),
+      m_schedulerService(schedulerService) {}
 
 MainDialog::~MainDialog() {
-    Wipe(m_profilePassword);
-    Wipe(m_accountPassword);
+    WipeText(m_profilePassword);
+    WipeText(m_accountPassword);
 }
 
 void MainDialog::DoDataExchange() {
@@ -154,13 +149,13 @@ void MainDialog::ApplyStoredSettings() {
     if (stored.profilePassword) {
         m_profilePasswordEdit.SetText(*stored.profilePassword);
         m_profilePassword = *stored.profilePassword;
-        Wipe(*stored.profilePassword);
+        WipeText(*stored.profilePassword);
     }
 }
 
 void MainDialog::ShowTaskState() {
-    ComPtr<ITask> task;
-    if (FAILED(OpenWorkItem(kWorkItemName, task, false))) {
+    std::unique_ptr<WorkItem> task;
+    if (FAILED(m_scheduler.OpenWorkItem(kWorkItemName, task, false))) {
         m_checkStatic.SetText(LoadResourceString(IDS_NO_CHECKING));
         m_taskStatic.SetText(g_noTaskText);
         m_deleteButton.Enable(false);
@@ -172,15 +167,14 @@ void MainDialog::ShowTaskState() {
     m_taskStatic.SetText(kWorkItemName);
     m_deleteButton.Enable(true);
 
-    wchar_t* account = nullptr;
-    const HRESULT result = task->GetAccountInformation(&account);
-    const std::unique_ptr<wchar_t, CoTaskMemDeleter> accountOwner(account);
+    std::wstring account;
+    const HRESULT result = task->GetAccountInformation(account);
     if (result == SCHED_E_NO_SECURITY_SERVICES) {
         m_accountRequired = false;
-    } else if (SUCCEEDED(result) && account != nullptr) {
+    } else if (SUCCEEDED(result)) {
         char narrow[kAccountBufferSize] = {};
         // A name that does not fit is treated like an account that could not be read.
-        if (ConvertString(narrow, account, kAccountBufferSize, 0) == 1) {
+        if (ConvertString(narrow, account.data(), kAccountBufferSize, 0) == 1) {
             m_accountUser = LastAccountPiece(narrow);
         }
     }
@@ -218,7 +212,7 @@ void MainDialog::OnSelchangeProfile() { m_profileName = m_profileCombo.Text(); }
 void MainDialog::OnChangeProfileUser() { m_profileUser = m_profileUserEdit.Text(); }
 
 void MainDialog::OnChangeProfilePassword() {
-    Wipe(m_profilePassword);
+    WipeText(m_profilePassword);
     m_profilePassword = m_profilePasswordEdit.Text();
 }
 

@@ -7,13 +7,21 @@
 #include <string>
 
 #include "dialog.h"
+#include "logon_check.h"
 #include "resource.h"
 #include "scheduler_access.h"
+#include "scheduler_service.h"
 
-class MainDialog : public Dialog, public SchedulerAccess {
+class MainDialog : public Dialog {
 public:
-    MainDialog();
+    // `logon` checks the Windows account that is to run the task; `schedulerService` is what
+    // the check of the Task Scheduler service runs on.
+    explicit MainDialog(LogonChecker& logon = WindowsLogonChecker(),
+                        SchedulerServicePlatform& schedulerService = WindowsSchedulerService());
     ~MainDialog() override;
+
+    // The scheduler object, created before and released after the dialog runs.
+    SchedulerAccess& Scheduler() { return m_scheduler; }
 
     // Opens the help document named by the settings key's "HelpFile"; both arguments are
     // ignored. Does nothing when the value cannot be read.
@@ -22,6 +30,10 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
+    // The apply flow: checks the entries, saves the settings, asks for the Windows account,
+    // makes sure the Task Scheduler runs, and creates or updates the work item; with "disable
+    // checks" the delete flow instead. Closes the dialog except where an answer keeps it open.
+    void OnOK() override;
     bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     // Puts the defaults in place: interval "10 minutes", the logged-on user as the account,
@@ -36,6 +48,22 @@ protected:
     void OnChangeProfileUser();
     void OnChangeProfilePassword();
     void OnSelchangeInterval();
+    // The delete flow: after a confirmation deletes the work item and saves the settings;
+    // closes the dialog whatever the answer.
+    void OnDeleteTask();
+
+    // The work item's account, from m_accountUser and m_accountPassword.
+    HRESULT SetTaskAccount(WorkItem& task);
+    // The work item's program (the connector in the settings key's "InstallPath") and its
+    // parameters. 0 when both were taken, 1 when either was not; negative, with nothing
+    // changed, when the program's path would not fit.
+    HRESULT SetTaskCommand(WorkItem& task);
+    // Replaces the trigger of the stored index ("TriggerID") with a new daily trigger of
+    // m_intervalText minutes and stores the new index; the stored index stays when no trigger
+    // could be made.
+    HRESULT SetTaskTrigger(WorkItem& task);
+    // Writes the work item to the Task Scheduler's store.
+    HRESULT SaveWorkItem(WorkItem& task);
 
     StaticControl m_checkStatic;
     EditControl m_profilePasswordEdit;
@@ -53,13 +81,19 @@ protected:
     bool m_checksDisabled = false;
     std::string m_accountUser;
     std::string m_accountPassword;
+    SchedulerAccess m_scheduler;
 
 private:
+    // Saves the four settings from the members; a failure is silent.
+    void SaveDialogSettings();
     // The stop when the VPN client is not installed; does not return.
     [[noreturn]] void StopWithoutClient();
     void ListProfiles(const std::string& installFolder);
     void ApplyStoredSettings();
     void ShowTaskState();
+
+    LogonChecker& m_logon;
+    SchedulerServicePlatform& m_schedulerService;
 
     static constexpr MessageMapEntry<MainDialog> kMessageMap[] = {
         {WM_SYSCOMMAND, 0, 0, &MainDialog::OnSysCommand},
@@ -67,6 +101,7 @@ private:
         {WM_QUERYDRAGICON, 0, 0, &MainDialog::OnQueryDragIcon},
         {WM_COMMAND, CBN_SELCHANGE, IDC_PROFILE_COMBO, &MainDialog::OnSelchangeProfile},
         {WM_COMMAND, EN_CHANGE, IDC_PROFILE_USER_EDIT, &MainDialog::OnChangeProfileUser},
+        {WM_COMMAND, BN_CLICKED, IDC_DELETE_TASK_BUTTON, &MainDialog::OnDeleteTask},
         {WM_COMMAND, EN_CHANGE, IDC_PROFILE_PASSWORD_EDIT, &MainDialog::OnChangeProfilePassword},
         {WM_COMMAND, CBN_SELCHANGE, IDC_INTERVAL_COMBO, &MainDialog::OnSelchangeInterval},
     };

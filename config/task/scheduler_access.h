@@ -1,26 +1,35 @@
 #pragma once
 // The configuration program's access to the Task Scheduler: one scheduler object held while
 // the main dialog is shown, and the work item "Ferrolink". Shows nothing; returns results.
+// Without a scheduler object every operation fails with E_POINTER.
 #include <windows.h>
-#include <mstask.h>
 
-#include "com_ptr.h"
+#include <memory>
+
+#include "task_scheduler.h"
 
 inline constexpr const char* kWorkItemName = "Ferrolink";
 
 class SchedulerAccess {
 public:
-    // Empties m_scheduler, then creates the in-process Task Scheduler object into it.
-    // Returns CoCreateInstance's result.
+    // Empties the access, then creates the Task Scheduler's COM object into it. Returns
+    // CoCreateInstance's result; on failure the access stays empty.
     HRESULT CreateScheduler();
+    // Uses `scheduler` (a stand-in, in tests) in place of the COM object.
+    void UseScheduler(std::unique_ptr<TaskScheduler> scheduler);
     // Releases the scheduler object, if there is one.
     void ReleaseScheduler();
-    // Opens the stored work item `name` (narrow text), or, when that fails and `create` is
-    // set, makes a new one in memory (stored only when it is saved). `task` receives the
-    // ITask only on success. Without a scheduler object it fails with E_POINTER; a missing
-    // name, or one of more than 255 UTF-16 units, fails with E_INVALIDARG.
-    HRESULT OpenWorkItem(const char* name, ComPtr<ITask>& task, bool create);
+    bool HasScheduler() const { return m_scheduler != nullptr; }
 
-protected:
-    ComPtr<ITaskScheduler> m_scheduler;
+    // Opens the stored work item `name` (narrow text), or, when that fails for any reason and
+    // `create` is set, makes a new one in memory (stored only when it is saved). `task`
+    // receives the work item only on success. A missing name, or one of more than 255 UTF-16
+    // units, fails with E_INVALIDARG.
+    HRESULT OpenWorkItem(const char* name, std::unique_ptr<WorkItem>& task, bool create);
+    // Removes the stored work item `name`; a negative result when it cannot be (also when it
+    // does not exist). Names are refused as OpenWorkItem refuses them.
+    HRESULT DeleteWorkItem(const char* name);
+
+private:
+    std::unique_ptr<TaskScheduler> m_scheduler;
 };

@@ -9,7 +9,11 @@
 #include <thread>
 #include <tuple>
 #include <utility>
+#include <vector>
 
+#include <mstask.h>
+
+#include "com_ptr.h"
 #include "convert_string.h"
 #include "scheduler_access.h"
 #include "settings_store.h"
@@ -197,47 +201,139 @@ protected:
     SchedulerAccess m_access;
 };
 
-// A created item exists only in memory until it is saved; once saved, it is what opening (with
-// or without create) finds. A failed open leaves the task that was held.
-TEST_F(SchedulerAccessTest, OpenFindsOnlyASavedItemAndCreatesOneInMemory) {
-    ASSERT_EQ(m_access.CreateScheduler(), S_OK);
+// What the Task Scheduler stored under the work item's name, read with its own interfaces.
+struct Stored {
+    HRESULT opened = E_FAIL;
+    std::wstring application, parameters;
+    std::vector<TASK_TRIGGER> triggers;
+};
+
+Stored ReadStored() {
+    Stored stored;
+    ComPtr<ITaskScheduler> scheduler;
+    if (FAILED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_ITaskScheduler, scheduler.put_void()))) {
+        return stored;
+    }
     ComPtr<ITask> task;
+    stored.opened = scheduler->Activate(L"Ferrolink", IID_ITask,
+                                        reinterpret_cast<IUnknown**>(task.put()));
+    if (FAILED(stored.opened)) {
+        return stored;
+    }
+    const auto text = [&task](HRESULT (STDMETHODCALLTYPE ITask::*get)(LPWSTR*)) {
+        LPWSTR value = nullptr;
+        const HRESULT hr = (task.get()->*get)(&value);
+        std::wstring copy = SUCCEEDED(hr) && value != nullptr ? value : L"<unreadable>";
+        CoTaskMemFree(value);
+        return copy;
+    };
+    stored.application = text(&ITask::GetApplicationName);
+    stored.parameters = text(&ITask::GetParameters);
+    WORD count = 0;
+    task->GetTriggerCount(&count);
+    for (WORD i = 0; i < count; ++i) {
+        ComPtr<ITaskTrigger> trigger;
+        TASK_TRIGGER fields{};
+        fields.cbTriggerSize = sizeof fields;
+        if (SUCCEEDED(task->GetTrigger(i, trigger.put())) && SUCCEEDED(trigger->GetTrigger(&fields))) {
+            stored.triggers.push_back(fields);
+        }
+    }
+    return stored;
+}
+
+auto TriggerFields(const TASK_TRIGGER& t) {
+    return std::make_tuple(t.cbTriggerSize, t.wBeginYear, t.wBeginMonth, t.wBeginDay, t.wEndYear,
+                           t.wEndMonth, t.wEndDay, t.wStartHour, t.wStartMinute, t.MinutesDuration,
+                           t.MinutesInterval, t.rgFlags, static_cast<int>(t.TriggerType),
+                           t.Type.Daily.DaysInterval, t.wRandomMinutesInterval);
+}
+
+// A created item exists only in memory until it is saved; once saved, it is what opening (with
+// or without create) finds, with the program, parameters and trigger it was given. A trigger
+// deleted and made anew keeps the item at one trigger. Deleting it removes the stored item.
+TEST_F(SchedulerAccessTest, TheTaskSchedulersWorkItemKeepsWhatItWasGiven) {
+    ASSERT_EQ(m_access.CreateScheduler(), S_OK);
+    std::unique_ptr<WorkItem> task;
     EXPECT_EQ(m_access.OpenWorkItem(kWorkItemName, task, false),
               HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(task);
     ASSERT_EQ(m_access.OpenWorkItem(kWorkItemName, task, true), S_OK);
     ASSERT_TRUE(task);
     EXPECT_FALSE(JobExists());
-    ITask* const held = task.get();
+    WorkItem* const held = task.get();
     EXPECT_EQ(m_access.OpenWorkItem(kWorkItemName, task, false),
               HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     ASSERT_EQ(task.get(), held);
 
-    ASSERT_EQ(task->SetParameters(L"-u \"marker\""), S_OK);
-    ComPtr<IPersistFile> file;
-    ASSERT_EQ(task.QueryInterface(IID_IPersistFile, file), S_OK);
-    ASSERT_EQ(file->Save(nullptr, TRUE), S_OK);
+    TASK_TRIGGER fields{};
+    fields.cbTriggerSize = sizeof fields;
+    fields.wBeginYear = 2001;
+    fields.wBeginMonth = 2;
+    fields.wBeginDay = 3;
+    fields.wStartHour = 4;
+    fields.wStartMinute = 5;
+    fields.MinutesDuration = 1440;
+    fields.MinutesInterval = 7;
+    fields.TriggerType = TASK_TIME_TRIGGER_DAILY;
+    fields.Type.Daily.DaysInterval = 1;
+    EXPECT_EQ(task->SetApplicationName(L"C:\\Prog\\FL\\Ferrolink.exe"), S_OK);
+    EXPECT_EQ(task->SetParameters(L"\"Office\" -u \"jo\""), S_OK);
+    WORD index = 99;
+    std::unique_ptr<TaskTrigger> trigger;
+    ASSERT_EQ(task->CreateTrigger(index, trigger), S_OK);
+    EXPECT_EQ(index, 0);
+    ASSERT_EQ(trigger->SetTrigger(fields), S_OK);
+    trigger.reset();
+    ASSERT_EQ(task->Save(), S_OK);
+    EXPECT_TRUE(JobExists());
+    // Wine keeps no account: it says so with a failure and gives no name.
+    std::wstring account = L"untouched";
+    EXPECT_TRUE(FAILED(task->GetAccountInformation(account)));
+    EXPECT_EQ(account, L"untouched");
+    task.reset();
+
+    Stored stored = ReadStored();
+    ASSERT_EQ(stored.opened, S_OK);
+    EXPECT_EQ(stored.application, L"C:\\Prog\\FL\\Ferrolink.exe");
+    EXPECT_EQ(stored.parameters, L"\"Office\" -u \"jo\"");
+    ASSERT_EQ(stored.triggers.size(), 1u);
+    EXPECT_EQ(TriggerFields(stored.triggers[0]), TriggerFields(fields));
+
     for (const bool create : {false, true}) {
-        ComPtr<ITask> opened;
-        ASSERT_EQ(m_access.OpenWorkItem(kWorkItemName, opened, create), S_OK) << create;
-        LPWSTR parameters = nullptr;
-        ASSERT_EQ(opened->GetParameters(&parameters), S_OK);
-        EXPECT_STREQ(parameters, L"-u \"marker\"") << create;
-        CoTaskMemFree(parameters);
+        ASSERT_EQ(m_access.OpenWorkItem(kWorkItemName, task, create), S_OK) << create;
     }
-    ComPtr<ITask> longest;
+    EXPECT_EQ(task->DeleteTrigger(0), S_OK);
+    ASSERT_EQ(task->CreateTrigger(index, trigger), S_OK);
+    EXPECT_EQ(index, 0);
+    fields.MinutesInterval = 9;
+    ASSERT_EQ(trigger->SetTrigger(fields), S_OK);
+    trigger.reset();
+    ASSERT_EQ(task->Save(), S_OK);
+    task.reset();
+    stored = ReadStored();
+    ASSERT_EQ(stored.triggers.size(), 1u);
+    EXPECT_EQ(stored.triggers[0].MinutesInterval, 9u);
+
+    EXPECT_EQ(m_access.DeleteWorkItem(kWorkItemName), S_OK);
+    EXPECT_FALSE(JobExists());
+    EXPECT_EQ(m_access.DeleteWorkItem(kWorkItemName), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    std::unique_ptr<WorkItem> longest;
     EXPECT_EQ(m_access.OpenWorkItem(std::string(255, 'F').c_str(), longest, true), S_OK);
 }
 
 // Without a scheduler object (never created, released, or failed to create without COM), or
 // with a name missing or longer than the 255 units of the conversion, an open fails cleanly.
 TEST_F(SchedulerAccessTest, OpenFailsWithoutASchedulerOrAFittingName) {
-    ComPtr<ITask> task;
+    std::unique_ptr<WorkItem> task;
     EXPECT_EQ(m_access.OpenWorkItem(kWorkItemName, task, false), E_POINTER);
+    EXPECT_EQ(m_access.DeleteWorkItem(kWorkItemName), E_POINTER);
     EXPECT_EQ(m_access.OpenWorkItem(kWorkItemName, task, true), E_POINTER);
     ASSERT_EQ(m_access.CreateScheduler(), S_OK);
     EXPECT_EQ(m_access.OpenWorkItem(std::string(256, 'F').c_str(), task, true), E_INVALIDARG);
     EXPECT_EQ(m_access.OpenWorkItem(nullptr, task, true), E_INVALIDARG);
+    EXPECT_EQ(m_access.DeleteWorkItem(std::string(256, 'F').c_str()), E_INVALIDARG);
     m_access.ReleaseScheduler();
     EXPECT_EQ(m_access.OpenWorkItem(kWorkItemName, task, true), E_POINTER);
 

@@ -13,22 +13,15 @@
 #include "program_texts.h"
 #include "settings_store.h"
 
-// The Task Scheduler stand-in (scheduler_stand_in.cpp), which gives answers that Wine's
-// cannot: Wine keeps no accounts and has security services. SchedulerStandIn makes its one
-// ITaskScheduler (returned untyped, with one reference for the caller) answer anew: only when
-// `taskExists` does it find the work item "Ferrolink", whose GetAccountInformation then fails
-// with `accountResult` or gives `account`. SchedulerStandInReferences counts the references
-// held on the scheduler and its work item together.
-void* SchedulerStandIn(bool taskExists, HRESULT accountResult, const wchar_t* account);
-long SchedulerStandInReferences();
+#include "task_scheduler_stand_in.h"
 
 namespace {
 
 // Records the dialog's state when its start-up is over, then cancels it.
 class ProbedMainDialog : public MainDialog {
 public:
-    explicit ProbedMainDialog(void* scheduler = nullptr) {
-        m_scheduler.reset(static_cast<ITaskScheduler*>(scheduler));
+    explicit ProbedMainDialog(std::unique_ptr<TaskScheduler> scheduler = nullptr) {
+        m_scheduler.UseScheduler(std::move(scheduler));
     }
     std::string checkText, taskText, accountUser;
     bool deleteEnabled = false, accountRequired = false, bothIconsSet = false;
@@ -84,10 +77,16 @@ TEST_F(MainDialogStartup, TheTaskDisplayAndTheAccountFollowTheWorkItem) {
         {"account unreadable", true, true, E_ACCESSDENIED, L"", true, user},
         {"account too long", true, true, S_OK, tooLong.c_str(), true, user},
     };
+    // The stand-in gives answers that Wine's Task Scheduler cannot: Wine keeps no accounts and
+    // has security services.
     for (const auto& c : cases) {
+        SchedulerStandInState state;
+        state.getAccount = c.accountResult;
+        if (c.taskExists) {
+            state.stored[L"Ferrolink"].account = c.account;
+        }
         {
-            ProbedMainDialog dialog(
-                c.scheduler ? SchedulerStandIn(c.taskExists, c.accountResult, c.account) : nullptr);
+            ProbedMainDialog dialog(c.scheduler ? MakeSchedulerStandIn(state) : nullptr);
             EXPECT_EQ(dialog.DoModal(), IDCANCEL) << c.what;
             EXPECT_EQ(dialog.checkText, c.taskExists ? "once per 10 mins" : "no checking set")
                 << c.what;
@@ -96,7 +95,7 @@ TEST_F(MainDialogStartup, TheTaskDisplayAndTheAccountFollowTheWorkItem) {
             EXPECT_EQ(dialog.accountRequired, c.accountRequired) << c.what;
             EXPECT_EQ(dialog.accountUser, c.accountUser) << c.what;
         }
-        EXPECT_EQ(SchedulerStandInReferences(), 0) << c.what << ": a reference was kept";
+        EXPECT_EQ(state.liveObjects, 0) << c.what << ": the work item was kept";
     }
 }
 

@@ -74,4 +74,45 @@ TEST(FindItemByPrefix, FindsTheFirstItemBeginningWithThePrefixIgnoringCase) {
     }
 }
 
+// The connector's command line in the work item: each value quoted as it is, an empty user
+// name or password leaving out its option.
+TEST(BuildTaskParameters, QuotesTheProfileAndAddsOnlyTheCredentialsGiven) {
+    const struct { const char *profile, *user, *password, *parameters; } cases[] = {
+        {"Branch", "vpnuser", "", "\"Branch\" -u \"vpnuser\""},
+        {"Branch", "", "s3cret", "\"Branch\" -p \"s3cret\""},
+        {"Home Office", "DOM\\jo", "p w", "\"Home Office\" -u \"DOM\\jo\" -p \"p w\""},
+        {"Home", "", "", "\"Home\""},
+        {"", "", "", "\"\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BuildTaskParameters(c.profile, c.user, c.password), c.parameters) << c.profile;
+    }
+}
+
+// The connector in the settings key's folder, one backslash between; the bare file name
+// without a folder; nothing rather than a name cut short.
+TEST(BuildConnectorPath, JoinsTheFolderAndRefusesANameThatDoesNotFit) {
+    const std::string deep(385, 'd');  // with "\Ferrolink.exe": 399 characters
+    const struct { std::optional<std::string> folder; std::optional<std::string> path; } cases[] = {
+        {"C:\\Prog\\FL", "C:\\Prog\\FL\\Ferrolink.exe"},
+        {"C:\\Prog\\FL\\", "C:\\Prog\\FL\\Ferrolink.exe"},
+        {"", "\\Ferrolink.exe"},
+        {std::nullopt, "Ferrolink.exe"},
+        {deep, deep + "\\Ferrolink.exe"},
+        {deep + "\\", deep + "\\Ferrolink.exe"},
+        {deep + "d", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BuildConnectorPath(c.folder, 399), c.path) << c.folder.value_or("(none)").size();
+    }
+}
+
+TEST(HasDoubleQuote, FindsAQuoteAnywhere) {
+    const std::pair<const char*, bool> cases[] = {
+        {"", false}, {"plain text", false}, {"\"", true}, {"ab\"c", true}, {"end\"", true}};
+    for (const auto& [text, found] : cases) {
+        EXPECT_EQ(HasDoubleQuote(text), found) << text;
+    }
+}
+
 }  // namespace

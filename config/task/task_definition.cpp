@@ -1,0 +1,134 @@
+// What the configuration program writes into the work item "Ferrolink": the account that runs
+// it, the connector with its parameters, and its one daily trigger; and saving it. These are
+// operations of the main dialog, whose members hold the values. They show nothing and return
+// results.
+#include <cstdio>
+#include <string>
+
+#include "config_logic.h"
+#include "convert_string.h"
+#include "main_dialog.h"
+#include "settings_store.h"
+#include "task_definition.h"
+#include "win_handles.h"
+
+namespace {
+
+// The room of the application name, its terminator included: a longer name is refused, not
+// cut short.
+constexpr std::size_t kApplicationNameRoom = 400;
+constexpr const char* kTriggerIdValue = "TriggerID";
+// The previous trigger's index when none is known: nothing is deleted with it.
+constexpr WORD kNoTrigger = static_cast<WORD>(-1);
+
+// A UTF-16 copy of a text that is wiped when it goes: it may hold a password.
+class WideText {
+public:
+    explicit WideText(const std::string& text) : m_text(text.size() + 1, L'\0') {
+        std::string copy = text;
+        m_converted = ConvertString(copy.data(), m_text.data(), static_cast<int>(m_text.size()),
+                                    1) == 1;
+        SecureZeroMemory(copy.data(), copy.size());
+    }
+    WideText(const WideText&) = delete;
+    WideText& operator=(const WideText&) = delete;
+    ~WideText() { SecureZeroMemory(m_text.data(), m_text.size() * sizeof(wchar_t)); }
+
+    const wchar_t* get() const { return m_text.c_str(); }
+    bool converted() const { return m_converted; }
+
+private:
+    std::wstring m_text;
+    bool m_converted = false;
+};
+
+std::optional<DWORD> ReadTriggerId() {
+    RegistryKey key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return QueryRegistryDword(key.get(), kTriggerIdValue);
+}
+
+// A key that cannot be opened is skipped without notice.
+void WriteTriggerId(WORD index) {
+    RegistryKey key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, key.put()) != ERROR_SUCCESS) {
+        return;
+    }
+    const DWORD value = index;
+    RegSetValueExA(key.get(), kTriggerIdValue, 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+}  // namespace
+
+TASK_TRIGGER DailyTrigger(int minutesInterval) {
+    TASK_TRIGGER trigger{};
+    trigger.cbTriggerSize = sizeof trigger;
+    trigger.Reserved1 = 0;
+    trigger.wBeginYear = 2000;
+    trigger.wBeginMonth = 1;
+    trigger.wBeginDay = 1;
+    trigger.wEndYear = 0;
+    trigger.wEndMonth = 0;
+    trigger.wEndDay = 0;
+    trigger.wStartHour = 0;
+    trigger.wStartMinute = 0;
+    trigger.MinutesDuration = 1440;
+    trigger.MinutesInterval = static_cast<DWORD>(minutesInterval);
+    trigger.rgFlags = 0;
+    trigger.TriggerType = TASK_TIME_TRIGGER_DAILY;
+    trigger.Type.Daily.DaysInterval = 1;
+    trigger.Reserved2 = 0;
+    trigger.wRandomMinutesInterval = 0;
+    return trigger;
+}
+
+HRESULT MainDialog::SetTaskAccount(WorkItem& task) {
+    const WideText user(m_accountUser);
+    const WideText password(m_accountPassword);
+    if (!user.converted() || !password.converted()) {
+        return E_INVALIDARG;
+    }
+    return task.SetAccountInformation(user.get(), password.get());
+}
+
+HRESULT MainDialog::SetTaskCommand(WorkItem& task) {
+    const std::optional<std::string> path =
+        BuildConnectorPath(ReadSettingsText("InstallPath", kApplicationNameRoom),
+                           kApplicationNameRoom - 1);
+    if (!path) {
+        // The work item must not be saved with a program cut short: the apply stops here.
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
+    const WideText widePath(*path);
+    const HRESULT applicationSet =
+        widePath.converted() ? task.SetApplicationName(widePath.get()) : E_INVALIDARG;
+
+    std::string parameters = BuildTaskParameters(m_profileName, m_profileUser, m_profilePassword);
+    const WideText wideParameters(parameters);
+    SecureZeroMemory(parameters.data(), parameters.size());
+    const HRESULT parametersSet =
+        wideParameters.converted() ? task.SetParameters(wideParameters.get()) : E_INVALIDARG;
+    // Never negative: a program or parameters that were not taken do not stop the apply.
+    return applicationSet == S_OK && parametersSet == S_OK ? 0 : 1;
+}
+
+HRESULT MainDialog::SetTaskTrigger(WorkItem& task) {
+    const int minutes = LeadingInteger(m_intervalText).value_or(0);
+    const std::optional<DWORD> previous = ReadTriggerId();
+    task.DeleteTrigger(previous ? static_cast<WORD>(*previous) : kNoTrigger);
+
+    WORD index = 0;
+    std::unique_ptr<TaskTrigger> trigger;
+    const HRESULT created = task.CreateTrigger(index, trigger);
+    if (FAILED(created) || !trigger) {
+        // No trigger was made, so there is no new index: the stored one stays.
+        return FAILED(created) ? created : E_POINTER;
+    }
+    WriteTriggerId(index);
+    return trigger->SetTrigger(DailyTrigger(minutes));
+}
+
+HRESULT MainDialog::SaveWorkItem(WorkItem& task) { return task.Save(); }

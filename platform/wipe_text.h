@@ -1,0 +1,11 @@
+#pragma once
+// Wiping a text that held a password before it is dropped: the bytes are overwritten in a way
+// the compiler may not leave out, then the text is emptied.
+#include <windows.h>
+
+#include <string>
+
+inline void WipeText(std::string& text) {
+    SecureZeroMemory(text.data(), text.size());
+    text.clear();
+}
