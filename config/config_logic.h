@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "logon_check.h"
+
 // A profile's name from its ".pcf" file name: the name cut before its last ".". A name
 // without a dot is taken whole.
 std::string ProfileNameFromFileName(const std::string& fileName);
@@ -21,3 +23,8 @@ std::string LastAccountPiece(const std::string& account);
 // to Z (the rule a combo box uses to select a string), or -1 when none does. An empty prefix
 // matches the first item.
 int FindItemByPrefix(const std::vector<std::string>& items, const std::string& prefix);
+
+// The outcome of a batch logon that Windows refused with `error` (its GetLastError):
+// ERROR_ACCESS_DENIED (5) and ERROR_PRIVILEGE_NOT_HELD (1314) say that this process may not
+// make the test, so the pair counts as valid; every other code means the pair was refused.
+LogonOutcome LogonOutcomeOfError(unsigned long error);
