@@ -1,0 +1,298 @@
+// The credentials dialog in this process, run from the application's main window as the main
+// dialog's OK runs it: what it opens with, what its logon check is given, and how each answer
+// of the check and each way of closing it ends. A stand-in check answers as scripted, since
+// Wine accepts every logon.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "application.h"
+#include "credentials_dialog.h"
+#include "logon_check.h"
+#include "program_texts.h"
+#include "resource_module.h"
+
+namespace {
+
+using Pair = std::pair<std::string, std::string>;
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Records each (user, password) it is asked about and gives the scripted answers in turn;
+// the last one stays once the script is used up.
+class ScriptedLogon : public LogonChecker {
+public:
+    explicit ScriptedLogon(std::vector<LogonOutcome> answers) : m_answers(std::move(answers)) {}
+    std::vector<Pair> calls;
+
+    LogonOutcome TryBatchLogon(const std::string& user, const std::string& password) override {
+        calls.emplace_back(user, password);
+        return m_answers.at(std::min(calls.size(), m_answers.size()) - 1);
+    }
+
+private:
+    std::vector<LogonOutcome> m_answers;
+};
+
+// What a message box over the dialog showed.
+struct SeenBox {
+    std::string caption, text;
+    bool okOnly;
+    bool ownedByDialog;
+};
+
+// Plays `steps` on a timer once the dialog runs, one a tick while the dialog is the active
+// window. A message box over it is recorded and answered OK instead. A dialog still open
+// after about ten seconds is ended with kStuck, so that a fault fails the test, not hangs it.
+class DrivenCredentialsDialog : public CredentialsDialog {
+public:
+    using CredentialsDialog::CredentialsDialog;
+    using Step = std::function<void(DrivenCredentialsDialog&)>;
+    static constexpr INT_PTR kStuck = 99;
+
+    std::vector<Step> steps;
+    std::vector<SeenBox> boxes;
+
+    HWND Item(int id) const { return GetDlgItem(Window(), id); }
+    std::string UserNameMember() const { return m_userName; }
+    void Post(UINT message, WPARAM wParam, LPARAM lParam = 0) const {
+        PostMessageA(Window(), message, wParam, lParam);
+    }
+    // Types `text` into control `id` key by key, at the caret.
+    void Type(int id, const std::string& text) const {
+        for (const char c : text) {
+            SendMessageA(Item(id), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
+        }
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = CredentialsDialog::OnInitDialog();
+        SetTimer(Window(), kStepTimer, 20, nullptr);
+        return result;
+    }
+    bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
+        if (message == WM_TIMER && wParam == kStepTimer) {
+            Tick();
+            return true;
+        }
+        return CredentialsDialog::RouteMessage(message, wParam, lParam, result);
+    }
+
+private:
+    static constexpr UINT_PTR kStepTimer = 41;
+
+    void Tick() {
+        if (++m_ticks > 500) {
+            KillTimer(Window(), kStepTimer);
+            EndDialog(kStuck);
+            return;
+        }
+        HWND active = GetActiveWindow();
+        if (active != nullptr && active != Window() && active != m_answeredBox) {
+            m_answeredBox = active;
+            boxes.push_back({WindowText(active), WindowText(GetDlgItem(active, 0xFFFF)),
+                             GetDlgItem(active, IDOK) != nullptr &&
+                                 GetDlgItem(active, IDCANCEL) == nullptr &&
+                                 GetDlgItem(active, IDYES) == nullptr &&
+                                 GetDlgItem(active, IDNO) == nullptr,
+                             GetWindow(active, GW_OWNER) == Window()});
+            PostMessageA(active, WM_COMMAND, IDOK, 0);
+        } else if (active == Window() && m_next < steps.size()) {
+            steps[m_next++](*this);
+        }
+    }
+
+    std::size_t m_next = 0;
+    int m_ticks = 0;
+    HWND m_answeredBox = nullptr;
+};
+
+// The main window that the dialog is run from: the About box's template, which runs `work`
+// once its modal loop runs and then ends.
+class HostDialog : public Dialog {
+public:
+    explicit HostDialog(std::function<void()> work)
+        : Dialog(IDD_ABOUTBOX), m_work(std::move(work)) {}
+
+protected:
+    BOOL OnInitDialog() override {
+        Dialog::OnInitDialog();
+        PostMessageA(Window(), WM_APP, 0, 0);
+        return TRUE;
+    }
+    bool RouteMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) override {
+        if (message != WM_APP) {
+            return false;
+        }
+        m_work();
+        EndDialog(IDOK);
+        result = TRUE;
+        return true;
+    }
+
+private:
+    std::function<void()> m_work;
+};
+
+class CredentialsDialogRun : public ::testing::Test, public Application {
+protected:
+    void SetUp() override { LoadProgramTexts(); }
+    void TearDown() override {
+        SetMainWindow(nullptr);
+        ResetProgramTexts();
+    }
+    BOOL InitInstance() override {
+        EXPECT_EQ(MainWindow()->DoModal(), IDOK);
+        return FALSE;
+    }
+
+    // Runs `dialog` from the application's main window; gives DoModal's result and tells in
+    // `mainWindow` which window that was.
+    INT_PTR RunFromMainWindow(DrivenCredentialsDialog& dialog) {
+        INT_PTR result = -1;
+        HostDialog host([&] { result = dialog.DoModal(); });
+        mainWindow = nullptr;
+        dialog.steps.insert(dialog.steps.begin(), [this, &host](DrivenCredentialsDialog& d) {
+            mainWindow = host.Window();
+            owner = GetWindow(d.Window(), GW_OWNER);
+        });
+        SetMainWindow(&host);
+        Application::Run();
+        return result;
+    }
+
+    HWND mainWindow = nullptr;
+    HWND owner = nullptr;
+};
+
+TEST_F(CredentialsDialogRun, OpensWithTheGivenNameAnEmptyPasswordAndTheFocusOnThePassword) {
+    ScriptedLogon logon({LogonOutcome::Accepted});
+    DrivenCredentialsDialog dialog(logon);
+    dialog.m_userName = "operator";
+    std::string userText, passwordText, member;
+    int focusId = 0;
+    bool focusInDialog = false;
+    dialog.steps.push_back([&](DrivenCredentialsDialog& d) {
+        userText = WindowText(d.Item(IDC_ACCOUNT_USER_EDIT));
+        passwordText = WindowText(d.Item(IDC_ACCOUNT_PASSWORD_EDIT));
+        member = d.UserNameMember();
+        focusId = GetDlgCtrlID(GetFocus());
+        focusInDialog = GetParent(GetFocus()) == d.Window();
+        d.Post(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
+    });
+    EXPECT_EQ(RunFromMainWindow(dialog), IDCANCEL);
+    EXPECT_EQ(userText, "operator");
+    EXPECT_EQ(member, "operator");
+    EXPECT_EQ(passwordText, "");
+    EXPECT_TRUE(focusInDialog);
+    EXPECT_EQ(focusId, IDC_ACCOUNT_PASSWORD_EDIT);
+    EXPECT_NE(mainWindow, nullptr);
+    EXPECT_EQ(owner, mainWindow) << "not owned by the application's main window";
+}
+
+// OK lets a pair through only by the check, which gets the fields as they stand; a refused
+// pair keeps the dialog open with both fields as typed, and every further OK checks again.
+TEST_F(CredentialsDialogRun, OkChecksTheTypedPairAndEndsOnlyWhenItIsNotRefused) {
+    using O = LogonOutcome;
+    const struct {
+        const char* what;
+        const char* given;         // m_userName before DoModal
+        const char* typedInFront;  // typed at the start of the name
+        const char* password;      // typed into the empty password edit
+        std::vector<O> answers;    // one OK per answer
+        Pair expected;
+    } cases[] = {
+        {"accepted, a domain typed in front", "operator", "OFFICE\\", "s3cret pass", {O::Accepted},
+         {"OFFICE\\operator", "s3cret pass"}},
+        {"not allowed to test, empty password", "operator", "", "", {O::NotAllowedToTest},
+         {"operator", ""}},
+        {"refused twice, then accepted", "", "nobody", "wrong", {O::Rejected, O::Rejected, O::Accepted},
+         {"nobody", "wrong"}},
+    };
+    for (const auto& c : cases) {
+        ScriptedLogon logon(c.answers);
+        DrivenCredentialsDialog dialog(logon);
+        dialog.m_userName = c.given;
+        std::vector<Pair> fieldsBeforeRetry;  // edits' texts when OK is pressed again
+        dialog.steps.push_back([&](DrivenCredentialsDialog& d) {
+            SendMessageA(d.Item(IDC_ACCOUNT_USER_EDIT), EM_SETSEL, 0, 0);
+            d.Type(IDC_ACCOUNT_USER_EDIT, c.typedInFront);
+            d.Type(IDC_ACCOUNT_PASSWORD_EDIT, c.password);
+        });
+        for (std::size_t i = 0; i < c.answers.size(); ++i) {
+            dialog.steps.push_back([&, i](DrivenCredentialsDialog& d) {
+                if (i > 0) {
+                    fieldsBeforeRetry.emplace_back(WindowText(d.Item(IDC_ACCOUNT_USER_EDIT)),
+                                                   WindowText(d.Item(IDC_ACCOUNT_PASSWORD_EDIT)));
+                }
+                d.Post(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+            });
+        }
+        EXPECT_EQ(RunFromMainWindow(dialog), IDOK) << c.what;
+        EXPECT_EQ(dialog.m_userName, c.expected.first) << c.what;
+        EXPECT_EQ(dialog.m_password, c.expected.second) << c.what;
+        EXPECT_EQ(logon.calls, std::vector<Pair>(c.answers.size(), c.expected)) << c.what;
+        EXPECT_EQ(fieldsBeforeRetry, std::vector<Pair>(c.answers.size() - 1, c.expected)) << c.what;
+        std::size_t refusals = 0;
+        for (const O answer : c.answers) {
+            refusals += answer == O::Rejected ? 1 : 0;
+        }
+        ASSERT_EQ(dialog.boxes.size(), refusals) << c.what;
+        for (const SeenBox& box : dialog.boxes) {
+            EXPECT_EQ(box.caption, "Warning") << c.what;
+            EXPECT_EQ(box.text, LoadResourceString(IDS_INVALID_CREDENTIALS)) << c.what;
+            EXPECT_TRUE(box.okOnly) << c.what;
+            EXPECT_TRUE(box.ownedByDialog) << c.what;
+        }
+    }
+    EXPECT_EQ(LoadResourceString(IDS_INVALID_CREDENTIALS),
+              "The specified username and password is invalid.\n\nEnter valid username and password.");
+}
+
+// Cancel, Esc and the close box end the dialog at once, unchecked, and the password is gone.
+TEST_F(CredentialsDialogRun, CancelEscAndTheCloseBoxEndWithoutACheck) {
+    const struct {
+        const char* what;
+        std::function<void(DrivenCredentialsDialog&)> close;
+    } cases[] = {
+        {"Cancel", [](DrivenCredentialsDialog& d) { d.Post(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)); }},
+        {"Esc", [](DrivenCredentialsDialog&) { PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"WM_CLOSE", [](DrivenCredentialsDialog& d) { d.Post(WM_CLOSE, 0); }},
+        {"SC_CLOSE", [](DrivenCredentialsDialog& d) { d.Post(WM_SYSCOMMAND, SC_CLOSE); }},
+    };
+    for (const auto& c : cases) {
+        ScriptedLogon logon({LogonOutcome::Accepted});
+        DrivenCredentialsDialog dialog(logon);
+        dialog.m_userName = "operator";
+        dialog.steps.push_back([](DrivenCredentialsDialog& d) { d.Type(IDC_ACCOUNT_PASSWORD_EDIT, "typed"); });
+        dialog.steps.push_back(c.close);
+        EXPECT_EQ(RunFromMainWindow(dialog), IDCANCEL) << c.what;
+        EXPECT_TRUE(logon.calls.empty()) << c.what;
+        EXPECT_TRUE(dialog.boxes.empty()) << c.what;
+        EXPECT_EQ(dialog.m_password, "") << c.what;
+    }
+}
+
+// The program's own check keeps no logon token open (Wine accepts every pair).
+TEST(WindowsLogonChecker, LeavesNoHandleOpen) {
+    DWORD before = 0, after = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(WindowsLogonChecker().TryBatchLogon("OFFICE\\operator", ""), LogonOutcome::Accepted);
+    }
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
+    EXPECT_EQ(after, before);
+}
+
+}  // namespace
