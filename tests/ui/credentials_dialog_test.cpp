@@ -44,34 +44,23 @@ private:
     std::vector<LogonOutcome> m_answers;
 };
 
-// What a message box over the dialog showed.
-struct SeenBox {
-    std::string caption, text;
-    bool okOnly;
-    bool ownedByDialog;
-};
-
 // Plays `steps` on a timer once the dialog runs, one a tick while the dialog is the active
-// window. A message box over it is recorded and answered OK instead. A dialog still open
-// after about ten seconds is ended with kStuck, so that a fault fails the test, not hangs it.
+// window; a message box over it is recorded in `boxes` ("caption|text|buttons|owner") and
+// answered OK instead. After about ten seconds the dialog ends with kStuck, so that a fault
+// fails the test rather than hangs it.
 class DrivenCredentialsDialog : public CredentialsDialog {
 public:
     using CredentialsDialog::CredentialsDialog;
-    using Step = std::function<void(DrivenCredentialsDialog&)>;
     static constexpr INT_PTR kStuck = 99;
-
-    std::vector<Step> steps;
-    std::vector<SeenBox> boxes;
+    std::vector<std::function<void(DrivenCredentialsDialog&)>> steps;
+    std::vector<std::string> boxes;
 
     HWND Item(int id) const { return GetDlgItem(Window(), id); }
-    std::string UserNameMember() const { return m_userName; }
-    void Post(UINT message, WPARAM wParam, LPARAM lParam = 0) const {
-        PostMessageA(Window(), message, wParam, lParam);
-    }
+    void Post(UINT message, WPARAM wParam) const { PostMessageA(Window(), message, wParam, 0); }
     // Types `text` into control `id` key by key, at the caret.
     void Type(int id, const std::string& text) const {
         for (const char c : text) {
-            SendMessageA(Item(id), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
+            SendMessageA(Item(id), WM_CHAR, static_cast<unsigned char>(c), 0);
         }
     }
 
@@ -82,63 +71,50 @@ protected:
         return result;
     }
     bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
-        if (message == WM_TIMER && wParam == kStepTimer) {
-            Tick();
-            return true;
-        }
-        return CredentialsDialog::RouteMessage(message, wParam, lParam, result);
-    }
-
-private:
-    static constexpr UINT_PTR kStepTimer = 41;
-
-    void Tick() {
-        if (++m_ticks > 500) {
-            KillTimer(Window(), kStepTimer);
-            EndDialog(kStuck);
-            return;
+        if (message != WM_TIMER || wParam != kStepTimer) {
+            return CredentialsDialog::RouteMessage(message, wParam, lParam, result);
         }
         HWND active = GetActiveWindow();
-        if (active != nullptr && active != Window() && active != m_answeredBox) {
+        if (++m_ticks > 500) {
+            EndDialog(kStuck);
+        } else if (active != nullptr && active != Window() && active != m_answeredBox) {
             m_answeredBox = active;
-            boxes.push_back({WindowText(active), WindowText(GetDlgItem(active, 0xFFFF)),
-                             GetDlgItem(active, IDOK) != nullptr &&
-                                 GetDlgItem(active, IDCANCEL) == nullptr &&
-                                 GetDlgItem(active, IDYES) == nullptr &&
-                                 GetDlgItem(active, IDNO) == nullptr,
-                             GetWindow(active, GW_OWNER) == Window()});
+            const bool okOnly = GetDlgItem(active, IDOK) && !GetDlgItem(active, IDCANCEL) &&
+                                !GetDlgItem(active, IDYES) && !GetDlgItem(active, IDNO);
+            boxes.push_back(WindowText(active) + "|" + WindowText(GetDlgItem(active, 0xFFFF)) +
+                            (okOnly ? "|OK" : "|other buttons") +
+                            (GetWindow(active, GW_OWNER) == Window() ? "|dialog" : "|other owner"));
             PostMessageA(active, WM_COMMAND, IDOK, 0);
         } else if (active == Window() && m_next < steps.size()) {
             steps[m_next++](*this);
         }
+        return true;
     }
 
+private:
+    static constexpr UINT_PTR kStepTimer = 41;
     std::size_t m_next = 0;
     int m_ticks = 0;
     HWND m_answeredBox = nullptr;
 };
 
-// The main window that the dialog is run from: the About box's template, which runs `work`
-// once its modal loop runs and then ends.
+// The main window that the dialog is run from (on the About box's template): runs `work`
+// once its modal loop runs, then ends.
 class HostDialog : public Dialog {
 public:
-    explicit HostDialog(std::function<void()> work)
-        : Dialog(IDD_ABOUTBOX), m_work(std::move(work)) {}
+    explicit HostDialog(std::function<void()> work) : Dialog(IDD_ABOUTBOX), m_work(std::move(work)) {}
 
 protected:
     BOOL OnInitDialog() override {
-        Dialog::OnInitDialog();
         PostMessageA(Window(), WM_APP, 0, 0);
-        return TRUE;
+        return Dialog::OnInitDialog();
     }
-    bool RouteMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) override {
-        if (message != WM_APP) {
-            return false;
+    bool RouteMessage(UINT message, WPARAM, LPARAM, INT_PTR&) override {
+        if (message == WM_APP) {
+            m_work();
+            EndDialog(IDOK);
         }
-        m_work();
-        EndDialog(IDOK);
-        result = TRUE;
-        return true;
+        return message == WM_APP;
     }
 
 private:
@@ -157,54 +133,46 @@ protected:
         return FALSE;
     }
 
-    // Runs `dialog` from the application's main window; gives DoModal's result and tells in
-    // `mainWindow` which window that was.
+    // Runs `dialog` from the application's main window and gives DoModal's result;
+    // `ownedByMain` tells whether that window owned the dialog.
     INT_PTR RunFromMainWindow(DrivenCredentialsDialog& dialog) {
         INT_PTR result = -1;
         HostDialog host([&] { result = dialog.DoModal(); });
-        mainWindow = nullptr;
         dialog.steps.insert(dialog.steps.begin(), [this, &host](DrivenCredentialsDialog& d) {
-            mainWindow = host.Window();
-            owner = GetWindow(d.Window(), GW_OWNER);
+            ownedByMain = host.Window() != nullptr && GetWindow(d.Window(), GW_OWNER) == host.Window();
         });
         SetMainWindow(&host);
         Application::Run();
         return result;
     }
 
-    HWND mainWindow = nullptr;
-    HWND owner = nullptr;
+    bool ownedByMain = false;
 };
 
 TEST_F(CredentialsDialogRun, OpensWithTheGivenNameAnEmptyPasswordAndTheFocusOnThePassword) {
     ScriptedLogon logon({LogonOutcome::Accepted});
     DrivenCredentialsDialog dialog(logon);
     dialog.m_userName = "operator";
-    std::string userText, passwordText, member;
-    int focusId = 0;
-    bool focusInDialog = false;
+    std::string seen;  // user name edit | password edit | id of the focused control
     dialog.steps.push_back([&](DrivenCredentialsDialog& d) {
-        userText = WindowText(d.Item(IDC_ACCOUNT_USER_EDIT));
-        passwordText = WindowText(d.Item(IDC_ACCOUNT_PASSWORD_EDIT));
-        member = d.UserNameMember();
-        focusId = GetDlgCtrlID(GetFocus());
-        focusInDialog = GetParent(GetFocus()) == d.Window();
+        seen = WindowText(d.Item(IDC_ACCOUNT_USER_EDIT)) + "|" +
+               WindowText(d.Item(IDC_ACCOUNT_PASSWORD_EDIT)) + "|" +
+               std::to_string(GetParent(GetFocus()) == d.Window() ? GetDlgCtrlID(GetFocus()) : 0);
         d.Post(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
     });
     EXPECT_EQ(RunFromMainWindow(dialog), IDCANCEL);
-    EXPECT_EQ(userText, "operator");
-    EXPECT_EQ(member, "operator");
-    EXPECT_EQ(passwordText, "");
-    EXPECT_TRUE(focusInDialog);
-    EXPECT_EQ(focusId, IDC_ACCOUNT_PASSWORD_EDIT);
-    EXPECT_NE(mainWindow, nullptr);
-    EXPECT_EQ(owner, mainWindow) << "not owned by the application's main window";
+    EXPECT_EQ(seen, "operator||1015");
+    EXPECT_TRUE(ownedByMain);
 }
 
 // OK lets a pair through only by the check, which gets the fields as they stand; a refused
-// pair keeps the dialog open with both fields as typed, and every further OK checks again.
+// pair gets the warning and keeps the dialog open with both fields as typed, and each further
+// OK checks again.
 TEST_F(CredentialsDialogRun, OkChecksTheTypedPairAndEndsOnlyWhenItIsNotRefused) {
     using O = LogonOutcome;
+    const std::string warning = "Warning|" + LoadResourceString(IDS_INVALID_CREDENTIALS) + "|OK|dialog";
+    EXPECT_EQ(warning, "Warning|The specified username and password is invalid.\n\n"
+                       "Enter valid username and password.|OK|dialog");
     const struct {
         const char* what;
         const char* given;         // m_userName before DoModal
@@ -212,19 +180,20 @@ TEST_F(CredentialsDialogRun, OkChecksTheTypedPairAndEndsOnlyWhenItIsNotRefused) 
         const char* password;      // typed into the empty password edit
         std::vector<O> answers;    // one OK per answer
         Pair expected;
+        std::vector<std::string> boxes;
     } cases[] = {
         {"accepted, a domain typed in front", "operator", "OFFICE\\", "s3cret pass", {O::Accepted},
-         {"OFFICE\\operator", "s3cret pass"}},
+         {"OFFICE\\operator", "s3cret pass"}, {}},
         {"not allowed to test, empty password", "operator", "", "", {O::NotAllowedToTest},
-         {"operator", ""}},
+         {"operator", ""}, {}},
         {"refused twice, then accepted", "", "nobody", "wrong", {O::Rejected, O::Rejected, O::Accepted},
-         {"nobody", "wrong"}},
+         {"nobody", "wrong"}, {warning, warning}},
     };
     for (const auto& c : cases) {
         ScriptedLogon logon(c.answers);
         DrivenCredentialsDialog dialog(logon);
         dialog.m_userName = c.given;
-        std::vector<Pair> fieldsBeforeRetry;  // edits' texts when OK is pressed again
+        std::vector<Pair> fieldsAtRetry;  // the edits' texts when OK is pressed again
         dialog.steps.push_back([&](DrivenCredentialsDialog& d) {
             SendMessageA(d.Item(IDC_ACCOUNT_USER_EDIT), EM_SETSEL, 0, 0);
             d.Type(IDC_ACCOUNT_USER_EDIT, c.typedInFront);
@@ -233,54 +202,38 @@ TEST_F(CredentialsDialogRun, OkChecksTheTypedPairAndEndsOnlyWhenItIsNotRefused) 
         for (std::size_t i = 0; i < c.answers.size(); ++i) {
             dialog.steps.push_back([&, i](DrivenCredentialsDialog& d) {
                 if (i > 0) {
-                    fieldsBeforeRetry.emplace_back(WindowText(d.Item(IDC_ACCOUNT_USER_EDIT)),
-                                                   WindowText(d.Item(IDC_ACCOUNT_PASSWORD_EDIT)));
+                    fieldsAtRetry.emplace_back(WindowText(d.Item(IDC_ACCOUNT_USER_EDIT)),
+                                               WindowText(d.Item(IDC_ACCOUNT_PASSWORD_EDIT)));
                 }
                 d.Post(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
             });
         }
         EXPECT_EQ(RunFromMainWindow(dialog), IDOK) << c.what;
-        EXPECT_EQ(dialog.m_userName, c.expected.first) << c.what;
-        EXPECT_EQ(dialog.m_password, c.expected.second) << c.what;
+        EXPECT_EQ(Pair(dialog.m_userName, dialog.m_password), c.expected) << c.what;
         EXPECT_EQ(logon.calls, std::vector<Pair>(c.answers.size(), c.expected)) << c.what;
-        EXPECT_EQ(fieldsBeforeRetry, std::vector<Pair>(c.answers.size() - 1, c.expected)) << c.what;
-        std::size_t refusals = 0;
-        for (const O answer : c.answers) {
-            refusals += answer == O::Rejected ? 1 : 0;
-        }
-        ASSERT_EQ(dialog.boxes.size(), refusals) << c.what;
-        for (const SeenBox& box : dialog.boxes) {
-            EXPECT_EQ(box.caption, "Warning") << c.what;
-            EXPECT_EQ(box.text, LoadResourceString(IDS_INVALID_CREDENTIALS)) << c.what;
-            EXPECT_TRUE(box.okOnly) << c.what;
-            EXPECT_TRUE(box.ownedByDialog) << c.what;
-        }
+        EXPECT_EQ(fieldsAtRetry, std::vector<Pair>(c.answers.size() - 1, c.expected)) << c.what;
+        EXPECT_EQ(dialog.boxes, c.boxes) << c.what;
     }
-    EXPECT_EQ(LoadResourceString(IDS_INVALID_CREDENTIALS),
-              "The specified username and password is invalid.\n\nEnter valid username and password.");
 }
 
 // Cancel, Esc and the close box end the dialog at once, unchecked, and the password is gone.
 TEST_F(CredentialsDialogRun, CancelEscAndTheCloseBoxEndWithoutACheck) {
-    const struct {
-        const char* what;
-        std::function<void(DrivenCredentialsDialog&)> close;
-    } cases[] = {
+    const std::pair<const char*, std::function<void(DrivenCredentialsDialog&)>> cases[] = {
         {"Cancel", [](DrivenCredentialsDialog& d) { d.Post(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)); }},
         {"Esc", [](DrivenCredentialsDialog&) { PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }},
         {"WM_CLOSE", [](DrivenCredentialsDialog& d) { d.Post(WM_CLOSE, 0); }},
         {"SC_CLOSE", [](DrivenCredentialsDialog& d) { d.Post(WM_SYSCOMMAND, SC_CLOSE); }},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, close] : cases) {
         ScriptedLogon logon({LogonOutcome::Accepted});
         DrivenCredentialsDialog dialog(logon);
         dialog.m_userName = "operator";
         dialog.steps.push_back([](DrivenCredentialsDialog& d) { d.Type(IDC_ACCOUNT_PASSWORD_EDIT, "typed"); });
-        dialog.steps.push_back(c.close);
-        EXPECT_EQ(RunFromMainWindow(dialog), IDCANCEL) << c.what;
-        EXPECT_TRUE(logon.calls.empty()) << c.what;
-        EXPECT_TRUE(dialog.boxes.empty()) << c.what;
-        EXPECT_EQ(dialog.m_password, "") << c.what;
+        dialog.steps.push_back(close);
+        EXPECT_EQ(RunFromMainWindow(dialog), IDCANCEL) << what;
+        EXPECT_TRUE(logon.calls.empty()) << what;
+        EXPECT_TRUE(dialog.boxes.empty()) << what;
+        EXPECT_EQ(dialog.m_password, "") << what;
     }
 }
 
