@@ -10,6 +10,10 @@ bool IsFormatSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The errors of a logon that this process is not allowed to try, as winerror.h numbers them.
+constexpr unsigned long kErrorAccessDenied = 5;
+constexpr unsigned long kErrorPrivilegeNotHeld = 1314;
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Case folding of the letters A to Z only: the same answer on every host and code page.
@@ -112,4 +116,9 @@ std::optional<std::string> BuildConnectorPath(const std::optional<std::string>& 
         return std::nullopt;
     }
     return path;
+
+LogonOutcome LogonOutcomeOfError(unsigned long error) {
+    return error == kErrorAccessDenied || error == kErrorPrivilegeNotHeld
+               ? LogonOutcome::NotAllowedToTest
+               : LogonOutcome::Rejected;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "logon_check.h"
+
 // A profile's name from its ".pcf" file name: the name cut before its last ".". A name
 // without a dot is taken whole.
 std::string ProfileNameFromFileName(const std::string& fileName);
@@ -43,3 +45,8 @@ inline constexpr const char* kConnectorProgram = "Ferrolink.exe";
 // name would be longer than `limit` characters: it is never cut short.
 std::optional<std::string> BuildConnectorPath(const std::optional<std::string>& installFolder,
                                               std::size_t limit);
+
+// The outcome of a batch logon that Windows refused with `error` (its GetLastError):
+// ERROR_ACCESS_DENIED (5) and ERROR_PRIVILEGE_NOT_HELD (1314) say that this process may not
+// make the test, so the pair counts as valid; every other code means the pair was refused.
+LogonOutcome LogonOutcomeOfError(unsigned long error);

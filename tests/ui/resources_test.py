@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Reads the resources of FerrolinkConfig_WIN.exe back and checks them against what the program
-and a replacing "Lang.dll" rely on: the two dialog templates control by control, the string
+and a replacing "Lang.dll" rely on: the three dialog templates control by control, the string
 table, the interval list kept as initialisation data, the icons, the version block and the
 manifest.
 
@@ -23,6 +23,7 @@ BUTTON, EDIT, STATIC, COMBOBOX = 0x80, 0x81, 0x82, 0x85
 BS_DEFPUSHBUTTON, BS_GROUPBOX = 0x1, 0x7
 ES_PASSWORD, ES_AUTOHSCROLL = 0x20, 0x80
 SS_ICON, SS_NOPREFIX, SS_CENTERIMAGE, SS_SUNKEN, SS_LEFTNOWORDWRAP = 0x3, 0x80, 0x200, 0x1000, 0xC
+SS_TYPE_MASK = 0x1F  # SS_LEFT, the wrapping left-aligned text, is 0
 CBS_DROPDOWNLIST, CBS_AUTOHSCROLL, CBS_SORT = 0x3, 0x40, 0x100
 
 
@@ -171,6 +172,25 @@ class ProgramResources(unittest.TestCase):
             (-1, STATIC, "Current automatic check setting:", (15, 150, 160, 9), label, 0),
             (-1, STATIC, "Set automatic check interval:", (15, 180, 160, 9), label, 0),
             (1019, STATIC, "no checking set", (15, 160, 85, 12), sunken | WS_VISIBLE, 0),
+        ])
+
+    def test_credentials_dialog_template_in_tab_order(self):
+        dialog = parse_dialog(self.resource(RT_DIALOG, 103, ENGLISH_US))
+        self.assertEqual(dialog["caption"], "Windows login credentials")
+        self.assertEqual(dialog["style"] & ~DS_SETFONT, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU)
+        self.assertEqual((dialog["rect"][2:], dialog["point_size"], dialog["font"]), ((222, 94), 8, "MS Sans Serif"))
+        edit = WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP
+        label = SS_CENTERIMAGE  # left aligned: no other kind of static
+        self.check_controls(dialog["controls"], [
+            (1015, EDIT, "", (90, 50, 115, 15), edit | ES_PASSWORD, 0),
+            (1, BUTTON, "&OK", (45, 75, 50, 14), BS_DEFPUSHBUTTON | WS_TABSTOP, 0),
+            (2, BUTTON, "&Cancel", (130, 75, 50, 14), WS_TABSTOP, BS_DEFPUSHBUTTON),
+            (1016, EDIT, "", (90, 30, 115, 15), edit, ES_PASSWORD),
+            (-1, STATIC, "Username:", (15, 30, 60, 15), label, SS_TYPE_MASK | WS_TABSTOP),
+            (-1, STATIC, "Password:", (15, 50, 60, 15), label, SS_TYPE_MASK | WS_TABSTOP),
+            (-1, STATIC, "Type the Windows user account that runs the scheduled task and provide "
+                         "a password for the account.", (5, 5, 210, 20), 0,
+             SS_TYPE_MASK | SS_CENTERIMAGE | WS_TABSTOP),
         ])
 
     def test_string_table_texts(self):

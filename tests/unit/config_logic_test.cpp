@@ -112,6 +112,22 @@ TEST(HasDoubleQuote, FindsAQuoteAnywhere) {
         {"", false}, {"plain text", false}, {"\"", true}, {"ab\"c", true}, {"end\"", true}};
     for (const auto& [text, found] : cases) {
         EXPECT_EQ(HasDoubleQuote(text), found) << text;
+
+// Only the two errors that say the test may not be made let a pair through unchecked.
+TEST(LogonOutcomeOfError, OnlyMissingRightsCountAsNotAllowedToTest) {
+    const std::pair<unsigned long, LogonOutcome> cases[] = {
+        {5, LogonOutcome::NotAllowedToTest},     // ERROR_ACCESS_DENIED
+        {1314, LogonOutcome::NotAllowedToTest},  // ERROR_PRIVILEGE_NOT_HELD
+        {1326, LogonOutcome::Rejected},          // ERROR_LOGON_FAILURE: wrong name or password
+        {1385, LogonOutcome::Rejected},          // ERROR_LOGON_TYPE_NOT_GRANTED: no batch right
+        {1331, LogonOutcome::Rejected},          // ERROR_ACCOUNT_DISABLED
+        {1313, LogonOutcome::Rejected},          // ERROR_NO_SUCH_PRIVILEGE, next to 1314
+        {0, LogonOutcome::Rejected},             // a failure that names no reason
+        {4, LogonOutcome::Rejected},
+        {6, LogonOutcome::Rejected},
+    };
+    for (const auto& [error, outcome] : cases) {
+        EXPECT_EQ(LogonOutcomeOfError(error), outcome) << error;
     }
 }
 

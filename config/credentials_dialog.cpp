@@ -1,0 +1,69 @@
+#include "credentials_dialog.h"
+
+#include "program_texts.h"
+
+namespace {
+
+void Wipe(std::string& text) {
+    SecureZeroMemory(text.data(), text.size());
+    text.clear();
+}
+
+// Replaces `text` with the whole text of `control`, read straight into `text`'s own buffer:
+// the old text is wiped first, and no other copy of the new one is made.
+void ReadSecretText(HWND control, std::string& text) {
+    Wipe(text);
+    const int length = GetWindowTextLengthA(control);
+    if (length <= 0) {
+        return;
+    }
+    // Growing from empty copies nothing, and the buffer given up was wiped above.
+    text.resize(static_cast<std::size_t>(length) + 1);
+    const int copied = GetWindowTextA(control, text.data(), length + 1);
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+}
+
+}  // namespace
+
+CredentialsDialog::CredentialsDialog(LogonChecker& logon, Dialog* parent)
+    : Dialog(IDD_CREDENTIALS_DIALOG, parent), m_logon(logon) {}
+
+CredentialsDialog::~CredentialsDialog() { Wipe(m_password); }
+
+void CredentialsDialog::DoDataExchange() {
+    BindControl(m_userNameEdit, IDC_ACCOUNT_USER_EDIT);
+    BindControl(m_passwordEdit, IDC_ACCOUNT_PASSWORD_EDIT);
+}
+
+bool CredentialsDialog::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                     INT_PTR& result) {
+    return RouteThroughMap(kMessageMap, message, wParam, lParam, result);
+}
+
+BOOL CredentialsDialog::OnInitDialog() {
+    Dialog::OnInitDialog();
+    // The edit's change notice writes m_userName while the text is being set, so the edit is
+    // given a copy rather than the member itself.
+    const std::string userName = m_userName;
+    m_userNameEdit.SetText(userName);
+    return TRUE;
+}
+
+void CredentialsDialog::OnOK() {
+    if (m_logon.TryBatchLogon(m_userName, m_password) == LogonOutcome::Rejected) {
+        ShowProgramMessage(Window(), IDS_INVALID_CREDENTIALS, g_warningCaption,
+                           MessageKind::Warning);
+        return;
+    }
+    Dialog::OnOK();
+}
+
+void CredentialsDialog::OnCancel() {
+    // The caller reads nothing after Cancel, so the password need not wait for the object's end.
+    Wipe(m_password);
+    Dialog::OnCancel();
+}
+
+void CredentialsDialog::OnChangeUserName() { m_userName = m_userNameEdit.Text(); }
+
+void CredentialsDialog::OnChangePassword() { ReadSecretText(m_passwordEdit.Window(), m_password); }
