@@ -116,6 +116,7 @@ std::optional<std::string> BuildConnectorPath(const std::optional<std::string>& 
         return std::nullopt;
     }
     return path;
+}
 
 LogonOutcome LogonOutcomeOfError(unsigned long error) {
     return error == kErrorAccessDenied || error == kErrorPrivilegeNotHeld

@@ -112,6 +112,8 @@ TEST(HasDoubleQuote, FindsAQuoteAnywhere) {
         {"", false}, {"plain text", false}, {"\"", true}, {"ab\"c", true}, {"end\"", true}};
     for (const auto& [text, found] : cases) {
         EXPECT_EQ(HasDoubleQuote(text), found) << text;
+    }
+}
 
 // Only the two errors that say the test may not be made let a pair through unchecked.
 TEST(LogonOutcomeOfError, OnlyMissingRightsCountAsNotAllowedToTest) {
