@@ -83,3 +83,5 @@ int FindItemByPrefix(const std::vector<std::string>& items, const std::string& p
     }
     return -1;
 }
+
+bool HasDoubleQuote(const std::string& text) { return text.find('"') != std::string::npos; }

@@ -21,3 +21,7 @@ std::string LastAccountPiece(const std::string& account);
 // to Z (the rule a combo box uses to select a string), or -1 when none does. An empty prefix
 // matches the first item.
 int FindItemByPrefix(const std::vector<std::string>& items, const std::string& prefix);
+
+// Whether `text` holds a double quote. The VPN client's command line puts the profile user
+// name and password in double quotes unescaped, so a quote inside would end the value early.
+bool HasDoubleQuote(const std::string& text);

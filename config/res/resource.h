@@ -35,6 +35,7 @@
 #define IDS_NO_TASK 115
 #define IDS_NO_CHECKING 117
 #define IDS_CHECK_INTERVAL 118
+#define IDS_QUOTE_IN_CREDENTIALS 119
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010
