@@ -48,6 +48,7 @@ MainDialog::MainDialog()
     : Dialog(IDD_MAIN_DIALOG), m_hIcon(LoadResourceIcon(IDR_MAINFRAME)) {}
 
 MainDialog::~MainDialog() {
+    FinishTestOnClose();
     Wipe(m_profilePassword);
     Wipe(m_accountPassword);
 }

@@ -4,11 +4,16 @@
 // the change handlers of its message map.
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "client_start.h"
 #include "dialog.h"
 #include "resource.h"
 #include "scheduler_access.h"
+#include "test_dialog.h"
+#include "win_handles.h"
 
 class MainDialog : public Dialog, public SchedulerAccess {
 public:
@@ -36,6 +41,12 @@ protected:
     void OnChangeProfileUser();
     void OnChangeProfilePassword();
     void OnSelchangeInterval();
+    // The configuration test (configuration_test.cpp): connects the profile shown once with
+    // the VPN client, hidden, shows the outcome in a TestDialog and disconnects again after a
+    // success. Does nothing when the client's "InstallPath" cannot be read.
+    void OnTestConfiguration();
+    // Polls the test's connect run on timer 111; any other timer id changes nothing.
+    void OnTimer(UINT_PTR id);
 
     StaticControl m_checkStatic;
     EditControl m_profilePasswordEdit;
@@ -53,6 +64,12 @@ protected:
     bool m_checksDisabled = false;
     std::string m_accountUser;
     std::string m_accountPassword;
+    DWORD m_testExitCode = 0;
+    UniqueHandle m_testProcess;
+    std::string m_vpnClientPath;
+    std::unique_ptr<TestDialog> m_testDialog;
+    // The connect run's request with the parameters "disconnect", made before it starts.
+    std::optional<VpnClientRequest> m_disconnectRequest;
 
 private:
     // The stop when the VPN client is not installed; does not return.
@@ -60,6 +77,13 @@ private:
     void ListProfiles(const std::string& installFolder);
     void ApplyStoredSettings();
     void ShowTaskState();
+    // Parts of the configuration test (configuration_test.cpp).
+    bool StartTest();
+    void ShowTestDialog();
+    void StartDisconnectRun();
+    // Closing while a test's connect run still runs: waits for it (bounded) and takes down a
+    // tunnel that it brings up. Called by the destructor.
+    void FinishTestOnClose();
 
     static constexpr MessageMapEntry<MainDialog> kMessageMap[] = {
         {WM_SYSCOMMAND, 0, 0, &MainDialog::OnSysCommand},
@@ -69,5 +93,7 @@ private:
         {WM_COMMAND, EN_CHANGE, IDC_PROFILE_USER_EDIT, &MainDialog::OnChangeProfileUser},
         {WM_COMMAND, EN_CHANGE, IDC_PROFILE_PASSWORD_EDIT, &MainDialog::OnChangeProfilePassword},
         {WM_COMMAND, CBN_SELCHANGE, IDC_INTERVAL_COMBO, &MainDialog::OnSelchangeInterval},
+        {WM_COMMAND, BN_CLICKED, IDC_TEST_BUTTON, &MainDialog::OnTestConfiguration},
+        {WM_TIMER, 0, 0, &MainDialog::OnTimer},
     };
 };
