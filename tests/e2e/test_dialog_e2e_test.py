@@ -145,6 +145,7 @@ class TestDialogTest(ConfigProgramCase):
                                   ("esc", 14, [(HIDDEN, CONNECT)])):
             with self.subTest(close=close, code=code):
                 self.lab.clear_journal()
+                self.lab.reg_add(winelab.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
                 self.lab.script_sim(f"connect exit={code} delay=2500" + (" tunnel=keep" if code != 200 else "") + "\n")
                 # A disconnect would follow the connect's end (2.5 s) within a tick.
                 wait = f"waitlines:2:{JOURNAL}" if code == 200 else "sleep:4000"
