@@ -1,18 +1,14 @@
 #include "credentials_dialog.h"
 
 #include "program_texts.h"
+#include "wipe_text.h"
 
 namespace {
-
-void Wipe(std::string& text) {
-    SecureZeroMemory(text.data(), text.size());
-    text.clear();
-}
 
 // Replaces `text` with the whole text of `control`, read straight into `text`'s own buffer:
 // the old text is wiped first, and no other copy of the new one is made.
 void ReadSecretText(HWND control, std::string& text) {
-    Wipe(text);
+    WipeText(text);
     const int length = GetWindowTextLengthA(control);
     if (length <= 0) {
         return;
@@ -28,7 +24,7 @@ void ReadSecretText(HWND control, std::string& text) {
 CredentialsDialog::CredentialsDialog(LogonChecker& logon, Dialog* parent)
     : Dialog(IDD_CREDENTIALS_DIALOG, parent), m_logon(logon) {}
 
-CredentialsDialog::~CredentialsDialog() { Wipe(m_password); }
+CredentialsDialog::~CredentialsDialog() { WipeText(m_password); }
 
 void CredentialsDialog::DoDataExchange() {
     BindControl(m_userNameEdit, IDC_ACCOUNT_USER_EDIT);
@@ -60,7 +56,7 @@ void CredentialsDialog::OnOK() {
 
 void CredentialsDialog::OnCancel() {
     // The caller reads nothing after Cancel, so the password need not wait for the object's end.
-    Wipe(m_password);
+    WipeText(m_password);
     Dialog::OnCancel();
 }
 

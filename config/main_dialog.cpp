@@ -43,6 +43,7 @@ MainDialog::MainDialog(LogonChecker& logon, SchedulerServicePlatform& schedulerS
       m_schedulerService(schedulerService) {}
 
 MainDialog::~MainDialog() {
+    FinishTestOnClose();
     WipeText(m_profilePassword);
     WipeText(m_accountPassword);
 }

@@ -4,13 +4,18 @@
 // the change handlers of its message map.
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "client_start.h"
 #include "dialog.h"
 #include "logon_check.h"
 #include "resource.h"
 #include "scheduler_access.h"
 #include "scheduler_service.h"
+#include "test_dialog.h"
+#include "win_handles.h"
 
 class MainDialog : public Dialog {
 public:
@@ -65,6 +70,13 @@ protected:
     // Writes the work item to the Task Scheduler's store.
     HRESULT SaveWorkItem(WorkItem& task);
 
+    // The configuration test (configuration_test.cpp): connects the profile shown once with
+    // the VPN client, hidden, shows the outcome in a TestDialog and disconnects again after a
+    // success. Does nothing when the client's "InstallPath" cannot be read.
+    void OnTestConfiguration();
+    // Polls the test's connect run on timer 111; any other timer id changes nothing.
+    void OnTimer(UINT_PTR id);
+
     StaticControl m_checkStatic;
     EditControl m_profilePasswordEdit;
     ComboBoxControl m_intervalCombo;
@@ -82,6 +94,12 @@ protected:
     std::string m_accountUser;
     std::string m_accountPassword;
     SchedulerAccess m_scheduler;
+    DWORD m_testExitCode = 0;
+    UniqueHandle m_testProcess;
+    std::string m_vpnClientPath;
+    std::unique_ptr<TestDialog> m_testDialog;
+    // The connect run's request with the parameters "disconnect", made before it starts.
+    std::optional<VpnClientRequest> m_disconnectRequest;
 
 private:
     // Saves the four settings from the members; a failure is silent.
@@ -91,6 +109,13 @@ private:
     void ListProfiles(const std::string& installFolder);
     void ApplyStoredSettings();
     void ShowTaskState();
+    // Parts of the configuration test (configuration_test.cpp).
+    bool StartTest();
+    void ShowTestDialog();
+    void StartDisconnectRun();
+    // Closing while a test's connect run still runs: waits for it (bounded) and takes down a
+    // tunnel that it brings up. Called by the destructor.
+    void FinishTestOnClose();
 
     LogonChecker& m_logon;
     SchedulerServicePlatform& m_schedulerService;
@@ -104,5 +129,7 @@ private:
         {WM_COMMAND, BN_CLICKED, IDC_DELETE_TASK_BUTTON, &MainDialog::OnDeleteTask},
         {WM_COMMAND, EN_CHANGE, IDC_PROFILE_PASSWORD_EDIT, &MainDialog::OnChangeProfilePassword},
         {WM_COMMAND, CBN_SELCHANGE, IDC_INTERVAL_COMBO, &MainDialog::OnSelchangeInterval},
+        {WM_COMMAND, BN_CLICKED, IDC_TEST_BUTTON, &MainDialog::OnTestConfiguration},
+        {WM_TIMER, 0, 0, &MainDialog::OnTimer},
     };
 };

@@ -1,8 +1,7 @@
 #include "vpn_client_driver.h"
 
-#include <shellapi.h>
-
 #include "client_contract.h"
+#include "client_start.h"
 #include "report.h"
 #include "win_handles.h"
 
@@ -55,19 +54,7 @@ DWORD WaitForExitCode(HANDLE process) {
 }
 
 int RunVpnClient(const std::string& clientPath, const std::string& parameters) {
-    SHELLEXECUTEINFOA request{};
-    request.cbSize = sizeof request;
-    request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    request.hwnd = nullptr;
-    request.lpVerb = nullptr;
-    request.lpFile = clientPath.c_str();
-    request.lpParameters = parameters.c_str();
-    request.lpDirectory = "";
-    request.nShow = SW_HIDE;
-    if (!ShellExecuteExA(&request)) {
-        return -1;
-    }
-    const UniqueHandle process(request.hProcess);
+    const UniqueHandle process = VpnClientRequest(clientPath, parameters).Start();
     if (!process) {
         return -1;
     }

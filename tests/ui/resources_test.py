@@ -24,6 +24,7 @@ BS_DEFPUSHBUTTON, BS_GROUPBOX = 0x1, 0x7
 ES_PASSWORD, ES_AUTOHSCROLL = 0x20, 0x80
 SS_ICON, SS_NOPREFIX, SS_CENTERIMAGE, SS_SUNKEN, SS_LEFTNOWORDWRAP = 0x3, 0x80, 0x200, 0x1000, 0xC
 SS_TYPE_MASK = 0x1F  # SS_LEFT, the wrapping left-aligned text, is 0
+SS_REALSIZEIMAGE, SS_TYPEMASK = 0x800, 0x1F
 CBS_DROPDOWNLIST, CBS_AUTOHSCROLL, CBS_SORT = 0x3, 0x40, 0x100
 
 
@@ -193,6 +194,24 @@ class ProgramResources(unittest.TestCase):
              SS_TYPE_MASK | SS_CENTERIMAGE | WS_TABSTOP),
         ])
 
+    def test_test_dialog_template(self):
+        dialog = parse_dialog(self.resource(RT_DIALOG, 121, ENGLISH_US))
+        self.assertEqual(dialog["caption"], "Testing the VPN Client settings")
+        self.assertEqual(dialog["style"] & ~DS_SETFONT, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU)
+        self.assertEqual((dialog["rect"][2:], dialog["point_size"], dialog["font"]), ((187, 70), 8, "MS Sans Serif"))
+        icon = SS_ICON | SS_REALSIZEIMAGE
+        self.check_controls(dialog["controls"], [
+            (1, BUTTON, "&OK", (65, 50, 50, 14), WS_VISIBLE | BS_DEFPUSHBUTTON, WS_DISABLED),
+            (-1, STATIC, "The test of VPN Client settings is beeing performed:", (5, 5, 165, 10),
+             WS_VISIBLE | SS_LEFTNOWORDWRAP, 0),
+            (1023, STATIC, "Wait please ...", (40, 20, 140, 20), WS_VISIBLE, SS_TYPEMASK),
+            (1024, STATIC, 136, (10, 20, 21, 20), icon, WS_VISIBLE),
+            (1025, STATIC, 137, (10, 20, 21, 20), icon | WS_VISIBLE, 0),
+            (1026, STATIC, 139, (10, 20, 21, 20), icon, WS_VISIBLE),
+        ])
+        # The label is left-aligned without word wrap, and so is nothing but that.
+        self.assertEqual(dialog["controls"][1]["style"] & SS_TYPEMASK, SS_LEFTNOWORDWRAP)
+
     def test_string_table_texts(self):
         table = strings(self.found)
         self.assertEqual(table, {
@@ -220,6 +239,8 @@ class ProgramResources(unittest.TestCase):
             115: "no task",
             117: "no checking set",
             118: "once per %s mins",
+            119: 'The profile username and password must not contain a double quote (").\n\nEnter '
+                 "them without double quotes.",
         })
 
     def test_interval_items_as_initialisation_data(self):

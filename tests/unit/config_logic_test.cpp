@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "config_logic.h"
+#include "resource.h"
+#include "test_outcome.h"
 
 namespace {
 
@@ -130,6 +132,37 @@ TEST(LogonOutcomeOfError, OnlyMissingRightsCountAsNotAllowedToTest) {
     };
     for (const auto& [error, outcome] : cases) {
         EXPECT_EQ(LogonOutcomeOfError(error), outcome) << error;
+    }
+}
+
+TEST(TestOutcomeFor, ChoosesStateTextIconAndOkFromTheExitCode) {
+    const struct {
+        bool ended;
+        std::uint32_t code;
+        TestState state;
+        unsigned textId;
+        int icon;
+        bool okEnabled;
+        const char* name;
+    } cases[] = {
+        {false, 259, TestState::Waiting, 0, IDC_TEST_WAITING_ICON, false, ""},
+        {true, 200, TestState::Succeeded, IDS_TEST_SUCCEEDED, IDC_TEST_SUCCEEDED_ICON, true, ""},
+        {true, 14, TestState::Failed, IDS_TEST_FAILED, IDC_TEST_FAILED_ICON, true, "ERR_START_FAILED"},
+        {true, 201, TestState::Failed, IDS_TEST_FAILED, IDC_TEST_FAILED_ICON, true, "SUCCESS_STOP"},
+        // A client that could not be started, a code without a name, one that ended with the
+        // running code itself, and a crash's code.
+        {true, 0, TestState::Failed, IDS_TEST_FAILED, IDC_TEST_FAILED_ICON, true, "ERROR"},
+        {true, 77, TestState::Failed, IDS_TEST_FAILED, IDC_TEST_FAILED_ICON, true, "ERROR"},
+        {true, 259, TestState::Failed, IDS_TEST_FAILED, IDC_TEST_FAILED_ICON, true, "ERROR"},
+        {true, 0xC0000005u, TestState::Failed, IDS_TEST_FAILED, IDC_TEST_FAILED_ICON, true, "ERROR"},
+    };
+    for (const auto& c : cases) {
+        const TestOutcome outcome = TestOutcomeFor(c.ended, c.code);
+        EXPECT_EQ(outcome.state, c.state) << c.code;
+        EXPECT_EQ(outcome.textId, c.textId) << c.code;
+        EXPECT_EQ(outcome.iconControlId, c.icon) << c.code;
+        EXPECT_EQ(outcome.okEnabled, c.okEnabled) << c.code;
+        EXPECT_STREQ(outcome.codeName, c.name) << c.code;
     }
 }
 

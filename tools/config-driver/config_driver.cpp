@@ -30,6 +30,14 @@
 //   waitfile:<ms>:<file>        wait up to ms for the file to exist; prints waitfile=1 or 0
 //   waitlines:<n>:<file>        wait (bounded) until the file holds n lines; prints waitlines=<lines>
 //   exit                        wait for the program to end; prints exit=<code>
+// Steps for the configuration test's dialog:
+//   waitenabled:popup:<id>      wait (bounded) until the popup's control is enabled; prints
+//                               waitenabled=<1 or 0>
+//   esc:popup                   Escape pressed in the popup, through its modal loop
+//   sysclose:popup              the popup's close box (WM_SYSCOMMAND SC_CLOSE)
+//   timer:main:<id>             post WM_TIMER with this timer id to the main dialog
+//   regdelete:<key>[:<value>]   delete an HKEY_LOCAL_MACHINE key (without subkeys), or one of
+//                               its values, while the program runs; prints regdelete=<result>
 // A step that cannot be done prints "fail=<step>: <why>"; the driver then ends the program it
 // started and exits with 2. Every wait is bounded, so no run hangs.
 #include <windows.h>
@@ -183,7 +191,7 @@ public:
         if (verb == "waitfile" && fields.size() == 3) return WaitFile(fields[1], fields[2]);
         if (verb == "waitlines" && fields.size() == 3) return WaitLines(fields[1], fields[2]);
         if (verb == "exit") return WaitExit();
-        return "unknown step";
+        return RunTestDialogStep(fields);
     }
 
     // Ends the program if it still runs, so that a failed run leaves nothing behind.
@@ -525,6 +533,52 @@ private:
         DWORD code = 0;
         GetExitCodeProcess(m_process.get(), &code);
         Print("exit", code);
+        return {};
+    }
+
+    // -- steps for the configuration test's dialog -------------------------------------------
+    std::string RunTestDialogStep(const std::vector<std::string>& fields) {
+        const std::string& verb = fields[0];
+        if (verb == "waitenabled" && fields.size() == 3) return WaitEnabled(fields[1], fields[2]);
+        if ((verb == "esc" || verb == "sysclose") && fields.size() == 2) {
+            HWND window = Window(fields[1]);
+            if (window == nullptr) return "no " + fields[1] + " window";
+            // Posted, as the keyboard and the close box would deliver them: the dialog's modal
+            // loop turns both into IDCANCEL.
+            if (verb == "esc") {
+                PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
+                PostMessageA(window, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
+            } else {
+                PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            }
+            return {};
+        }
+        if (verb == "timer" && fields.size() == 3) {
+            HWND window = Window(fields[1]);
+            if (window == nullptr) return "no " + fields[1] + " window";
+            PostMessageA(window, WM_TIMER, std::strtoul(fields[2].c_str(), nullptr, 10), 0);
+            return {};
+        }
+        if (verb == "regdelete" && (fields.size() == 2 || fields.size() == 3)) {
+            const LONG result = fields.size() == 2
+                ? RegDeleteKeyA(HKEY_LOCAL_MACHINE, fields[1].c_str())
+                : RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, fields[1].c_str(), fields[2].c_str());
+            Print("regdelete", result);
+            return {};
+        }
+        return "unknown step";
+    }
+
+    std::string WaitEnabled(const std::string& which, const std::string& id) {
+        HWND window = Window(which);
+        if (window == nullptr) return "no " + which + " window";
+        HWND control = GetDlgItem(window, std::atoi(id.c_str()));
+        if (control == nullptr) return "no control " + id;
+        const DWORD start = GetTickCount();
+        while (!IsWindowEnabled(control) && GetTickCount() - start < kWindowTimeoutMs) {
+            Sleep(20);
+        }
+        Print("waitenabled", IsWindowEnabled(control) ? 1 : 0);
         return {};
     }
 
