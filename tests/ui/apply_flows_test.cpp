@@ -64,7 +64,8 @@ private:
         m_mainTicks = 0;
         if (m_answered == active) return;  // closing
         m_answered = active;
-        if (HWND text = GetDlgItem(active, 0xFFFF)) {
+        HWND text = GetDlgItem(active, 0xFFFF);
+        if (text != nullptr && GetDlgItem(active, IDC_ACCOUNT_PASSWORD_EDIT) == nullptr) {
             const std::string body = WindowText(text);
             seen.push_back(WindowText(active) + ": " + body.substr(0, body.find('\n')));
         } else {

@@ -38,6 +38,11 @@
 //   timer:main:<id>             post WM_TIMER with this timer id to the main dialog
 //   regdelete:<key>[:<value>]   delete an HKEY_LOCAL_MACHINE key (without subkeys), or one of
 //                               its values, while the program runs; prints regdelete=<result>
+// Steps for the apply and delete flows:
+//   popuptext:<id>:<text>       set an edit's text in the popup (the edit reports EN_CHANGE)
+//   focus                       prints focus.id, the control of the program that has the focus
+// `config_driver task show` prints the stored work item: task.exists, task.application,
+// task.parameters, task.account.hr, task.triggers and trigger.<n>.<field> of each trigger.
 // A step that cannot be done prints "fail=<step>: <why>"; the driver then ends the program it
 // started and exits with 2. Every wait is bounded, so no run hangs.
 #include <windows.h>
@@ -566,6 +571,27 @@ private:
             Print("regdelete", result);
             return {};
         }
+        return RunApplyFlowStep(fields);
+    }
+
+    // -- steps for the apply and delete flows ------------------------------------------------
+    std::string RunApplyFlowStep(const std::vector<std::string>& fields) {
+        const std::string& verb = fields[0];
+        if (verb == "popuptext" && fields.size() == 3) {
+            HWND edit = m_popup != nullptr ? GetDlgItem(m_popup, std::atoi(fields[1].c_str())) : nullptr;
+            if (edit == nullptr) return "no popup control " + fields[1];
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fields[2].c_str()),
+                                SMTO_ABORTIFHUNG, 2000, &result);
+            return {};
+        }
+        if (verb == "focus") {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            if (!GetGUIThreadInfo(m_threadId, &info)) return "no thread information";
+            Print("focus.id", info.hwndFocus != nullptr ? GetDlgCtrlID(info.hwndFocus) : 0);
+            return {};
+        }
         return "unknown step";
     }
 
@@ -702,6 +728,53 @@ int RunTask(const std::string& action) {
         Print("task.created", 1);
         return 0;
     }
+    if (action == "show") {
+        ComPtr<ITask> task;
+        hr = scheduler->Activate(L"Ferrolink", IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
+        Print("task.exists", SUCCEEDED(hr) ? 1 : 0);
+        if (FAILED(hr)) return 0;
+        const auto text = [](HRESULT result, LPWSTR value) {
+            std::string narrow;
+            if (SUCCEEDED(result) && value != nullptr) {
+                const int size = WideCharToMultiByte(CP_ACP, 0, value, -1, nullptr, 0, nullptr, nullptr);
+                narrow.assign(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+                WideCharToMultiByte(CP_ACP, 0, value, -1, narrow.data(), size, nullptr, nullptr);
+            }
+            CoTaskMemFree(value);
+            return narrow;
+        };
+        LPWSTR value = nullptr;
+        HRESULT got = task->GetApplicationName(&value);
+        Print("task.application", text(got, value));
+        value = nullptr;
+        got = task->GetParameters(&value);
+        Print("task.parameters", text(got, value));
+        value = nullptr;
+        got = task->GetAccountInformation(&value);
+        Print("task.account.hr", Hex(got));
+        Print("task.account", text(got, value));
+        WORD count = 0;
+        task->GetTriggerCount(&count);
+        Print("task.triggers", count);
+        for (WORD i = 0; i < count; ++i) {
+            ComPtr<ITaskTrigger> trigger;
+            TASK_TRIGGER t{};
+            t.cbTriggerSize = sizeof t;
+            if (FAILED(task->GetTrigger(i, trigger.put())) || FAILED(trigger->GetTrigger(&t))) continue;
+            const std::string key = "trigger." + std::to_string(i) + ".";
+            const std::pair<const char*, long long> fields[] = {
+                {"cbTriggerSize", t.cbTriggerSize}, {"Reserved1", t.Reserved1},
+                {"wBeginYear", t.wBeginYear}, {"wBeginMonth", t.wBeginMonth},
+                {"wBeginDay", t.wBeginDay}, {"wEndYear", t.wEndYear}, {"wEndMonth", t.wEndMonth},
+                {"wEndDay", t.wEndDay}, {"wStartHour", t.wStartHour},
+                {"wStartMinute", t.wStartMinute}, {"MinutesDuration", t.MinutesDuration},
+                {"MinutesInterval", t.MinutesInterval}, {"rgFlags", t.rgFlags},
+                {"TriggerType", t.TriggerType}, {"DaysInterval", t.Type.Daily.DaysInterval},
+                {"Reserved2", t.Reserved2}, {"wRandomMinutesInterval", t.wRandomMinutesInterval}};
+            for (const auto& [name, field] : fields) Print(key + name, field);
+        }
+        return 0;
+    }
     Print("fail", "task: unknown action " + action);
     return 2;
 }
@@ -714,6 +787,6 @@ int main(int argc, char** argv) {
     if (command == "task" && argc == 3) return RunTask(argv[2]);
     std::fprintf(stderr,
                  "usage: config_driver run <program.exe> <step>...\n"
-                 "       config_driver task create|delete|exists\n");
+                 "       config_driver task create|delete|exists|show\n");
     return 2;
 }
