@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""The main job on the simulated VPN client: the connector, started as the scheduled task
-starts it, keeps the tunnel up. Shows each run's exit code, its event-log messages and the
-log file. With "config": opens the configuration program on the same prefix, on the user's
-display when DISPLAY is set, otherwise under Xvfb, saving a screenshot."""
+"""The main job on the simulated VPN client: the configuration program, driven through its real
+dialog, creates the scheduled task "Ferrolink"; the stored work item is read back and its command
+line started as Windows' scheduler starts it; the connector keeps the tunnel up. Shows each
+run's exit code and its event-log messages. With "config": opens the configuration program on
+the same prefix, on the user's display when DISPLAY is set (press OK there yourself), otherwise
+under Xvfb, saving a screenshot; then prints the work item it stored."""
+import glob
 import os
 import shutil
 import subprocess
@@ -12,13 +15,12 @@ from winelab import CONNECTOR_FOLDER, WinePrefix, start_xvfb
 
 SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
 
-LOG = r"C:\ProgramData\Ferrolink\Ferrolink.log"
 
 
 def main(prefix_dir, build_dir, mode):
     prefix = WinePrefix(prefix_dir, build_dir)
     xvfb = None
-    if mode == "config" and not os.environ.get("DISPLAY"):
+    if mode == "connector" or not os.environ.get("DISPLAY"):
         # Every Wine program of the run must see the display that the dialog is shown on.
         display, xvfb = start_xvfb()
         os.environ["DISPLAY"] = display
@@ -28,7 +30,7 @@ def main(prefix_dir, build_dir, mode):
         if mode == "config":
             show_config_program(prefix, screenshot=xvfb is not None)
         else:
-            run_demo(prefix)
+            run_demo(prefix, os.environ["DISPLAY"])
     finally:
         prefix.stop_server()
         if xvfb is not None:
@@ -36,62 +38,95 @@ def main(prefix_dir, build_dir, mode):
             xvfb.wait()
 
 
-def show_config_program(prefix, screenshot):
-    print("The configuration program on the demo's prefix, with the SIMULATED VPN client:")
+def install(prefix):
+    """The simulated client with its profile "Office", the connector and the configuration
+    program where an installation puts them, and the settings key's "InstallPath"."""
     prefix.install_sim(profiles={"Office": {"Username": "jo", "Password": "secret"}, "Home": {}})
-    for name, kind, value in (("Profile", "REG_SZ", "Office"), ("Interval", "REG_DWORD", 5),
-                              ("ProfileUsername", "REG_SZ", "jo"), ("ProfilePassword", "REG_SZ", "secret")):
-        prefix.reg_add(SETTINGS_KEY, name, kind, value)
-    target = prefix.unix_path(CONNECTOR_FOLDER)
-    os.makedirs(target, exist_ok=True)
-    shutil.copy(os.path.join(prefix.build, "config", "FerrolinkConfig_WIN.exe"), target)
-    program = CONNECTOR_FOLDER + "\\FerrolinkConfig_WIN.exe"
-    if not screenshot:
-        print(f"  opening {program} on display {os.environ['DISPLAY']}; close it to end the demo")
-        prefix.wine([prefix.unix_path(program)], display=os.environ["DISPLAY"], timeout=None)
-        return
-    # No display: show it under Xvfb, capture it, and cancel it, through the test driver.
+    prefix.install_connector()
+    shutil.copy(os.path.join(prefix.build, "config", "FerrolinkConfig_WIN.exe"),
+                prefix.unix_path(CONNECTOR_FOLDER))
+    prefix.reg_delete(SETTINGS_KEY)
+    prefix.reg_add(SETTINGS_KEY, "InstallPath", "REG_SZ", CONNECTOR_FOLDER)
+    for job in glob.glob(os.path.join(prefix.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job")):
+        os.remove(job)
+    # Wine draws the dialogs' title bars itself and does not wait for a window manager.
     for name in ("Decorated", "Managed"):
         prefix.reg_add(r"HKCU\Software\Wine\AppDefaults\FerrolinkConfig_WIN.exe\X11 Driver", name, "REG_SZ", "N")
-    driver = os.path.join(prefix.build, "tools", "config_driver.exe")
+    return CONNECTOR_FOLDER + "\\FerrolinkConfig_WIN.exe"
+
+
+def driver(prefix, *args, display=None):
+    return prefix.wine([os.path.join(prefix.build, "tools", "config_driver.exe"), *args], display=display)
+
+
+def show_work_item(prefix):
+    """Prints the stored work item and gives its command line as the scheduler builds it."""
+    fields = dict(line.split("=", 1) for line in driver(prefix, "task", "show").stdout.splitlines() if "=" in line)
+    if fields.get("task.exists") != "1":
+        print("  no work item \"Ferrolink\" is stored")
+        return None
+    application = fields["task.application"].replace("\\\\", "\\")
+    parameters = fields["task.parameters"].replace("\\\\", "\\")
+    print("  the stored work item \"Ferrolink\", read back through the Task Scheduler:")
+    print(f"    application  {application}")
+    print(f"    parameters   {parameters}")
+    print(f"    triggers     {fields['task.triggers']}: daily from "
+          f"{fields['trigger.0.wBeginYear']}-{int(fields['trigger.0.wBeginMonth']):02}-"
+          f"{int(fields['trigger.0.wBeginDay']):02} {int(fields['trigger.0.wStartHour']):02}:"
+          f"{int(fields['trigger.0.wStartMinute']):02}, every {fields['trigger.0.MinutesInterval']} "
+          f"minutes for {fields['trigger.0.MinutesDuration']} minutes")
+    print(f"    account      (Wine keeps none: {fields['task.account.hr']})")
+    return f'"{application}" {parameters}'
+
+
+def show_config_program(prefix, screenshot):
+    print("The configuration program on the demo's prefix, with the SIMULATED VPN client:")
+    program = install(prefix)
+    if not screenshot:
+        print(f"  opening {program} on display {os.environ['DISPLAY']}: choose a profile (Office's "
+              "user name is jo, its password secret), an interval, and press OK")
+        prefix.wine([prefix.unix_path(program)], display=os.environ["DISPLAY"], timeout=None)
+        show_work_item(prefix)
+        return
+    # No display: show it under Xvfb, capture it, and cancel it, through the test driver.
     bmp = r"C:\ferrolink-demo\config.bmp"
     os.makedirs(os.path.dirname(prefix.unix_path(bmp)), exist_ok=True)
-    result = prefix.wine([driver, "run", program, "main", "dump:main", f"shot:main:{bmp}",
-                          "press:main:2", "exit"], display=os.environ["DISPLAY"])
+    result = driver(prefix, "run", program, "main", "dump:main", f"shot:main:{bmp}", "press:main:2", "exit",
+                    display=os.environ["DISPLAY"])
     for line in dict.fromkeys(result.stdout.splitlines()):
-        if line.startswith(("main.title=", "main.1013.text=", "main.1008.text=", "main.1022.text=",
-                            "main.1019.text=", "exit=")):
+        if line.startswith(("main.title=", "main.1013.text=", "main.1022.text=", "main.1019.text=", "exit=")):
             print("  " + line)
     png = os.path.abspath(os.path.join(os.path.dirname(prefix.prefix), "config-main-dialog.png"))
     subprocess.run(["convert", prefix.unix_path(bmp), "-strip", png], check=True)
     print(f"  no display: shown under Xvfb; screenshot saved as {png}")
 
 
-def run_demo(prefix):
+def run_demo(prefix, display):
     print("Setting up a private Wine prefix with the SIMULATED VPN client (not the real one):")
-    prefix.install_sim(profiles={"Office": {"Username": "jo", "Password": "secret"}})
-    exe = prefix.install_connector()
-    log_path = prefix.unix_path(LOG)
-    os.makedirs(os.path.dirname(log_path), exist_ok=True)
-    if os.path.exists(log_path):
-        os.remove(log_path)
-    command_line = f'"{exe}" "Office" -u "jo" -p "secret" -l {LOG}'
-    print(f"  profile Office, connector at {exe}")
-    print(f"  the scheduled task's command line: {command_line}\n")
+    program = install(prefix)
+    print(f"  connector and configuration program in {CONNECTOR_FOLDER}\n")
+    print("== The administrator configures the task in the configuration program (driven):")
+    print("   profile Office, user name jo, password secret, every 5 minutes, OK;")
+    print("   the Windows account: the logged-on user and its password, OK")
+    result = driver(prefix, "run", program, "main", "select:1013:Office", "settext:1008:jo",
+                    "settext:1009:secret", "select:1022:5 minutes", "press:main:1", "popup",
+                    "popuptext:1015:windows-password", "press:popup:1", "exit", display=display)
+    outcome = [line for line in result.stdout.splitlines() if line.startswith(("exit=", "fail="))]
+    print("   the program ended: " + ", ".join(outcome) + "\n")
+    command_line = show_work_item(prefix)
+    if command_line is None:
+        raise SystemExit("the configuration program stored no work item")
+    print(f"  the command line the scheduler starts: {command_line}\n")
 
     def tick(title):
-        before = _read(log_path)
         result = prefix.launch(command_line)
         print(f"== {title}")
         print(f"   exit code {result.exit_code}; event log: "
               + (", ".join(f'"{e}"' for e in result.events) if result.events else "(nothing)"))
-        added = _read(log_path)[len(before):]
-        print("   log file: " + (added.decode("latin-1").rstrip("\r\n").replace("\r\n", "\n             ")
-                                 if added else "(nothing added)"))
         print(f"   tunnel up: {'yes' if prefix.tunnel_flag() else 'no'}\n")
 
     print(f"Tunnel up at the start: {'yes' if prefix.tunnel_flag() else 'no'}\n")
-    tick("Run 1: tunnel down, the connector connects")
+    tick("Run 1: tunnel down, the task's connector connects")
     tick("Run 2: tunnel up, nothing happens")
     prefix.wine([os.path.join(prefix.sim_dir, "vpnclient.exe"), "disconnect"])
     print(f"== The tunnel drops (simulated client disconnected); tunnel up: "
@@ -100,15 +135,6 @@ def run_demo(prefix):
     print("What the simulated client was asked, in order (show state 0 = hidden):")
     for show, params in prefix.journal():
         print(f"   show={show} {params}")
-    print(f"\nLog file {LOG}:")
-    print("   " + _read(log_path).decode("latin-1").rstrip("\r\n").replace("\r\n", "\n   "))
-
-
-def _read(path):
-    if not os.path.exists(path):
-        return b""
-    with open(path, "rb") as f:
-        return f.read()
 
 
 if __name__ == "__main__":
