@@ -92,12 +92,16 @@ bool HasDoubleQuote(const std::string& text) { return text.find('"') != std::str
 
 std::string BuildTaskParameters(const std::string& profile, const std::string& user,
                                 const std::string& password) {
-    std::string parameters = "\"" + profile + "\"";
+    // Built in one buffer of its final size, so that wiping the result wipes the only copy of
+    // the password: no temporary that held it is left behind.
+    std::string parameters;
+    parameters.reserve(profile.size() + user.size() + password.size() + 16);
+    parameters.append("\"").append(profile).append("\"");
     if (!user.empty()) {
-        parameters += " -u \"" + user + "\"";
+        parameters.append(" -u \"").append(user).append("\"");
     }
     if (!password.empty()) {
-        parameters += " -p \"" + password + "\"";
+        parameters.append(" -p \"").append(password).append("\"");
     }
     return parameters;
 }

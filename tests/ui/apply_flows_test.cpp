@@ -16,6 +16,7 @@
 #include "main_dialog.h"
 #include "program_texts.h"
 #include "settings_store.h"
+#include "scheduler_service_stand_in.h"
 #include "task_scheduler_stand_in.h"
 
 namespace {
@@ -100,43 +101,21 @@ public:
     }
 };
 
-// A service "Schedule" in a given state, whose start is accepted or refused with 1058.
+// The service "Schedule" of a case: its state, whether a start is accepted (else refused with
+// ERROR_SERVICE_DISABLED), and the answer to the question whether to start it.
 struct ServiceCase {
     DWORD state = SERVICE_RUNNING;
     bool startAccepted = true;
     int answer = IDYES;
 };
 
-class ServiceStandIn : public SchedulerServicePlatform {
-public:
-    explicit ServiceStandIn(const ServiceCase& c = {})
-        : state(c.state), startAccepted(c.startAccepted), answer(c.answer) {}
-    DWORD state;
-    bool startAccepted;
-    int answer;
-    int questions = 0;
-    DWORD error = 0;
-    DWORD PlatformId() override { return VER_PLATFORM_WIN32_NT; }
-    bool SchedulerWindowExists() override { return false; }
-    bool SearchSchedulerProgram(std::string&) override { return false; }
-    bool StartSchedulerProgram(const std::string&) override { return false; }
-    SC_HANDLE OpenServiceManager() override { return reinterpret_cast<SC_HANDLE>(1); }
-    SC_HANDLE OpenSchedulerService(SC_HANDLE) override { return reinterpret_cast<SC_HANDLE>(2); }
-    bool QueryServiceState(SC_HANDLE, DWORD& current) override {
-        current = state;
-        return true;
-    }
-    bool RequestStart(SC_HANDLE) override {
-        error = startAccepted ? 0 : ERROR_SERVICE_DISABLED;
-        return startAccepted;
-    }
-    void CloseService(SC_HANDLE) override {}
-    DWORD LastError() override { return error; }
-    int Ask(const std::string&, const std::string&) override {
-        ++questions;
-        return answer;
-    }
-};
+SchedulerServiceStandIn ServiceFor(const ServiceCase& c) {
+    SchedulerServiceStandIn service;
+    service.serviceState = c.state;
+    service.startAccepted = c.startAccepted;
+    service.answer = c.answer;
+    return service;
+}
 
 // The main dialog with the entries a user made, pressing OK once it shows.
 class FlowDialog : public MainDialog {
@@ -146,7 +125,7 @@ public:
         bool checksDisabled = false;
         bool accountRequired = true;
     };
-    FlowDialog(LogonChecker& logon, ServiceStandIn& service, SchedulerStandInState* scheduler,
+    FlowDialog(LogonChecker& logon, SchedulerServiceStandIn& service, SchedulerStandInState* scheduler,
                Entries entries)
         : MainDialog(logon, service), m_entries(std::move(entries)) {
         if (scheduler != nullptr) m_scheduler.UseScheduler(MakeSchedulerStandIn(*scheduler));
@@ -308,7 +287,7 @@ TEST_F(ApplyFlows, EachSituationSavesChangesAndClosesAsItShould) {
         SchedulerStandInState scheduler;
         if (c.taskBefore) scheduler.stored[L"Ferrolink"] = OldItem();
         LogonStandIn logon;
-        ServiceStandIn service(c.service);
+        SchedulerServiceStandIn service = ServiceFor(c.service);
         Responder responder;
         responder.answers.assign(c.answers.begin(), c.answers.end());
         INT_PTR result = 0;
@@ -332,7 +311,7 @@ TEST_F(ApplyFlows, EachSituationSavesChangesAndClosesAsItShould) {
 // Runs one apply without a Windows account to ask for; gives the dialog's result.
 INT_PTR ApplyWithoutAccount(SchedulerStandInState* scheduler) {
     LogonStandIn logon;
-    ServiceStandIn service;
+    SchedulerServiceStandIn service = ServiceFor({});
     Responder responder;
     FlowDialog::Entries entries;
     entries.accountRequired = false;
