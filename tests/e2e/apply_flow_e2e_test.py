@@ -25,6 +25,11 @@ QUOTE_REFUSED = ('The profile username and password must not contain a double qu
 CONFIRM_DELETE = ("Do you really want to delete the task?\n\nClick Yes to delete the task or No to leave "
                   "the task active.")
 DELETE_FAILED = "Failed to delete the task."
+START_SCHEDULER = ("Task Scheduler is not running! Do you want to start the Task Scheduler?\n\nClick Yes "
+                   "to start the Task Scheduler or No to leave it turned off.")
+NOT_STARTED = ("Unable to start the Task Scheduler service. The task will not be executing until the "
+               "service will be started.")
+SERVICE_PROBE = os.path.join(BUILD, "tests", "scheduler_service_probe.exe")
 # Every field of the work item's trigger, in the order of the record.
 DAILY_TRIGGER = {"cbTriggerSize": "48", "Reserved1": "0", "wBeginYear": "2000", "wBeginMonth": "1",
                  "wBeginDay": "1", "wEndYear": "0", "wEndMonth": "0", "wEndDay": "0", "wStartHour": "0",
@@ -149,6 +154,41 @@ class ApplyFlowTest(ConfigProgramCase):
                 self.assertEqual(self.settings(), dict(stored, Profile="",
                                                        ProfileUsername="changed" if saved else "jo"))
                 self.save_shots(out)
+
+    def service(self, action):
+        result = self.lab.wine([SERVICE_PROBE, action])
+        self.assertIn("error=0", result.stdout, result.stdout + result.stderr[-2000:])
+
+    def restart_session(self):
+        self.lab.stop_server()
+        self.lab.start_server()
+
+    def test_scheduler_that_cannot_be_started_is_reported_and_nothing_breaks(self):
+        # Wine's service "Schedule" is stopped in a new session; disabled, it refuses to start,
+        # and the Task Scheduler object cannot be made at all.
+        self.prepare(settings={"InstallPath": winelab.CONNECTOR_FOLDER})
+        self.service("disable")
+        try:
+            self.restart_session()
+            out = self.drive("main", "dump:main", *APPLY, "popup", f"popuptext:{ACCOUNT_PASSWORD}:windows-pw",
+                             f"press:popup:{IDOK}", "gone", "popup", "dump:popup",
+                             self.shot("popup", "start-scheduler"), f"press:popup:{IDYES}", "gone", "popup",
+                             "dump:popup", self.shot("popup", "scheduler-not-started"), f"press:popup:{IDOK}",
+                             "exit")
+        finally:
+            self.service("enable")
+            self.restart_session()
+        self.assertEqual(out.control("main", TASK_TEXT, "text"), "no task")
+        # Titles: the credentials dialog's, then each box's when found and again in its dump.
+        titles, texts = out.all("popup.title"), out.all("popup.text")
+        self.assertEqual(titles[0], "Windows login credentials")
+        self.assertEqual((titles[1], texts[-2]), ("Warning", START_SCHEDULER))
+        self.assertEqual((titles[3], texts[-1]), ("Error", NOT_STARTED))
+        # Without a scheduler object no work item is made; the settings are saved all the same.
+        self.assertEqual(out["exit"], "0")
+        self.assertEqual(self.job_files(), [])
+        self.assertEqual(self.settings()["Profile"], "Office")
+        self.save_shots(out)
 
 
 if __name__ == "__main__":
