@@ -22,26 +22,10 @@ namespace {
 
 constexpr UINT_PTR kTestTimerId = 111;
 constexpr UINT kTestPollMs = 100;
-// The same room as the connector's: a longer "InstallPath" counts as unreadable.
-constexpr DWORD kInstallPathBufferSize = 200;
 // How long a closing program waits for a connect run that the administrator left behind.
 // The client ends a connection attempt by itself well within it; past it, the program takes
 // down whatever the run may have brought up and ends.
 constexpr DWORD kClosingWaitMs = 120000;
-
-// Whether the process has ended, with its exit code in `code`. A client may itself end with
-// 259, the code of a running process, so the handle decides.
-bool ReadExitCode(HANDLE process, DWORD& code) {
-    GetExitCodeProcess(process, &code);
-    if (code != kStillActive) {
-        return true;
-    }
-    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
-        return false;
-    }
-    GetExitCodeProcess(process, &code);
-    return true;
-}
 
 }  // namespace
 
@@ -54,15 +38,8 @@ void MainDialog::OnTestConfiguration() {
 }
 
 bool MainDialog::StartTest() {
-    std::optional<std::string> folder;
-    {
-        RegistryKey clientKey;
-        if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kVpnClientKey, clientKey.put()) == ERROR_SUCCESS) {
-            folder = QueryRegistryText(clientKey.get(), kVpnClientInstallPathValue,
-                                       kInstallPathBufferSize);
-        }
-    }
-    if (!folder) {
+    std::optional<std::string> clientPath = LocateVpnClient();
+    if (!clientPath) {
         return false;
     }
     if (HasDoubleQuote(m_profileUser) || HasDoubleQuote(m_profilePassword)) {
@@ -70,7 +47,7 @@ bool MainDialog::StartTest() {
                            MessageKind::Warning);
         return false;
     }
-    m_vpnClientPath = WithTrailingBackslash(*folder) + kVpnClientProgram;
+    m_vpnClientPath = std::move(*clientPath);
     const VpnClientRequest connect(m_vpnClientPath,
                                    BuildConnectText(m_profileName, m_profileUser, m_profilePassword));
     m_disconnectRequest.emplace(connect.WithParameters(kDisconnectCommand));
@@ -106,7 +83,9 @@ void MainDialog::OnTimer(UINT_PTR id) {
     if (m_testDialog) {
         m_testDialog->m_okButton.Enable(false);
     }
-    if (!ReadExitCode(m_testProcess.get(), m_testExitCode)) {
+    // The call's own result is not looked at: a failed read leaves 259, and the handle decides.
+    GetExitCodeProcess(m_testProcess.get(), &m_testExitCode);
+    if (!RunHasEnded(m_testProcess.get(), m_testExitCode)) {
         return;
     }
     KillTimer(Window(), kTestTimerId);

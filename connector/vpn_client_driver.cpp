@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr DWORD kInstallPathBufferSize = 200;
 constexpr DWORD kPollIntervalMs = 300;
 
 RegistryKey OpenVpnClientKey() {
@@ -20,20 +19,6 @@ RegistryKey OpenVpnClientKey() {
 
 }  // namespace
 
-std::optional<std::string> LocateVpnClient() {
-    const RegistryKey key = OpenVpnClientKey();
-    if (!key) {
-        return std::nullopt;
-    }
-    const auto folder = QueryRegistryText(key.get(), kVpnClientInstallPathValue,
-                                          kInstallPathBufferSize);
-    if (!folder) {
-        return std::nullopt;
-    }
-    // A 199-character folder without its backslash still gets one: the path is not cut.
-    return WithTrailingBackslash(*folder) + kVpnClientProgram;
-}
-
 DWORD WaitForExitCode(HANDLE process) {
     DWORD code = kStillActive;
     for (;;) {
@@ -41,13 +26,9 @@ DWORD WaitForExitCode(HANDLE process) {
             return code;
         }
         Sleep(kPollIntervalMs);
-        if (code != kStillActive) {
-            return code;
-        }
         // A client that ended with the code 259 itself would otherwise be waited for
-        // forever: the process handle tells whether it has really ended.
-        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(process, &code);
+        // forever.
+        if (RunHasEnded(process, code)) {
             return code;
         }
     }

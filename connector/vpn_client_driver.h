@@ -4,11 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "client_start.h"
 #include "run.h"
 
-// Path of vpnclient.exe from the client's "InstallPath" (read into 200 bytes, terminator
-// included), or nothing when the client's key or that value cannot be read.
-std::optional<std::string> LocateVpnClient();
 
 // Starts the client hidden through the shell with the given parameters and waits for its
 // exit code. Returns -1 when the start fails.

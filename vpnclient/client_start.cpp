@@ -4,6 +4,29 @@
 
 #include <utility>
 
+#include "client_contract.h"
+
+namespace {
+
+// The room that both programs read the client's folder into, its terminator included.
+constexpr DWORD kInstallPathBufferSize = 200;
+
+}  // namespace
+
+std::optional<std::string> LocateVpnClient() {
+    RegistryKey key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kVpnClientKey, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    const auto folder = QueryRegistryText(key.get(), kVpnClientInstallPathValue,
+                                          kInstallPathBufferSize);
+    if (!folder) {
+        return std::nullopt;
+    }
+    // A 199-character folder without its backslash still gets one: the path is not cut.
+    return WithTrailingBackslash(*folder) + kVpnClientProgram;
+}
+
 VpnClientRequest::VpnClientRequest(std::string clientPath, std::string parameters)
     : m_clientPath(std::move(clientPath)), m_parameters(std::move(parameters)) {}
 
@@ -13,6 +36,17 @@ VpnClientRequest::~VpnClientRequest() {
 
 VpnClientRequest VpnClientRequest::WithParameters(std::string parameters) const {
     return VpnClientRequest(m_clientPath, std::move(parameters));
+}
+
+bool RunHasEnded(HANDLE process, DWORD& code) {
+    if (code != STILL_ACTIVE) {
+        return true;
+    }
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
+        return false;
+    }
+    GetExitCodeProcess(process, &code);
+    return true;
 }
 
 UniqueHandle VpnClientRequest::Start() const {

@@ -4,9 +4,14 @@
 // handle handed back so that the caller can poll the run's exit code. Windows only.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "win_handles.h"
+
+// Path of vpnclient.exe from the client's "InstallPath" (read into 200 bytes, terminator
+// included) and one backslash, or nothing when the client's key or that value cannot be read.
+std::optional<std::string> LocateVpnClient();
 
 class VpnClientRequest {
 public:
@@ -30,3 +35,8 @@ private:
     std::string m_clientPath;
     std::string m_parameters;
 };
+
+// Whether the run of `process` has ended, given the exit code `code` just read from it; on an
+// end, `code` is its final exit code. A client may itself end with the code of a running
+// process (259), so for that code the process handle decides.
+bool RunHasEnded(HANDLE process, DWORD& code);
