@@ -40,8 +40,9 @@ void MainDialog::OnOK() {
             return;
         }
         m_accountUser = credentials.m_userName;
+        // Moved, not copied: the dialog wipes what it is left with.
         WipeText(m_accountPassword);
-        m_accountPassword = credentials.m_password;
+        m_accountPassword.swap(credentials.m_password);
     }
 
     if (EnsureSchedulerRunning(true, m_schedulerService) != 0) {

@@ -19,7 +19,6 @@ public:
     void UseScheduler(std::unique_ptr<TaskScheduler> scheduler);
     // Releases the scheduler object, if there is one.
     void ReleaseScheduler();
-    bool HasScheduler() const { return m_scheduler != nullptr; }
 
     // Opens the stored work item `name` (narrow text), or, when that fails for any reason and
     // `create` is set, makes a new one in memory (stored only when it is saved). `task`

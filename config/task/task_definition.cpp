@@ -9,7 +9,6 @@
 #include "convert_string.h"
 #include "main_dialog.h"
 #include "settings_store.h"
-#include "task_definition.h"
 #include "win_handles.h"
 
 namespace {
@@ -61,8 +60,8 @@ void WriteTriggerId(WORD index) {
                    reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-}  // namespace
-
+// The work item's one trigger: daily from 1 January 2000 at 00:00, without end date,
+// repeated every `minutesInterval` minutes for 1440 minutes, so around the clock.
 TASK_TRIGGER DailyTrigger(int minutesInterval) {
     TASK_TRIGGER trigger{};
     trigger.cbTriggerSize = sizeof trigger;
@@ -84,6 +83,8 @@ TASK_TRIGGER DailyTrigger(int minutesInterval) {
     trigger.wRandomMinutesInterval = 0;
     return trigger;
 }
+
+}  // namespace
 
 HRESULT MainDialog::SetTaskAccount(WorkItem& task) {
     const WideText user(m_accountUser);
