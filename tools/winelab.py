@@ -18,6 +18,7 @@ from dataclasses import dataclass, field
 VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
 SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
 CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
+WINE64 = "/usr/lib/wine/wine64"
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
 # Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
@@ -55,6 +56,19 @@ class WinePrefix:
             env["DISPLAY"] = display
         return env
 
+    def loader(self):
+        """The 64-bit loader for a 64-bit prefix. With 32-bit Wine installed beside it, `wine`
+        starts Wine's own programs (reg, regedit) as 32-bit ones, and those see the registry's
+        32-bit view, which a 64-bit program does not read."""
+        system_reg = os.path.join(self.prefix, "system.reg")
+        if os.path.exists(system_reg):
+            with open(system_reg, "rb") as f:
+                if b"#arch=win32" in f.read(4096):
+                    return "wine"
+        elif os.environ.get("WINEARCH") == "win32":
+            return "wine"
+        return WINE64 if os.path.exists(WINE64) else "wine"
+
     def init(self):
         """Creates the prefix once; a prefix that exists is kept."""
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
@@ -83,7 +97,7 @@ class WinePrefix:
         processes outlive the program and would hold a pipe open)."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             start = time.monotonic()
-            proc = subprocess.run(["wine", *args], env=self.env(debug, display),
+            proc = subprocess.run([self.loader(), *args], env=self.env(debug, display),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                   timeout=timeout, check=False)
             seconds = time.monotonic() - start
