@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""End-to-end tests of FerrolinkConfig_WIN.exe's main dialog: profile list, stored settings,
-interval selection, task state, About box, F1 help, Cancel, the missing client, "Lang.dll".
-The fixture is e2e_support's."""
+"""FerrolinkConfig_WIN.exe end to end: what the main dialog shows of the registry and the work
+item, Cancel, the About box, F1, the missing client, "Lang.dll", and one OK whose work item's
+command line brings the tunnel up."""
+import getpass
 import os
 import sys
 import unittest
@@ -10,190 +11,157 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_support import *  # noqa: E402,F401,F403
 from e2e_support import ConfigProgramCase, winelab  # noqa: E402
 
+INTERVALS = ["1 minute"] + [f"{n} minutes" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)] \
+    + ["disable checks"]
+CLIENT_NOT_FOUND = ("Cisco VPN Client not found.\n\nInstall the correct version of Cisco VPN Client "
+                    "and execute the configuration application again.")
+ACCOUNT_PASSWORD, ACCOUNT_USER = 1015, 1016
 
-class MainDialogTest(ConfigProgramCase):
-    # -- the main dialog -----------------------------------------------------------------
-    def test_shows_profiles_stored_settings_and_task(self):
-        self.prepare(settings=STORED, task=True)
-        out = self.drive("main", "dump:main", "sysmenu", self.shot("main", "main-dialog"),
-                         f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual(out["main.title"], "Ferrolink Config")
-        self.assertEqual(out.items("main", PROFILE_LIST), SORTED_PROFILES)
-        self.assertEqual(out.selected("main", PROFILE_LIST), "Office")
-        self.assertEqual(out.control("main", PROFILE_LIST, "text"), "Office")
-        self.assertEqual(out.items("main", INTERVAL_LIST), INTERVAL_ITEMS)
-        self.assertEqual(out.selected("main", INTERVAL_LIST), "6 minutes")
-        self.assertEqual(out.control("main", USER_EDIT, "text"), "jo")
-        self.assertEqual(out.control("main", PASSWORD_EDIT, "text"), "s3cret")
-        self.assertEqual(out.control("main", CHECK_TEXT, "text"), "once per 6 mins")
-        self.assertEqual(out.control("main", TASK_TEXT, "text"), "Ferrolink")
-        self.assertEqual(out.control("main", DELETE_BUTTON, "enabled"), "1")
-        for hidden in (DELETE_BUTTON, TASK_TEXT):
-            self.assertEqual(out.control("main", hidden, "visible"), "0", hidden)
-        # The About item comes last, after a separator of its own.
-        menu = out.system_menu()
-        self.assertEqual(menu[-1], (ABOUT_COMMAND, False, "&About ..."))
-        self.assertTrue(menu[-2][1], menu)
-        self.assertEqual(out["exit"], "0")
-        self.save_shots(out)
 
-    def test_defaults_without_stored_settings_or_task(self):
-        self.prepare()
-        out = self.drive("main", "dump:main", f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual(out.items("main", PROFILE_LIST), SORTED_PROFILES)
-        self.assertIsNone(out.selected("main", PROFILE_LIST))
-        self.assertEqual(out.selected("main", INTERVAL_LIST), "10 minutes")
-        self.assertEqual(out.control("main", USER_EDIT, "text"), "")
-        self.assertEqual(out.control("main", PASSWORD_EDIT, "text"), "")
-        self.assertEqual(out.control("main", CHECK_TEXT, "text"), "no checking set")
-        self.assertEqual(out.control("main", TASK_TEXT, "text"), "no task")
-        self.assertEqual(out.control("main", DELETE_BUTTON, "enabled"), "0")
-        self.assertEqual(out.control("main", DELETE_BUTTON, "visible"), "0")
+def main_view(out):
+    """What the main dialog shows, whole."""
+    return {"title": out["main.title"], "profiles": out.items("main", PROFILE_LIST),
+            "profile": (out.selected("main", PROFILE_LIST), out.control("main", PROFILE_LIST, "text")),
+            "intervals": out.items("main", INTERVAL_LIST), "interval": out.selected("main", INTERVAL_LIST),
+            "user": out.control("main", USER_EDIT, "text"), "password": out.control("main", PASSWORD_EDIT, "text"),
+            "check": out.control("main", CHECK_TEXT, "text"), "task": out.control("main", TASK_TEXT, "text"),
+            "delete": [out.control("main", DELETE_BUTTON, w) for w in ("enabled", "visible")],
+            "task shown": out.control("main", TASK_TEXT, "visible")}
 
-    def test_stored_interval_selects_item_by_leading_number(self):
-        # With the task present, 1019 shows the number the selection left, not the trigger's.
-        for stored, item, shown in ((7, "7 minutes", "once per 7 mins"),
-                                    (60, "60 minutes", "once per 60 mins"),
-                                    (12, "10 minutes", "once per 10 mins"),
-                                    (None, "10 minutes", "once per 10 mins")):
-            with self.subTest(stored=stored):
-                self.prepare(settings={} if stored is None else {"Interval": stored}, task=True)
-                out = self.drive("main", "dump:main", f"press:main:{IDCANCEL}", "exit")
-                self.assertEqual(out.selected("main", INTERVAL_LIST), item)
-                self.assertEqual(out.control("main", CHECK_TEXT, "text"), shown)
 
-    def test_stored_profile_selects_first_item_beginning_with_it(self):
-        for profiles, stored, expected in ((["Zeta", "Office2", "a.b"], "Office", "Office2"),
-                                           (PROFILES, "office", "Office"),
-                                           (PROFILES, "Gone", None),
-                                           (PROFILES, "", None),
-                                           ([], "Office", None)):
-            with self.subTest(stored=stored, profiles=profiles):
-                self.prepare(settings={"Profile": stored}, profiles=profiles)
-                out = self.drive("main", "dump:main", f"press:main:{IDCANCEL}", "exit")
-                self.assertEqual(out.items("main", PROFILE_LIST), sorted(profiles, key=str.lower))
-                self.assertEqual(out.selected("main", PROFILE_LIST), expected)
-                self.assertEqual(out.control("main", PROFILE_LIST, "text"), expected or "")
+class ConfigProgramTest(ConfigProgramCase):
+    def test_start_up_shows_the_profiles_the_stored_settings_and_the_work_item(self):
+        base = {"title": "Ferrolink Config", "profiles": ["a.b", "Office", "Office2", "Zeta"],
+                "intervals": INTERVALS, "user": "", "password": "", "task shown": "0"}
+        rows = (("stored, task", STORED, True, PROFILES, dict(
+                    profile=("Office", "Office"), interval="6 minutes", user="jo", password="s3cret",
+                    check="once per 6 mins", task="Ferrolink", delete=["1", "0"])),
+                ("nothing stored", None, False, PROFILES, dict(
+                    profile=(None, ""), interval="10 minutes", check="no checking set", task="no task",
+                    delete=["0", "0"])),
+                # The first item that begins with the stored name, in any case; an interval
+                # that no item begins with selects 10, and 1019 shows the number selected.
+                ("prefix, no item", {"Profile": "office", "Interval": 12}, True, ["Zeta", "Office2", "a.b"], dict(
+                    profiles=["a.b", "Office2", "Zeta"], profile=("Office2", "Office2"),
+                    interval="10 minutes", check="once per 10 mins", task="Ferrolink", delete=["1", "0"])),
+                ("no profiles", {"Profile": "Office", "Interval": 60}, False, [], dict(
+                    profiles=[], profile=(None, ""), interval="60 minutes", check="no checking set",
+                    task="no task", delete=["0", "0"])))
+        for what, settings, task, profiles, expected in rows:
+            with self.subTest(what):
+                self.prepare(settings=settings, task=task, profiles=profiles)
+                shot = [self.shot("main", "main-dialog")] if what == "stored, task" else []
+                out = self.drive("main", "dump:main", *shot, f"press:main:{IDCANCEL}", "exit")
+                self.assertEqual(main_view(out), dict(base, **expected))
+                self.assertEqual(out["exit"], "0")
+                self.save_shots(out)
 
     def test_cancel_after_edits_writes_nothing(self):
-        for stored in (STORED, None):
-            with self.subTest(stored=stored):
-                self.prepare(settings=stored)
-                before = winelab.reg_values(self.lab, SETTINGS_KEY)
-                out = self.drive("main", f"select:{PROFILE_LIST}:Zeta",
-                                 f"select:{INTERVAL_LIST}:disable checks",
-                                 f"settext:{USER_EDIT}:someone", f"settext:{PASSWORD_EDIT}:changed",
-                                 "dump:main", f"press:main:{IDCANCEL}", "exit")
-                # The edits reached the dialog, and Cancel dropped them.
-                self.assertEqual(out.control("main", PROFILE_LIST, "text"), "Zeta")
-                self.assertEqual(out.selected("main", INTERVAL_LIST), "disable checks")
-                self.assertEqual(out.control("main", USER_EDIT, "text"), "someone")
-                self.assertEqual(out["exit"], "0")
-                self.assertEqual(winelab.reg_values(self.lab, SETTINGS_KEY), before)
-                self.assertEqual(self.job_files(), [])
-
-    # -- About box and help --------------------------------------------------------------
-    def test_about_box_from_system_menu_returns_to_unchanged_dialog(self):
         self.prepare(settings=STORED)
-        out = self.drive("main", f"select:{INTERVAL_LIST}:30 minutes", f"settext:{USER_EDIT}:someone",
-                         "dump:main", f"syscommand:{ABOUT_COMMAND}", "popup", "dump:popup",
-                         self.shot("popup", "about-box"), f"press:popup:{IDOK}", "gone", "windows",
-                         "dump:main", f"press:main:{IDCANCEL}", "exit")
+        before = winelab.reg_values(self.lab, SETTINGS_KEY)
+        out = self.drive("main", f"select:{PROFILE_LIST}:Zeta", f"select:{INTERVAL_LIST}:disable checks",
+                         f"settext:{USER_EDIT}:someone", f"settext:{PASSWORD_EDIT}:changed", "dump:main",
+                         f"press:main:{IDCANCEL}", "exit")
+        self.assertEqual((main_view(out)["profile"], main_view(out)["interval"]), (("Zeta", "Zeta"), "disable checks"))
+        self.assertEqual(out["exit"], "0")
+        self.assertEqual(winelab.reg_values(self.lab, SETTINGS_KEY), before)
+        self.assertEqual(self.job_files(), [])
+
+    def test_about_box_from_the_system_menu_returns_to_the_unchanged_dialog(self):
+        self.prepare(settings=STORED)
+        out = self.drive("main", f"settext:{USER_EDIT}:someone", "dump:main", f"syscommand:{ABOUT_COMMAND}",
+                         "popup", "dump:popup", self.shot("popup", "about-box"), f"press:popup:{IDOK}", "gone",
+                         "windows", "dump:main", f"press:main:{IDCANCEL}", "exit")
         self.assertEqual(out["popup.title"], "About FerrolinkConfig_WIN")
-        self.assertIn("FerrolinkConfig - Ver 1.0", out.unnamed_texts("popup"))
+        self.assertIn("FerrolinkConfig - Ver 1.0", out.dumps("popup")[0].values())
         self.assertEqual(out["windows"], "1")
         before, after = out.dumps("main")
         self.assertEqual(before, after)
-        self.assertIn((f"main.{USER_EDIT}.text", "someone"), after)
-        self.assertIn((f"main.{INTERVAL_LIST}.text", "30 minutes"), after)
+        self.assertEqual(after[f"main.{USER_EDIT}.text"], "someone")
         self.save_shots(out)
 
-    def help_marker(self):
-        path = self.lab.unix_path(HELP_MARKER)
-        if not os.path.exists(path):
-            return []
-        with open(path, "rb") as f:
-            return f.read().decode("latin-1").splitlines()
-
-    def test_f1_opens_help_file_from_main_dialog_and_about_box(self):
+    def test_f1_alone_opens_the_help_file_from_the_main_dialog_and_the_about_box(self):
+        # Shift+F1 and Ctrl+F1 come first: had either opened the file, it would hold more lines.
         self.prepare(settings={"HelpFile": HELP_PROBE})
-        out = self.drive("main", "f1", f"waitlines:1:{HELP_MARKER}", "windows",
+        out = self.drive("main", "f1:shift", "f1:ctrl", "f1", f"waitlines:1:{HELP_MARKER}",
                          f"syscommand:{ABOUT_COMMAND}", "popup", "f1", f"waitlines:2:{HELP_MARKER}",
-                         f"press:popup:{IDOK}", "gone", f"press:main:{IDCANCEL}", "exit")
-        # One start of the document per F1, the second from the About box.
+                         f"press:popup:{IDOK}", "gone", "windows", f"press:main:{IDCANCEL}", "exit")
         self.assertEqual(out.all("waitlines"), ["1", "2"])
         self.assertEqual(out["windows"], "1")
-        self.assertIn("help_probe.exe", self.help_marker()[0])
+        with open(self.lab.unix_path(HELP_MARKER), "rb") as f:
+            lines = f.read().decode("latin-1").splitlines()
+        self.assertEqual(len(lines), 2)
+        self.assertIn("help_probe.exe", lines[0])
+        # Without "HelpFile" F1 has nothing to open; no event says so, hence the bounded wait.
+        self.prepare(settings=STORED)
+        out = self.drive("main", "f1", f"waitfile:2000:{HELP_MARKER}", "windows", f"press:main:{IDCANCEL}", "exit")
+        self.assertEqual((out["waitfile"], out["windows"], out["exit"]), ("0", "1", "0"))
 
-    def test_f1_without_help_file_or_with_shift_or_ctrl_does_nothing(self):
-        for help_file, key in ((None, "f1"), (HELP_PROBE, "f1:shift"), (HELP_PROBE, "f1:ctrl")):
-            with self.subTest(help_file=help_file, key=key):
-                self.prepare(settings=dict(STORED, **({"HelpFile": help_file} if help_file else {})))
-                out = self.drive("main", key, f"waitfile:2000:{HELP_MARKER}", "windows",
-                                 f"press:main:{IDCANCEL}", "exit")
-                self.assertEqual(out["waitfile"], "0")
-                self.assertEqual(out["windows"], "1")
-                self.assertEqual(out["exit"], "0")
-
-    # -- the missing VPN client -----------------------------------------------------------
-    def test_missing_client_shows_error_and_ends_with_1(self):
+    def test_missing_client_shows_the_error_and_ends_with_1(self):
         for client in ("no key", "no InstallPath"):
-            with self.subTest(client=client):
+            with self.subTest(client):
                 self.prepare(settings=STORED, client=client)
-                steps = ["popup", "windows", "dump:popup"]
-                if client == "no key":
-                    steps.append(self.shot("popup", "client-not-found"))
-                out = self.drive(*steps, f"press:popup:{IDOK}", "exit")
-                self.assertEqual(out["popup.title"], "Error")
-                self.assertEqual(out["popup.text"], CLIENT_NOT_FOUND)
+                shot = [self.shot("popup", "client-not-found")] if client == "no key" else []
+                out = self.drive("popup", "windows", *shot, f"press:popup:{IDOK}", "exit")
+                self.assertEqual((out["popup.title"], out["popup.text"]), ("Error", CLIENT_NOT_FOUND))
                 self.assertEqual(out["windows"], "1", "the main dialog must not show")
                 self.assertEqual(out["exit"], "1")
                 self.save_shots(out)
 
-    # -- "Lang.dll" ----------------------------------------------------------------------
-    def test_lang_dll_supplies_dialogs_strings_and_about_box(self):
-        self.prepare(settings=STORED, task=True, lang="Lang.dll")
-        out = self.drive("main", "dump:main", "sysmenu", self.shot("main", "main-dialog-lang"),
-                         f"syscommand:{ABOUT_COMMAND}", "popup", "dump:popup", f"press:popup:{IDOK}",
-                         "gone", f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual(out["main.title"], "Ferrolink Konfiguration")
-        for label in ("Profil:", "Benutzername:", "Kennwort:", "&Konfiguration testen", "&Abbrechen",
-                      "Einrichtung des Cisco VPN Client", "Automatische Verbindungspr\u00fcfung"):
-            self.assertIn(label, out.texts("main"))
-        self.assertEqual(out.items("main", INTERVAL_LIST), GERMAN_INTERVAL_ITEMS)
-        self.assertEqual(out.selected("main", INTERVAL_LIST), "6 Minuten")
-        self.assertEqual(out.control("main", CHECK_TEXT, "text"), "einmal alle 6 Min.")
-        self.assertEqual(out.system_menu()[-1], (ABOUT_COMMAND, False, "&\u00dcber ..."))
-        self.assertEqual(out["popup.title"], "Info \u00fcber FerrolinkConfig_WIN")
-        self.assertIn("FerrolinkConfig - Version 1.0 (deutsch)", out.unnamed_texts("popup"))
-        self.save_shots(out)
-
-    def test_lang_dll_supplies_task_texts_and_error_box(self):
+    def test_lang_dll_beside_the_program_gives_its_dialogs_and_strings(self):
         # The library's template shows other texts in 1018 and 1019 than its strings 115 and
-        # 117, so these prove that the dialog loaded them from its string table.
-        self.prepare(lang="Lang.dll")
-        out = self.drive("main", "dump:main", f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual(out.control("main", TASK_TEXT, "text"), "keine Aufgabe")
-        self.assertEqual(out.control("main", CHECK_TEXT, "text"), "keine Pr\u00fcfung eingestellt")
+        # 117: the dialog must show the strings.
+        self.prepare(settings=STORED, lang="Lang.dll")
+        out = self.drive("main", "dump:main", f"syscommand:{ABOUT_COMMAND}", "popup", "dump:popup",
+                         f"press:popup:{IDOK}", "gone", f"press:main:{IDCANCEL}", "exit")
+        view = main_view(out)
+        self.assertEqual((view["title"], view["interval"], view["check"], view["task"]),
+                         ("Ferrolink Konfiguration", "6 Minuten", "keine Pr\u00fcfung eingestellt", "keine Aufgabe"))
+        self.assertEqual(view["intervals"][:2] + view["intervals"][-1:], ["1 Minute", "2 Minuten", "keine Pr\u00fcfung"])
+        self.assertEqual(out["popup.title"], "Info \u00fcber FerrolinkConfig_WIN")
         self.prepare(client="no key", lang="Lang.dll")
         out = self.drive("popup", f"press:popup:{IDOK}", "exit")
-        self.assertEqual(out["popup.title"], "Fehler")
-        self.assertEqual(out["popup.text"], GERMAN_CLIENT_NOT_FOUND)
-        self.assertEqual(out["exit"], "1")
+        self.assertEqual((out["popup.title"], out["popup.text"], out["exit"]),
+                         ("Fehler", "Cisco VPN Client nicht gefunden.", "1"))
 
-    def test_incomplete_lang_dll_falls_back_and_may_hide_about_item(self):
-        # The library has the main dialog, an empty string 101, and nothing else.
-        self.prepare(lang="LangPartial.dll")
-        out = self.drive("main", "dump:main", "sysmenu", f"syscommand:{ABOUT_COMMAND}", "popup",
-                         "dump:popup", f"press:popup:{IDOK}", "gone", f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual(out["main.title"], "Ferrolink Konfiguration")
-        self.assertEqual(out.items("main", INTERVAL_LIST), GERMAN_INTERVAL_ITEMS)
-        self.assertEqual(out.control("main", CHECK_TEXT, "text"), "no checking set")
-        self.assertEqual(out.control("main", TASK_TEXT, "text"), "no task")
-        self.assertNotIn(ABOUT_COMMAND, [item[0] for item in out.system_menu()])
-        self.assertEqual(out["popup.title"], "About FerrolinkConfig_WIN")
-        self.assertIn("FerrolinkConfig - Ver 1.0", out.unnamed_texts("popup"))
-        self.assertEqual(out["exit"], "0")
+    def test_ok_creates_the_work_item_whose_command_line_brings_the_tunnel_up(self):
+        self.prepare(settings={"InstallPath": winelab.CONNECTOR_FOLDER})
+        # The profile expects these credentials: a connect with any others ends with 14.
+        with open(os.path.join(self.lab.sim_dir, "profiles", "Office.pcf"), "w", newline="\r\n") as f:
+            f.write("[main]\nUsername=jo\nPassword=s3cret\n")
+        trigger = {"cbTriggerSize": "48", "Reserved1": "0", "wBeginYear": "2000", "wBeginMonth": "1",
+                   "wBeginDay": "1", "wEndYear": "0", "wEndMonth": "0", "wEndDay": "0", "wStartHour": "0",
+                   "wStartMinute": "0", "MinutesDuration": "1440", "MinutesInterval": "5", "rgFlags": "0",
+                   "TriggerType": "1", "DaysInterval": "1", "Reserved2": "0", "wRandomMinutesInterval": "0"}
+        for run in (1, 2):  # the second OK replaces the trigger rather than adding one
+            shot = [self.shot("popup", "credentials-dialog")] if run == 1 else []
+            out = self.drive("main", f"select:{PROFILE_LIST}:Office", f"settext:{USER_EDIT}:jo",
+                             f"settext:{PASSWORD_EDIT}:s3cret", f"select:{INTERVAL_LIST}:5 minutes",
+                             f"press:main:{IDOK}", "popup", "dump:popup", "focus", *shot,
+                             f"popuptext:{ACCOUNT_PASSWORD}:windows-pw", f"press:popup:{IDOK}", "exit")
+            with self.subTest(run=run):
+                self.assertEqual((out["popup.title"], out.control("popup", ACCOUNT_USER, "text"),
+                                  out.control("popup", ACCOUNT_PASSWORD, "text"), out["focus.id"], out["exit"]),
+                                 ("Windows login credentials", getpass.getuser(), "", str(ACCOUNT_PASSWORD), "0"))
+                task = Observed(self.lab.wine([self.lab.unix_path(DRIVER), "task", "show"]).stdout)
+                self.assertEqual((task["task.application"], task["task.parameters"], task["task.triggers"]),
+                                 (winelab.CONNECTOR_FOLDER + r"\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', "1"))
+                # Wine keeps no account for a work item; Windows would give the one entered.
+                self.assertEqual(task["task.account.hr"], "0x80070002")
+                self.assertEqual({k: task[f"trigger.0.{k}"] for k in trigger}, trigger)
+                values = winelab.reg_values(self.lab, SETTINGS_KEY)
+                self.assertEqual({k: v for k, v in values.items() if k != "InstallPath"}, {
+                    "Profile": ("REG_SZ", "Office"), "Interval": ("REG_DWORD", "0x5"),
+                    "ProfileUsername": ("REG_SZ", "jo"), "ProfilePassword": ("REG_SZ", "s3cret"),
+                    "TriggerID": ("REG_DWORD", "0x0")})
+            self.save_shots(out)
+        # Started as Windows' scheduler starts it: the quoted program, a blank, the parameters.
+        self.lab.install_connector()
+        self.lab.clear_journal()
+        result = self.lab.launch(f'"{task["task.application"]}" {task["task.parameters"]}')
+        self.assertEqual((result.exit_code, result.events, self.lab.tunnel_flag()),
+                         (0, ["VPN connection established."], 1))
+        self.assertEqual([p for _, p in self.lab.journal()], ["stat", 'connect "Office" user "jo" pwd "s3cret"'])
 
 
 if __name__ == "__main__":

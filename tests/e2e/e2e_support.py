@@ -1,18 +1,14 @@
 #!/usr/bin/env python3
-"""What the end-to-end tests of FerrolinkConfig_WIN.exe share: the real program under Wine, on
-an X server of the test's own, driven from outside by config_driver.exe as its user would drive
-it.
+"""The fixture of the end-to-end tests of FerrolinkConfig_WIN.exe: the real program under Wine,
+on an X server of its own, driven from outside by config_driver.exe as its user would drive it.
+Each test puts the prefix in one state (the simulated VPN client and its profiles, the settings
+key, the work item, a "Lang.dll" beside the program), runs the program once through the driver
+and checks what the driver printed. Passing runs renew the screenshots in docs/screenshots.
 
-Each test prepares the prefix (the simulated VPN client and its profiles, the settings key, the
-work item "Ferrolink", a "Lang.dll" beside the program), runs the program once through the
-driver and checks what the driver saw. The same run saves the screenshots in docs/screenshots.
-
-Environment: WINEPREFIX, FERROLINK_BUILD (the Windows build tree), FERROLINK_SOURCE, and
-FERROLINK_CONFIG_PROGRAM (the program's file; by default config/ in the build tree).
-"""
+Environment: WINEPREFIX, FERROLINK_BUILD (the Windows build tree), FERROLINK_SOURCE,
+FERROLINK_CONFIG_PROGRAM (by default config/ in the build tree)."""
 import glob
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -25,63 +21,40 @@ import winelab  # noqa: E402
 
 SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
 WORK = r"C:\ferrolink-e2e"
-PROGRAM = WORK + r"\FerrolinkConfig_WIN.exe"
-DRIVER = WORK + r"\config_driver.exe"
-HELP_PROBE = WORK + r"\help_probe.exe"
-HELP_MARKER = WORK + r"\help_probe.txt"
+PROGRAM, DRIVER = WORK + r"\FerrolinkConfig_WIN.exe", WORK + r"\config_driver.exe"
+HELP_PROBE, HELP_MARKER = WORK + r"\help_probe.exe", WORK + r"\help_probe.txt"
 SCREENSHOTS = os.path.join(SOURCE, "docs", "screenshots")
-
 # Listed in an order the file search does not sort: the dialog's list must.
 PROFILES = ["Zeta", "Office", "a.b", "Office2"]
-SORTED_PROFILES = ["a.b", "Office", "Office2", "Zeta"]
-INTERVAL_ITEMS = ["1 minute"] + [f"{n} minutes" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)] \
-    + ["disable checks"]
-GERMAN_INTERVAL_ITEMS = ["1 Minute"] + [f"{n} Minuten" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)] \
-    + ["keine Pr\u00fcfung"]
-CLIENT_NOT_FOUND = ("Cisco VPN Client not found.\n\nInstall the correct version of Cisco VPN Client "
-                    "and execute the configuration application again.")
-GERMAN_CLIENT_NOT_FOUND = ("Cisco VPN Client nicht gefunden.\n\nInstallieren Sie die richtige Version des "
-                           "Cisco VPN Client und starten Sie das Konfigurationsprogramm erneut.")
 STORED = {"Profile": "Office", "Interval": 6, "ProfileUsername": "jo", "ProfilePassword": "s3cret"}
-
-# Control ids of the main dialog.
 PROFILE_LIST, USER_EDIT, PASSWORD_EDIT, INTERVAL_LIST = 1013, 1008, 1009, 1022
-DELETE_BUTTON, TASK_TEXT, CHECK_TEXT = 1016, 1018, 1019
+DELETE_BUTTON, TASK_TEXT, CHECK_TEXT, TEST_BUTTON = 1016, 1018, 1019, 1017
 IDOK, IDCANCEL, ABOUT_COMMAND = 1, 2, 16
-UNNAMED = (-1, 65535)  # controls that no code touches: -1, or 0xFFFF in a classic template
 
 
 class Observed:
-    """What one driver run printed: key=value lines, decoded from the system code page."""
+    """What one driver run printed: key=value lines, values decoded from the system code page."""
 
     def __init__(self, stdout):
-        self.lines = []
-        raw = []
-        for line in stdout.splitlines():
-            key, sep, value = line.partition("=")
-            if sep:
-                raw.append((key, self._unescape(value)))
+        raw = [(k, self._unescape(v)) for k, sep, v in (line.partition("=") for line in stdout.splitlines())
+               if sep]
         acp = next((v for k, v in raw if k == "acp"), b"1252").decode()
         self.lines = [(k, v.decode(f"cp{acp}")) for k, v in raw]
         self.stdout = stdout
 
     @staticmethod
     def _unescape(value):
-        out = bytearray()
-        i = 0
+        out, i = bytearray(), 0
         while i < len(value):
-            c = value[i]
-            if c == "\\" and i + 1 < len(value):
-                nxt = value[i + 1]
-                if nxt == "x":
-                    out.append(int(value[i + 2:i + 4], 16))
-                    i += 4
-                    continue
-                out += {"\\": b"\\", "r": b"\r", "n": b"\n"}[nxt]
+            if value[i] == "\\" and value[i + 1] == "x":
+                out.append(int(value[i + 2:i + 4], 16))
+                i += 4
+            elif value[i] == "\\":
+                out += {"\\": b"\\", "r": b"\r", "n": b"\n"}[value[i + 1]]
                 i += 2
-                continue
-            out += c.encode("latin-1")
-            i += 1
+            else:
+                out += value[i].encode("latin-1")
+                i += 1
         return bytes(out)
 
     def all(self, key):
@@ -97,37 +70,24 @@ class Observed:
         return self[f"{window}.{control_id}.{what}"]
 
     def items(self, window, control_id):
-        count = int(self.control(window, control_id, "count"))
-        return [self.control(window, control_id, f"item.{i}") for i in range(count)]
+        return [self.control(window, control_id, f"item.{i}")
+                for i in range(int(self.control(window, control_id, "count")))]
 
     def selected(self, window, control_id):
         index = int(self.control(window, control_id, "cursel"))
         return None if index < 0 else self.control(window, control_id, f"item.{index}")
 
-    def texts(self, window):
-        """The texts of every control of a window, in template order."""
-        return [v for k, v in self.lines if re.fullmatch(rf"{window}\.-?\d+\.text", k)]
-
-    def unnamed_texts(self, window):
-        return [t for cid in UNNAMED for t in self.all(f"{window}.{cid}.text")]
-
     def dumps(self, window):
-        """Each dump of a window as its list of (key, value) lines, for comparing two moments."""
-        result = []
-        current = None
+        """Each dump of a window as a dict of its lines, for comparing moments."""
+        result, current = [], None
         for k, v in self.lines:
             if k == "dump":
-                current = [] if v == window else None
+                current = {} if v == window else None
                 if current is not None:
                     result.append(current)
             elif current is not None and k.startswith(window + "."):
-                current.append((k, v))
+                current[k] = v
         return result
-
-    def system_menu(self):
-        count = int(self["sysmenu.count"])
-        return [(int(self[f"sysmenu.{i}.id"]), self[f"sysmenu.{i}.separator"] == "1",
-                 self[f"sysmenu.{i}.text"]) for i in range(count)]
 
 
 class ConfigProgramCase(unittest.TestCase):
@@ -138,39 +98,26 @@ class ConfigProgramCase(unittest.TestCase):
         cls.lab = winelab.WinePrefix(os.environ["WINEPREFIX"], BUILD)
         cls.lab.init()
         cls.display, cls.xvfb = winelab.start_xvfb()
-        cls.addClassCleanup(cls.stop_xvfb)
-        # Every Wine program of the test sees this display, also those without a window: a
-        # program started without one can leave Wine's default desktop unable to show windows
-        # for the next few seconds.
-        cls.addClassCleanup(cls.restore_display, os.environ.get("DISPLAY"))
+        cls.addClassCleanup(lambda: (cls.xvfb.terminate(), cls.xvfb.wait()))
+        # Every Wine program of the test sees this display, also those without a window: one
+        # started without it can leave Wine's desktop unable to show windows for a while.
+        previous = os.environ.get("DISPLAY")
+        cls.addClassCleanup(lambda: os.environ.__setitem__("DISPLAY", previous) if previous
+                            else os.environ.pop("DISPLAY", None))
         os.environ["DISPLAY"] = cls.display
         cls.work = cls.lab.unix_path(WORK)
         shutil.rmtree(cls.work, ignore_errors=True)
         os.makedirs(cls.work)
-        program = os.environ.get("FERROLINK_CONFIG_PROGRAM",
-                                 os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe"))
-        shutil.copy(program, cls.work)
+        shutil.copy(os.environ.get("FERROLINK_CONFIG_PROGRAM",
+                                   os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe")), cls.work)
         shutil.copy(os.path.join(BUILD, "tools", "config_driver.exe"), cls.work)
-        for built in ("menu_probe.dll", "help_probe.exe"):
-            shutil.copy(os.path.join(BUILD, "tests", "e2e", built), cls.work)
-        # For the program, Wine draws the title bars itself, so that the screenshots show them
-        # without a window manager, and does not wait for one when a window closes.
+        shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.work)
+        # Wine draws the program's title bars itself, so that screenshots show them without a
+        # window manager, and does not wait for one when a window closes.
         for name in ("Decorated", "Managed"):
             cls.lab.reg_add(r"HKCU\Software\Wine\AppDefaults\FerrolinkConfig_WIN.exe\X11 Driver",
                             name, "REG_SZ", "N")
         cls.lab.install_sim({name: {} for name in PROFILES})
-
-    @classmethod
-    def stop_xvfb(cls):
-        cls.xvfb.terminate()
-        cls.xvfb.wait()
-
-    @staticmethod
-    def restore_display(previous):
-        if previous is None:
-            os.environ.pop("DISPLAY", None)
-        else:
-            os.environ["DISPLAY"] = previous
 
     @classmethod
     def tearDownClass(cls):
@@ -179,21 +126,9 @@ class ConfigProgramCase(unittest.TestCase):
             os.remove(job)
         winelab.reg_import(cls.lab, {SETTINGS_KEY: None})
 
-    def tearDown(self):
-        self.remove_run_files()
-
-    def remove_run_files(self):
-        """The resource library beside the program and the help document's marker."""
-        for name in ("Lang.dll", "help_probe.txt"):
-            path = os.path.join(self.work, name)
-            if os.path.exists(path):
-                os.remove(path)
-
-    # -- preparing the prefix ------------------------------------------------------------
     def prepare(self, settings=None, task=False, profiles=PROFILES, client="installed", lang=None):
-        """Puts the prefix in the state of one run: the VPN client ("installed", "no key" or
-        "no InstallPath") and its profile files, the settings key (None: no key), the work
-        item, and the resource library beside the program (None: none)."""
+        """One run's state: the VPN client ("installed", "no key" or "no InstallPath") and its
+        profile files, the settings key (None: no key), the work item, and "Lang.dll"."""
         client_values = {"InstallPath": winelab.SIM_FOLDER + "\\", "TunnelEstablished": 0}
         if client == "no InstallPath":
             del client_values["InstallPath"]
@@ -210,7 +145,9 @@ class ConfigProgramCase(unittest.TestCase):
         if task:
             out = Observed(self.lab.wine([self.lab.unix_path(DRIVER), "task", "create"]).stdout)
             self.assertEqual(out["task.created"], "1")
-        self.remove_run_files()
+        for name in ("Lang.dll", "help_probe.txt"):
+            if os.path.exists(os.path.join(self.work, name)):
+                os.remove(os.path.join(self.work, name))
         if lang is not None:
             shutil.copy(os.path.join(BUILD, "tests", "lang", lang), os.path.join(self.work, "Lang.dll"))
 
@@ -218,7 +155,6 @@ class ConfigProgramCase(unittest.TestCase):
     def job_files(cls):
         return glob.glob(os.path.join(cls.lab.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
 
-    # -- running the program -------------------------------------------------------------
     def drive(self, *steps):
         """Runs the program through the driver; every step must have been done."""
         result = self.lab.wine([self.lab.unix_path(DRIVER), "run", PROGRAM, *steps],
@@ -229,17 +165,14 @@ class ConfigProgramCase(unittest.TestCase):
         self.assertEqual(out.all("terminated"), [], "the program did not end by itself")
         return out
 
-    def shot(self, window, name):
-        """A driver step that captures a window, converted to docs/screenshots/<name>.png after
-        the run by save_shots."""
+    @staticmethod
+    def shot(window, name):
+        """A step that captures a window; save_shots converts it to docs/screenshots/<name>.png."""
         return f"shot:{window}:{WORK}\\{name}.bmp"
 
     def save_shots(self, out):
         """Called after a test's checks, so that only a passing run replaces the pictures."""
-        os.makedirs(SCREENSHOTS, exist_ok=True)
-        for key in ("shot.main", "shot.popup"):
-            for windows_path in out.all(key):
-                bmp = self.lab.unix_path(windows_path)
-                name = os.path.splitext(os.path.basename(bmp))[0]
-                subprocess.run(["convert", bmp, "-strip", os.path.join(SCREENSHOTS, name + ".png")],
-                               check=True, stdin=subprocess.DEVNULL)
+        for windows_path in out.all("shot.main") + out.all("shot.popup"):
+            bmp = self.lab.unix_path(windows_path)
+            png = os.path.join(SCREENSHOTS, os.path.splitext(os.path.basename(bmp))[0] + ".png")
+            subprocess.run(["convert", bmp, "-strip", png], check=True, stdin=subprocess.DEVNULL)

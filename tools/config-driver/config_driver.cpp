@@ -14,7 +14,6 @@
 //   dump:main|popup             "dump=<w>", <w>.title, then every control in creation order:
 //                               <w>.<id>.class/.text/.visible/.enabled, and for combo boxes
 //                               .count/.item.<n>/.cursel
-//   sysmenu                     the main dialog's system menu: sysmenu.<n>.id/.separator/.text
 //   select:<id>:<text>          select the combo item with exactly this text and tell the dialog
 //                               (CBN_SELCHANGE), as a click would
 //   settext:<id>:<text>         set an edit's text (the edit reports EN_CHANGE itself)
@@ -63,7 +62,6 @@ namespace {
 constexpr DWORD kStartTimeoutMs = 20000;
 constexpr DWORD kWindowTimeoutMs = 10000;
 constexpr DWORD kExitTimeoutMs = 10000;
-constexpr DWORD kMenuProbeTimeoutMs = 5000;
 constexpr int kProfileListId = 1013;
 constexpr int kMessageTextId = 0xFFFF;
 
@@ -146,7 +144,6 @@ std::string ComboItem(HWND combo, LRESULT index) {
 
 class ProgramDriver {
 public:
-    explicit ProgramDriver(std::string driverFolder) : m_driverFolder(std::move(driverFolder)) {}
 
     bool Start(const std::string& program, std::string desktop) {
         std::string commandLine = "\"" + program + "\"";
@@ -173,7 +170,6 @@ public:
         if (verb == "main") return WaitMain();
         if (verb == "popup") return WaitPopup();
         if (verb == "dump" && fields.size() == 2) return Dump(fields[1]);
-        if (verb == "sysmenu") return SystemMenu();
         if (verb == "select" && fields.size() == 3) return Select(fields[1], fields[2]);
         if (verb == "settext" && fields.size() == 3) return SetText(fields[1], fields[2]);
         if (verb == "syscommand" && fields.size() == 2) {
@@ -462,46 +458,6 @@ private:
         return {};
     }
 
-    std::string SystemMenu() {
-        // Menus cannot be read from another process: a message hook loads the probe library
-        // into the program, which writes the menu to a file beside itself.
-        const std::string probePath = m_driverFolder + "menu_probe.dll";
-        const std::string outPath = m_driverFolder + "menu_probe.txt";
-        DeleteFileA(outPath.c_str());
-        const UniqueLibrary probe(LoadLibraryA(probePath.c_str()));
-        if (!probe) return "cannot load " + probePath;
-        const auto hook = reinterpret_cast<HOOKPROC>(
-            reinterpret_cast<void*>(GetProcAddress(probe.get(), "MenuProbeHook")));
-        if (hook == nullptr) return "the probe has no MenuProbeHook";
-        const UniqueHook installed(SetWindowsHookExA(WH_GETMESSAGE, hook, probe.get(), m_threadId));
-        if (!installed) return "SetWindowsHookEx failed with " + std::to_string(GetLastError());
-        PostMessageA(m_main, RegisterWindowMessageA("FerrolinkMenuProbe"), 0, 0);
-        const DWORD start = GetTickCount();
-        while (GetFileAttributesA(outPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            if (GetTickCount() - start > kMenuProbeTimeoutMs) return "the probe wrote nothing";
-            Sleep(50);
-        }
-        FILE* file = std::fopen(outPath.c_str(), "rb");
-        if (file == nullptr) return "cannot read " + outPath;
-        char line[512];
-        int index = 0;
-        // Lines: "<id>\t<separator 0|1>\t<text>".
-        while (std::fgets(line, sizeof line, file) != nullptr) {
-            std::string text = line;
-            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-            const auto tab1 = text.find('\t');
-            const auto tab2 = text.find('\t', tab1 + 1);
-            if (tab1 == std::string::npos || tab2 == std::string::npos) continue;
-            const std::string key = "sysmenu." + std::to_string(index++);
-            Print(key + ".id", text.substr(0, tab1));
-            Print(key + ".separator", text.substr(tab1 + 1, tab2 - tab1 - 1));
-            Print(key + ".text", text.substr(tab2 + 1));
-        }
-        std::fclose(file);
-        Print("sysmenu.count", index);
-        return {};
-    }
-
     static std::string WaitFile(const std::string& ms, const std::string& file) {
         const DWORD timeoutMs = std::strtoul(ms.c_str(), nullptr, 10);
         const DWORD start = GetTickCount();
@@ -612,10 +568,7 @@ private:
     using UniqueScreenDc = UniqueResource<NullEmptyTraits<HDC, ReleaseScreenDc>>;
     using UniqueMemoryDc = UniqueResource<NullEmptyTraits<HDC, DeleteDC>>;
     using UniqueBitmap = UniqueResource<NullEmptyTraits<HBITMAP, DeleteObject>>;
-    using UniqueLibrary = UniqueResource<NullEmptyTraits<HMODULE, FreeLibrary>>;
-    using UniqueHook = UniqueResource<NullEmptyTraits<HHOOK, UnhookWindowsHookEx>>;
 
-    std::string m_driverFolder;
     UniqueHandle m_process;
     UniqueHandle m_thread;
     DWORD m_processId = 0;
@@ -623,13 +576,6 @@ private:
     HWND m_main = nullptr;
     HWND m_popup = nullptr;
 };
-
-std::string DriverFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 using UniqueDesktop = UniqueResource<NullEmptyTraits<HDESK, CloseDesktop>>;
 
@@ -655,7 +601,7 @@ int RunProgram(int argc, char** argv) {
         Print("fail", "desktop " + desktopName + ": " + std::to_string(GetLastError()));
         return 2;
     }
-    ProgramDriver driver(DriverFolder());
+    ProgramDriver driver;
     if (!driver.Start(argv[2], desktopName)) return 2;
     for (int i = 3; i < argc; ++i) {
         const std::string why = driver.Run(argv[i]);
