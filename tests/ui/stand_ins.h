@@ -1,8 +1,7 @@
 #pragma once
 // What the in-process dialog tests share: the text of a window or message box, an installed
-// VPN client, and stand-ins for the Task Scheduler and the scheduler service's platform. Each
-// stand-in fails the operations it is told to, records what it was given, and counts what is
-// still open, so that a test sees every value written and every release.
+// VPN client, and stand-ins for the Task Scheduler and the scheduler service's platform that
+// fail what they are told to, record what they were given and count what is still open.
 #include <windows.h>
 #include <mstask.h>
 
@@ -67,14 +66,17 @@ struct Counted {
     int& m_live;
 };
 
+// Takes `value` into `field` unless `operation` is told to answer otherwise.
+template <typename T>
+HRESULT Take(const SchedulerState& s, const char* operation, T& field, const T& value) {
+    if (s.Answer(operation) == S_OK) field = value;
+    return s.Answer(operation);
+}
+
 class StandInTrigger final : public TaskTrigger, Counted {
 public:
     StandInTrigger(SchedulerState& s, TASK_TRIGGER& slot) : Counted(s.live), m_s(s), m_slot(slot) {}
-    HRESULT SetTrigger(const TASK_TRIGGER& trigger) override {
-        if (FAILED(m_s.Answer("SetTrigger"))) return m_s.Answer("SetTrigger");
-        m_slot = trigger;
-        return S_OK;
-    }
+    HRESULT SetTrigger(const TASK_TRIGGER& trigger) override { return Take(m_s, "SetTrigger", m_slot, trigger); }
 
 private:
     SchedulerState& m_s;
@@ -88,19 +90,17 @@ public:
     StandInWorkItem(SchedulerState& s, std::wstring name, StandInItem item)
         : Counted(s.live), m_s(s), m_name(std::move(name)), m_item(std::move(item)) {}
     HRESULT GetAccountInformation(std::wstring& account) override {
-        if (SUCCEEDED(m_s.Answer("GetAccountInformation"))) account = m_item.account;
-        return m_s.Answer("GetAccountInformation");
+        return Take(m_s, "GetAccountInformation", account, m_item.account);
     }
     HRESULT SetAccountInformation(const wchar_t* account, const wchar_t* password) override {
-        const HRESULT result = Set("SetAccountInformation", m_item.account, account);
-        if (result == S_OK) m_item.password = password;
-        return result;
+        if (SUCCEEDED(m_s.Answer("SetAccountInformation"))) m_item.password = password;
+        return Take(m_s, "SetAccountInformation", m_item.account, std::wstring(account));
     }
     HRESULT SetApplicationName(const wchar_t* path) override {
-        return Set("SetApplicationName", m_item.application, path);
+        return Take(m_s, "SetApplicationName", m_item.application, std::wstring(path));
     }
     HRESULT SetParameters(const wchar_t* parameters) override {
-        return Set("SetParameters", m_item.parameters, parameters);
+        return Take(m_s, "SetParameters", m_item.parameters, std::wstring(parameters));
     }
     HRESULT DeleteTrigger(WORD index) override {
         if (index >= m_item.triggers.size()) return E_INVALIDARG;
@@ -121,11 +121,6 @@ public:
     }
 
 private:
-    // Takes `value` unless `operation` is told to answer otherwise.
-    HRESULT Set(const char* operation, std::wstring& field, const wchar_t* value) {
-        if (m_s.Answer(operation) == S_OK) field = value;
-        return m_s.Answer(operation);
-    }
     SchedulerState& m_s;
     std::wstring m_name;
     StandInItem m_item;
@@ -136,16 +131,12 @@ public:
     explicit StandInScheduler(SchedulerState& s) : m_s(s) {}
     HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
         const auto found = m_s.stored.find(name);
-        if (FAILED(m_s.Answer("Activate")) || found == m_s.stored.end()) {
-            return FAILED(m_s.Answer("Activate")) ? m_s.Answer("Activate")
-                                                  : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-        }
+        if (found == m_s.stored.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         item = std::make_unique<StandInWorkItem>(m_s, name, found->second);
         return S_OK;
     }
     HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
-        if (SUCCEEDED(m_s.Answer("NewWorkItem")))
-            item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{});
+        if (SUCCEEDED(m_s.Answer("NewWorkItem"))) item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{});
         return m_s.Answer("NewWorkItem");
     }
     HRESULT Delete(const wchar_t* name) override {
@@ -158,30 +149,22 @@ private:
 
 // The platform of the scheduler service check, on either family and in any state of the
 // service. `failing` names the one step that fails, with an error of its own; `calls` is
-// every operation in order; handles are checked to be the open one of their kind.
+// every operation in order; the manager is handle 1 and the service handle 2, and each call
+// must get the open one of its kind.
 class ServiceStandIn final : public SchedulerServicePlatform {
 public:
-    DWORD platformId = VER_PLATFORM_WIN32_NT, state = SERVICE_STOPPED;
+    DWORD platformId = VER_PLATFORM_WIN32_NT, state = SERVICE_STOPPED, startError = ERROR_SERVICE_DISABLED;
     bool window = false;
-    std::string failing;
-    DWORD startError = ERROR_SERVICE_DISABLED;
-    int answer = IDYES;
-    std::string calls, started;
+    std::string failing, calls, started;
+    int answer = IDYES, open = 0, misused = 0;
     std::vector<std::string> questions;  // "caption|text"
-    int open = 0, misused = 0;
 
-    DWORD PlatformId() override { return Call("PlatformId"), platformId; }
-    bool SchedulerWindowExists() override { return Call("Window"), window; }
+    DWORD PlatformId() override { return Step("PlatformId", 0) ? platformId : 0; }
+    bool SchedulerWindowExists() override { return Step("Window", 0) && window; }
     bool SearchSchedulerProgram(std::string& path) override {
-        if (!Step("Search", ERROR_FILE_NOT_FOUND)) return false;
-        path = "C:\\WINDOWS\\SYSTEM\\mstask.exe";
-        return true;
+        return Take(Step("Search", ERROR_FILE_NOT_FOUND), path, "C:\\WINDOWS\\SYSTEM\\mstask.exe");
     }
-    bool StartSchedulerProgram(const std::string& path) override {
-        if (!Step("Run", ERROR_ACCESS_DENIED)) return false;
-        started = path;
-        return true;
-    }
+    bool StartSchedulerProgram(const std::string& path) override { return Take(Step("Run", ERROR_ACCESS_DENIED), started, path); }
     SC_HANDLE OpenServiceManager() override { return Open("Manager", ERROR_ACCESS_DENIED, 1); }
     SC_HANDLE OpenSchedulerService(SC_HANDLE manager) override {
         Expect(manager, 1);
@@ -189,44 +172,43 @@ public:
     }
     bool QueryServiceState(SC_HANDLE service, DWORD& current) override {
         Expect(service, 2);
-        if (!Step("Query", ERROR_INVALID_HANDLE)) return false;
-        current = state;
-        return true;
+        if (Step("Query", ERROR_INVALID_HANDLE)) current = state;
+        return failing != "Query";
     }
     bool RequestStart(SC_HANDLE service) override {
         Expect(service, 2);
         return Step("Start", startError);
     }
     void CloseService(SC_HANDLE handle) override {
-        Call("Close");
-        const auto bit = static_cast<int>(reinterpret_cast<std::uintptr_t>(handle));
-        if ((open & bit) == 0 || (bit != 1 && bit != 2)) ++misused;
-        open &= ~bit;
+        Step("Close", 0);
+        Expect(handle, handle == Handle(1) ? 1 : 2);
+        open &= handle == Handle(1) ? ~1 : ~2;
     }
-    DWORD LastError() override { return Call("Error"), m_error; }
+    DWORD LastError() override { return Step("Error", 0) ? m_error : 0; }
     int Ask(const std::string& text, const std::string& caption) override {
-        Call("Ask");
+        Step("Ask", 0);
         questions.push_back(caption + "|" + text);
         return answer;
     }
 
 private:
-    void Call(const char* name) { calls += calls.empty() ? name : std::string(" ") + name; }
+    static SC_HANDLE Handle(int bit) { return reinterpret_cast<SC_HANDLE>(static_cast<std::uintptr_t>(bit)); }
+    // Records the call; false, leaving `error` behind, when it is the failing step.
     bool Step(const char* name, DWORD error) {
-        Call(name);
+        calls += calls.empty() ? name : std::string(" ") + name;
         if (failing != name) return true;
         m_error = error;
         return false;
     }
+    static bool Take(bool ok, std::string& field, const std::string& value) {
+        if (ok) field = value;
+        return ok;
+    }
     SC_HANDLE Open(const char* name, DWORD error, int bit) {
         if (!Step(name, error)) return nullptr;
         open |= bit;
-        return reinterpret_cast<SC_HANDLE>(static_cast<std::uintptr_t>(bit));
+        return Handle(bit);
     }
-    void Expect(SC_HANDLE handle, int bit) {
-        if (reinterpret_cast<std::uintptr_t>(handle) != static_cast<std::uintptr_t>(bit) ||
-            (open & bit) == 0)
-            ++misused;
-    }
+    void Expect(SC_HANDLE handle, int bit) { misused += handle != Handle(bit) || (open & bit) == 0; }
     DWORD m_error = ERROR_SUCCESS;
 };
