@@ -15,13 +15,6 @@ void LoadProgramTexts() {
     g_noTaskText = LoadResourceString(IDS_NO_TASK);
 }
 
-void ResetProgramTexts() {
-    g_errorCaption.clear();
-    g_warningCaption.clear();
-    g_confirmationCaption.clear();
-    g_noTaskText.clear();
-}
-
 int ShowProgramMessage(HWND owner, unsigned textId, const std::string& caption,
                        MessageKind kind) {
     return ShowMessageBox(owner, LoadResourceString(textId), caption, kind);

@@ -16,9 +16,6 @@ extern std::string g_noTaskText;           // string 115, "no task"
 // Loads the four texts from the string table of the resource module.
 void LoadProgramTexts();
 
-// Empties the four texts again, as they are when the program starts.
-void ResetProgramTexts();
-
 // Shows string `textId` of the resource module in a task-modal message box of `kind` with
 // `caption` (one of the captions above), owned by `owner`. Returns the button chosen.
 int ShowProgramMessage(HWND owner, unsigned textId, const std::string& caption,

@@ -1,5 +1,7 @@
 // The dialog layer under Wine: resources from a replaceable module, initialisation data,
-// message maps, modal children and their owner's timers, message boxes and the help key.
+// message maps, modal children and their owner's timers, message boxes and the help key. The
+// dialogs are plain ones on the main dialog's template, with handlers that record what
+// reaches them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,36 +15,25 @@
 #include "controls.h"
 #include "dialog.h"
 #include "message_box.h"
-#include "probe_ids.h"
 #include "resource.h"
 #include "resource_module.h"
+#include "stand_ins.h"
 
 namespace {
 
-std::string WindowText(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-// A dialog whose handlers record what reaches them. `onInit` runs in its initialisation,
-// `onApp` once its modal loop runs, `onTimer` on its timers, `onCancel` on a click of Cancel
-// (false: the default handling, which ends the dialog). Painting is counted and left to the
-// dialog manager.
+// `onInit` runs in its initialisation, `onApp` once its modal loop runs, `onTimer` on its
+// timers, `onCancel` on a click of Cancel (false: the default handling, which ends it).
+// Painting is counted and left to the dialog manager.
 class ProbeDialog : public Dialog {
 public:
-    explicit ProbeDialog(unsigned templateId = IDD_PROBE) : Dialog(templateId) {}
-
+    explicit ProbeDialog(unsigned templateId = IDD_MAIN_DIALOG) : Dialog(templateId) {}
     std::vector<std::string> log;
-    std::function<void(ProbeDialog&)> onInit = [](ProbeDialog&) {};
-    std::function<void(ProbeDialog&)> onApp = [](ProbeDialog&) {};
+    std::function<void(ProbeDialog&)> onInit = [](ProbeDialog&) {}, onApp = onInit;
     std::function<void(ProbeDialog&, UINT_PTR)> onTimer = [](ProbeDialog&, UINT_PTR) {};
     std::function<bool(ProbeDialog&)> onCancel = [](ProbeDialog&) { return false; };
-    int helpCalls = 0;
-    int paints = 0;
+    int helpCalls = 0, paints = 0;
     ComboBoxControl choice;
     EditControl name;
-
     void WinHelp(DWORD_PTR, UINT) override { ++helpCalls; }
 
 protected:
@@ -53,8 +44,8 @@ protected:
         return TRUE;
     }
     void DoDataExchange() override {
-        BindControl(choice, IDC_PROBE_CHOICE);
-        BindControl(name, IDC_PROBE_NAME);
+        BindControl(choice, IDC_INTERVAL_COMBO);
+        BindControl(name, IDC_PROFILE_USER_EDIT);
     }
     bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
         return RouteThroughMap(kMessageMap, message, wParam, lParam, result);
@@ -69,16 +60,13 @@ private:
     }
     void OnApp() { onApp(*this); }
     bool OnCancelClicked() { return onCancel(*this); }
-    bool OnPaint() {
-        ++paints;
-        return false;
-    }
+    bool OnPaint() { return ++paints, false; }
 
     static constexpr MessageMapEntry<ProbeDialog> kMessageMap[] = {
         {WM_COMMAND, BN_CLICKED, IDCANCEL, &ProbeDialog::OnCancelClicked},
         {WM_PAINT, 0, 0, &ProbeDialog::OnPaint},
-        {WM_COMMAND, EN_CHANGE, IDC_PROBE_NAME, &ProbeDialog::OnChangeName},
-        {WM_COMMAND, CBN_SELCHANGE, IDC_PROBE_CHOICE, &ProbeDialog::OnSelchangeChoice},
+        {WM_COMMAND, EN_CHANGE, IDC_PROFILE_USER_EDIT, &ProbeDialog::OnChangeName},
+        {WM_COMMAND, CBN_SELCHANGE, IDC_INTERVAL_COMBO, &ProbeDialog::OnSelchangeChoice},
         {WM_TIMER, 0, 0, &ProbeDialog::OnTimer},
         {WM_APP, 0, 0, &ProbeDialog::OnApp},
     };
@@ -88,47 +76,43 @@ private:
 // help key watched.
 class DialogLayer : public ::testing::Test, public Application {
 protected:
-    void TearDown() override { SetResourceModule(nullptr); }
+    void TearDown() override {
+        SetResourceModule(nullptr);
+        SetMainWindow(nullptr);
+    }
     BOOL InitInstance() override {
         EXPECT_EQ(MainWindow()->DoModal(), IDOK);
         return FALSE;
     }
 };
 
-// Strings are whole whatever their length. A resource library decides the strings of each
-// block of 16 that it holds (an empty entry hides a text); the program gives the rest, and
-// the icons that the library lacks.
-TEST_F(DialogLayer, StringsAndIconsComeFromTheLibraryOrTheProgram) {
-    const std::string text = LoadResourceString(IDS_PROBE_LONG);
-    EXPECT_EQ(text.size(), 468u);
-    EXPECT_EQ(text.substr(text.size() - 39), "[011] long text for the string loader; ");
+// A resource library decides the strings of each block of 16 that it holds (an empty entry
+// hides a text), whole whatever their length; the program gives the rest, the icons that the
+// library lacks, and a template's initialisation data and icons.
+TEST_F(DialogLayer, ResourcesComeFromTheLibraryOrElseFromTheProgram) {
     ASSERT_TRUE(UseResourceLibrary("ui_partial_lang.dll"));
-    const std::pair<unsigned, const char*> cases[] = {
+    std::string longText;
+    for (int i = 0; i < 14; ++i) longText += "[" + std::string(i < 10 ? "00" : "01") +
+                                             std::to_string(i % 10) + "] long text for the string loader; ";
+    const std::pair<unsigned, std::string> cases[] = {
         {IDS_ERROR_CAPTION, "Fehler"}, {IDS_ABOUTBOX, ""}, {IDS_CLIENT_NOT_FOUND, ""},
-        {IDS_NO_CHECKING, "no checking set"}, {4000, ""}};
-    for (const auto& [id, expected] : cases) {
-        EXPECT_EQ(LoadResourceString(id), expected) << id;
-    }
+        {IDS_NO_CHECKING, "no checking set"}, {3000, longText}, {4000, ""}};
+    for (const auto& [id, expected] : cases) EXPECT_EQ(LoadResourceString(id), expected) << id;
     EXPECT_NE(LoadResourceIcon(IDR_MAINFRAME), nullptr);
     EXPECT_EQ(LoadResourceIcon(4000), nullptr);
-}
 
-// A library's template gets the program's initialisation data and icon when it lacks them.
-TEST_F(DialogLayer, TemplatesComeFromTheLibraryWithTheProgramsDataAndIcons) {
-    ASSERT_TRUE(UseResourceLibrary("ui_partial_lang.dll"));
     ProbeDialog dialog;
-    std::string seen;  // caption, list items, whether the icon control shows an icon
+    std::string seen;  // caption: list items, whether the icon control shows an icon
     dialog.onInit = [&seen](ProbeDialog& d) {
         seen = WindowText(d.Window()) + ":";
-        for (int i = 0; i < d.choice.GetCount(); ++i) {
-            seen += " " + d.choice.ItemText(i);
-        }
-        HWND iconControl = GetWindow(d.name.Window(), GW_HWNDNEXT);
-        seen += SendMessageA(iconControl, STM_GETICON, 0, 0) != 0 ? ", icon" : ", no icon";
+        for (int i = 0; i < d.choice.GetCount(); ++i) seen += " " + d.choice.ItemText(i) + ",";
+        seen += SendDlgItemMessageA(d.Window(), IDC_CHECK_STATIC, STM_GETICON, 0, 0) ? " icon" : " none";
         PostMessageA(d.Window(), WM_COMMAND, IDOK, 0);
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(seen, "Sonde: alpha beta gamma, icon");
+    EXPECT_EQ(seen, "Sonde: 1 minute, 2 minutes, 3 minutes, 4 minutes, 5 minutes, 6 minutes, 7 "
+                    "minutes, 8 minutes, 9 minutes, 10 minutes, 15 minutes, 20 minutes, 30 minutes, "
+                    "45 minutes, 60 minutes, disable checks, icon");
     EXPECT_EQ(ProbeDialog(4000).DoModal(), -1);  // in neither module
 }
 
@@ -137,10 +121,10 @@ TEST_F(DialogLayer, TheMessageMapRoutesByMessageNotificationAndControl) {
     dialog.onInit = [](ProbeDialog& d) {
         d.name.SetText("abc");  // the edit reports EN_CHANGE itself
         d.choice.SetCurSel(1);
-        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROBE_CHOICE, CBN_SELCHANGE), 0);
+        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_INTERVAL_COMBO, CBN_SELCHANGE), 0);
         // Same control, other notification; other control, same notification: not handled.
-        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROBE_CHOICE, CBN_DROPDOWN), 0);
-        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROBE_NAME, CBN_SELCHANGE), 0);
+        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_INTERVAL_COMBO, CBN_DROPDOWN), 0);
+        SendMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDC_PROFILE_USER_EDIT, CBN_SELCHANGE), 0);
         SetTimer(d.Window(), 7, 1, nullptr);
     };
     dialog.onTimer = [](ProbeDialog& d, UINT_PTR id) {
@@ -148,42 +132,32 @@ TEST_F(DialogLayer, TheMessageMapRoutesByMessageNotificationAndControl) {
         d.EndDialog(55);
     };
     EXPECT_EQ(dialog.DoModal(), 55);
-    EXPECT_EQ(dialog.log, (std::vector<std::string>{"name:abc", "choice:beta", "timer:7"}));
+    EXPECT_EQ(dialog.log, (std::vector<std::string>{"name:abc", "choice:2 minutes", "timer:7"}));
 }
 
-// Each handler's answer is its own: a Cancel handler that asks a question and keeps the dialog
-// open is not overruled by the paint messages that the question's loop dispatched to the
-// dialog meanwhile, which leave their painting to the dialog manager.
+// A Cancel handler that asks a question and keeps the dialog open is not overruled by the
+// paint messages that the question's loop dispatched to the dialog meanwhile.
 TEST_F(DialogLayer, AHandlerThatRunsAModalLoopKeepsItsOwnAnswer) {
-    constexpr UINT_PTR kClickTimer = 4, kAnswerTimer = 5, kEndTimer = 6;
     ProbeDialog dialog;
     int paintsDuringQuestion = 0;
-    // The click comes once the dialog shows, so that it can be painted.
-    dialog.onApp = [](ProbeDialog& d) { SetTimer(d.Window(), kClickTimer, 50, nullptr); };
+    dialog.onApp = [](ProbeDialog& d) { SetTimer(d.Window(), 4, 50, nullptr); };  // once shown
     dialog.onCancel = [&](ProbeDialog& d) {
         const int before = d.paints;
-        SetTimer(d.Window(), kAnswerTimer, 20, nullptr);
+        SetTimer(d.Window(), 5, 20, nullptr);
         EXPECT_EQ(ShowMessageBox(d.Window(), "Close?", "Confirmation", MessageKind::Question), IDNO);
-        KillTimer(d.Window(), kAnswerTimer);
+        KillTimer(d.Window(), 5);
         paintsDuringQuestion = d.paints - before;
-        SetTimer(d.Window(), kEndTimer, 20, nullptr);
+        SetTimer(d.Window(), 6, 20, nullptr);
         return true;  // handled: the dialog stays open
     };
     dialog.onTimer = [](ProbeDialog& d, UINT_PTR id) {
-        if (id == kClickTimer) {
-            KillTimer(d.Window(), kClickTimer);
-            PostMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        } else if (id == kAnswerTimer) {
+        if (id != 5) KillTimer(d.Window(), id);
+        if (id == 4) PostMessageA(d.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (id == 6) d.EndDialog(77);
+        if (id == 5 && GetActiveWindow() != d.Window()) {
             // The question is up: the dialog under it is painted, then No is chosen.
-            InvalidateRect(d.Window(), nullptr, TRUE);
-            UpdateWindow(d.Window());
-            HWND box = GetActiveWindow();
-            if (box != d.Window()) {
-                PostMessageA(box, WM_COMMAND, IDNO, 0);
-            }
-        } else if (id == kEndTimer) {
-            KillTimer(d.Window(), kEndTimer);
-            d.EndDialog(77);
+            RedrawWindow(d.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            PostMessageA(GetActiveWindow(), WM_COMMAND, IDNO, 0);
         }
     };
     EXPECT_EQ(dialog.DoModal(), 77) << "the Cancel handler's answer was overruled";
@@ -215,39 +189,47 @@ TEST_F(DialogLayer, AChildIsOwnedByTheMainWindowWhoseTimerRunsMeanwhile) {
     EXPECT_EQ(ticks, 3);
 }
 
-// A message box without an owner still disables the program's windows, and shows its caption,
-// text and buttons. F1 in it asks the main window for help, unless Shift, Ctrl or Alt is held.
+// A message box without an owner still disables the program's windows (task-modal), and shows
+// its caption, text, icon and buttons by its kind. F1 in it asks the main window for help,
+// unless Shift, Ctrl or Alt is held.
 TEST_F(DialogLayer, MessageBoxesAreTaskModalAndF1InThemAsksForHelp) {
-    for (const int modifier : {0, VK_SHIFT, VK_CONTROL, VK_MENU}) {
+    const struct {
+        int modifier;  // 0: none
+        MessageKind kind;
+        int answer;
+        const char* seen;
+    } cases[] = {
+        {0, MessageKind::Question, IDYES, "Confirmation|Delete?|exclamation YesNo|main disabled"},
+        {VK_SHIFT, MessageKind::Warning, IDOK, "Confirmation|Delete?|exclamation OK|main disabled"},
+        {VK_CONTROL, MessageKind::Error, IDOK, "Confirmation|Delete?|hand OK|main disabled"},
+        {VK_MENU, MessageKind::Question, IDNO, "Confirmation|Delete?|exclamation YesNo|main disabled"},
+    };
+    for (const auto& c : cases) {
         BYTE keys[256] = {};
         GetKeyboardState(keys);
-        keys[modifier] = 0x80;  // key 0 is none
+        keys[c.modifier] = 0x80;
         SetKeyboardState(keys);
-        std::string seen;  // caption, text, buttons of the box, whether the main window was enabled
+        std::string seen;
         ProbeDialog main;
         main.onApp = [&](ProbeDialog& d) {
             PostMessageA(d.Window(), WM_KEYDOWN, VK_F1, 0);  // read by the box's loop
             SetTimer(d.Window(), 1, 20, nullptr);
-            EXPECT_EQ(ShowMessageBox(nullptr, "Delete?", "Confirmation", MessageKind::Question),
-                      IDYES);
+            EXPECT_EQ(ShowMessageBox(nullptr, "Delete?", "Confirmation", c.kind), c.answer);
             KillTimer(d.Window(), 1);
             d.EndDialog(IDOK);
         };
         main.onTimer = [&](ProbeDialog& d, UINT_PTR) {
             HWND box = GetActiveWindow();
-            if (box != d.Window()) {
-                seen = WindowText(box) + ", " + WindowText(GetDlgItem(box, 0xFFFF)) +
-                       (GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) ? ", Yes No" : "") +
-                       (IsWindowEnabled(d.Window()) ? ", main enabled" : "");
-                PostMessageA(box, WM_COMMAND, IDYES, 0);
-            }
+            if (box == d.Window() || !seen.empty()) return;
+            seen = DescribeBox(box) + (IsWindowEnabled(d.Window()) ? "|main enabled" : "|main disabled");
+            PostMessageA(box, WM_COMMAND, c.answer, 0);
         };
         SetMainWindow(&main);
         Application::Run();
-        keys[modifier] = 0;
+        keys[c.modifier] = 0;
         SetKeyboardState(keys);
-        EXPECT_EQ(main.helpCalls, modifier == 0 ? 1 : 0) << "modifier " << modifier;
-        EXPECT_EQ(seen, "Confirmation, Delete?, Yes No");
+        EXPECT_EQ(main.helpCalls, c.modifier == 0 ? 1 : 0) << "modifier " << c.modifier;
+        EXPECT_EQ(seen, c.seen) << "modifier " << c.modifier;
     }
 }
 

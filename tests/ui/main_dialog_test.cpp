@@ -1,115 +1,162 @@
-// The main dialog's start-up in this process: what it shows and holds for every answer of the
-// Task Scheduler (a stand-in, or no scheduler object at all), and the program's texts.
+// The main dialog's start-up from the work item, and the configuration test's dialog and timer,
+// in this process: answers that Wine's Task Scheduler cannot give (Wine keeps no accounts and
+// has security services), every state of the test dialog, and the timer against a run that
+// has already ended.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <mstask.h>
 
-#include <cstring>
 #include <string>
+#include <vector>
 
-#include "client_contract.h"
 #include "main_dialog.h"
-#include "program_texts.h"
 #include "settings_store.h"
-
-#include "task_scheduler_stand_in.h"
+#include "stand_ins.h"
 
 namespace {
 
-// Records the dialog's state when its start-up is over, then cancels it.
+// Records the task display, the account and the icons once the start-up is over; then, given
+// a finished connect run, sends timer 112 and timer 111 and records what each left.
 class ProbedMainDialog : public MainDialog {
 public:
-    explicit ProbedMainDialog(std::unique_ptr<TaskScheduler> scheduler = nullptr) {
-        m_scheduler.UseScheduler(std::move(scheduler));
+    ProbedMainDialog(SchedulerState* scheduler, HANDLE run = nullptr) : m_run(run) {
+        if (scheduler != nullptr) m_scheduler.UseScheduler(std::make_unique<StandInScheduler>(*scheduler));
     }
-    std::string checkText, taskText, accountUser;
-    bool deleteEnabled = false, accountRequired = false, bothIconsSet = false;
+    std::string seen, afterTimers;
 
 protected:
     BOOL OnInitDialog() override {
         const BOOL result = MainDialog::OnInitDialog();
-        checkText = m_checkStatic.Text();
-        taskText = m_taskStatic.Text();
-        deleteEnabled = m_deleteButton.IsEnabled();
-        accountRequired = m_accountRequired;
-        accountUser = m_accountUser;
-        bothIconsSet = m_hIcon != nullptr &&
-                       SendMessageA(Window(), WM_GETICON, ICON_BIG, 0) == reinterpret_cast<LRESULT>(m_hIcon) &&
-                       SendMessageA(Window(), WM_GETICON, ICON_SMALL, 0) == reinterpret_cast<LRESULT>(m_hIcon);
+        const auto icon = [this](WPARAM kind) {
+            return SendMessageA(Window(), WM_GETICON, kind, 0) == reinterpret_cast<LRESULT>(m_hIcon);
+        };
+        seen = m_checkStatic.Text() + "|" + m_taskStatic.Text() +
+               (m_deleteButton.IsEnabled() ? "|delete on|" : "|delete off|") + m_accountUser +
+               (m_accountRequired ? "|account required" : "|no account") +
+               (m_hIcon != nullptr && icon(ICON_BIG) && icon(ICON_SMALL) ? "|icons" : "|no icons");
+        if (m_run != nullptr) {
+            m_testProcess.reset(m_run);
+            m_testExitCode = kStillActive;
+            for (const WPARAM id : {112, 111}) {
+                SendMessageA(Window(), WM_TIMER, id, 0);
+                afterTimers += std::to_string(m_testExitCode) + (m_testProcess ? " held " : " closed ");
+            }
+        }
         PostMessageA(Window(), WM_COMMAND, IDCANCEL, 0);
         return result;
     }
+
+private:
+    HANDLE m_run;
 };
 
 class MainDialogStartup : public ::testing::Test {
 protected:
-    // An installed client without profiles, and no stored settings.
     void SetUp() override {
-        char folder[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, folder);
-        ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kVpnClientKey, kVpnClientInstallPathValue,
-                                  REG_SZ, folder, static_cast<DWORD>(std::strlen(folder) + 1)),
-                  ERROR_SUCCESS);
+        ASSERT_TRUE(InstallClient());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
     }
-    void TearDown() override { ResetProgramTexts(); }
 };
 
 TEST_F(MainDialogStartup, TheTaskDisplayAndTheAccountFollowTheWorkItem) {
     char name[257] = {};
     DWORD size = sizeof name;
     ASSERT_TRUE(GetUserNameA(name, &size));
-    const std::string user = name;
+    const std::string user = name, none = "no checking set|no task|delete off|" + user;
+    const std::string task = "once per 10 mins|Ferrolink|delete on|";
     const std::wstring tooLong(300, L'a');
     const struct {
         const char* what;
         bool scheduler, taskExists;
         HRESULT accountResult;
         const wchar_t* account;
-        bool accountRequired;
-        std::string accountUser;
+        std::string seen;
     } cases[] = {
-        {"no scheduler object", false, false, S_OK, L"", true, user},
-        {"no work item", true, false, S_OK, L"", true, user},
-        {"domain account", true, true, S_OK, L"OFFICE\\operator", true, "operator"},
-        {"no security services", true, true, SCHED_E_NO_SECURITY_SERVICES, L"", false, user},
-        {"account unreadable", true, true, E_ACCESSDENIED, L"", true, user},
-        {"account too long", true, true, S_OK, tooLong.c_str(), true, user},
+        {"no scheduler object", false, false, S_OK, L"", none + "|account required|icons"},
+        {"no work item", true, false, S_OK, L"", none + "|account required|icons"},
+        {"domain account", true, true, S_OK, L"OFFICE\\operator", task + "operator|account required|icons"},
+        {"no security services", true, true, SCHED_E_NO_SECURITY_SERVICES, L"",
+         task + user + "|no account|icons"},
+        {"account unreadable", true, true, E_ACCESSDENIED, L"", task + user + "|account required|icons"},
+        {"account too long", true, true, S_OK, tooLong.c_str(), task + user + "|account required|icons"},
     };
-    // The stand-in gives answers that Wine's Task Scheduler cannot: Wine keeps no accounts and
-    // has security services.
     for (const auto& c : cases) {
-        SchedulerStandInState state;
-        state.getAccount = c.accountResult;
-        if (c.taskExists) {
-            state.stored[L"Ferrolink"].account = c.account;
-        }
+        SchedulerState state;
+        state.failing["GetAccountInformation"] = c.accountResult;
+        if (c.taskExists) state.stored[L"Ferrolink"].account = c.account;
         {
-            ProbedMainDialog dialog(c.scheduler ? MakeSchedulerStandIn(state) : nullptr);
+            ProbedMainDialog dialog(c.scheduler ? &state : nullptr);
             EXPECT_EQ(dialog.DoModal(), IDCANCEL) << c.what;
-            EXPECT_EQ(dialog.checkText, c.taskExists ? "once per 10 mins" : "no checking set")
-                << c.what;
-            EXPECT_EQ(dialog.taskText, c.taskExists ? "Ferrolink" : "no task") << c.what;
-            EXPECT_EQ(dialog.deleteEnabled, c.taskExists) << c.what;
-            EXPECT_EQ(dialog.accountRequired, c.accountRequired) << c.what;
-            EXPECT_EQ(dialog.accountUser, c.accountUser) << c.what;
+            EXPECT_EQ(dialog.seen, c.seen) << c.what;
         }
-        EXPECT_EQ(state.liveObjects, 0) << c.what << ": the work item was kept";
+        EXPECT_EQ(state.live, 0) << c.what << ": the work item was kept";
     }
 }
 
-TEST_F(MainDialogStartup, SetsItsIconAndLoadsTheProgramTextsThatResetEmptiesAgain) {
-    const auto texts = [] {
-        return g_errorCaption + "|" + g_warningCaption + "|" + g_confirmationCaption + "|" +
-               g_noTaskText;
+// A process that has already ended with `code`.
+HANDLE EndedProcess(DWORD code) {
+    std::string commandLine = "cmd.exe /c exit " + std::to_string(code);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &info)) {
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    WaitForSingleObject(info.hProcess, 10000);
+    return info.hProcess;
+}
+
+TEST_F(MainDialogStartup, OnlyTimer111ReadsTheRunAndItsHandleIsClosedOnceTheCodeIsKnown) {
+    HANDLE run = EndedProcess(14);
+    ASSERT_NE(run, nullptr);
+    {
+        ProbedMainDialog dialog(nullptr, run);
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        EXPECT_EQ(dialog.afterTimers, "259 held 14 closed ");
+    }
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(run, &flags)) << "the handle is still open";
+}
+
+// Shows `outcome` once it opens, records its status text, visible icons and OK, then cancels.
+class ProbedTestDialog : public TestDialog {
+public:
+    std::string seen;
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = TestDialog::OnInitDialog();
+        seen = m_statusText.Text() + "|";
+        // The dialog itself is not shown yet, so each icon's own style tells.
+        for (const auto* icon : {&m_errorIcon, &m_waitIcon, &m_successIcon}) {
+            if (GetWindowLongA(icon->Window(), GWL_STYLE) & WS_VISIBLE)
+                seen += std::to_string(GetDlgCtrlID(icon->Window())) + "|";
+        }
+        seen += m_okButton.IsEnabled() ? "OK enabled" : "OK disabled";
+        PostMessageA(Window(), WM_COMMAND, IDCANCEL, 0);
+        return result;
+    }
+};
+
+TEST(TestDialog, ShowsEachStateWithItsTextItsOneIconAndOk) {
+    const struct {
+        bool ended;
+        DWORD code;
+        std::string seen;
+    } cases[] = {
+        {false, 0, "Wait please ...|1025|OK disabled"},
+        {true, 200, "VPN Tunnel successfuly established.\n(VPN Tunnel will be disconnected)|1026|OK enabled"},
+        {true, 14, "Error establishing VPN Tunnel (ERR_START_FAILED).|1024|OK enabled"},
+        {true, 0, "Error establishing VPN Tunnel (ERROR).|1024|OK enabled"},
     };
-    ProbedMainDialog dialog;
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_TRUE(dialog.bothIconsSet);
-    EXPECT_EQ(texts(), "Error|Warning|Confirmation|no task");
-    ResetProgramTexts();
-    EXPECT_EQ(texts(), "|||");
+    for (const auto& c : cases) {
+        ProbedTestDialog dialog;
+        if (c.ended) dialog.OpenIn(TestOutcomeFor(true, c.code));
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        EXPECT_EQ(dialog.seen, c.seen) << c.code;
+    }
 }
 
 }  // namespace

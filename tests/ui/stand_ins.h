@@ -1,0 +1,214 @@
+#pragma once
+// What the in-process dialog tests share: the text of a window or message box, an installed
+// VPN client, and stand-ins for the Task Scheduler and the scheduler service's platform that
+// fail what they are told to, record what they were given and count what is still open.
+#include <windows.h>
+#include <mstask.h>
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "client_contract.h"
+#include "scheduler_service.h"
+#include "task_scheduler.h"
+
+inline std::string WindowText(HWND window) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// A message box as the user sees it: "caption|text|icon buttons".
+inline std::string DescribeBox(HWND box) {
+    const auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, 0x440, STM_GETICON, 0, 0));
+    const char* kind = icon == LoadIconA(nullptr, IDI_HAND)          ? "hand"
+                       : icon == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
+                                                                     : "other icon";
+    const bool yesNo = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && !GetDlgItem(box, IDOK);
+    const bool okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDYES) && !GetDlgItem(box, IDCANCEL);
+    return WindowText(box) + "|" + WindowText(GetDlgItem(box, 0xFFFF)) + "|" + kind +
+           (yesNo ? " YesNo" : okOnly ? " OK" : " other buttons");
+}
+
+// The VPN client installed in the temporary folder, without profiles.
+inline bool InstallClient() {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    return RegSetKeyValueA(HKEY_LOCAL_MACHINE, kVpnClientKey, kVpnClientInstallPathValue, REG_SZ,
+                           folder, static_cast<DWORD>(std::strlen(folder) + 1)) == ERROR_SUCCESS;
+}
+
+struct StandInItem {
+    std::wstring account, password, application, parameters;
+    std::vector<TASK_TRIGGER> triggers;
+};
+
+struct SchedulerState {
+    std::map<std::wstring, StandInItem> stored;
+    std::map<std::string, HRESULT> failing;  // operation name: its result
+    int live = 0;                            // work items and triggers not released
+    HRESULT Answer(const char* operation) const {
+        const auto found = failing.find(operation);
+        return found == failing.end() ? S_OK : found->second;
+    }
+};
+
+// Counts itself among the live objects of its scheduler.
+struct Counted {
+    explicit Counted(int& live) : m_live(live) { ++m_live; }
+    ~Counted() { --m_live; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+    int& m_live;
+};
+
+// Takes `value` into `field` unless `operation` is told to answer otherwise.
+template <typename T>
+HRESULT Take(const SchedulerState& s, const char* operation, T& field, const T& value) {
+    if (s.Answer(operation) == S_OK) field = value;
+    return s.Answer(operation);
+}
+
+class StandInTrigger final : public TaskTrigger, Counted {
+public:
+    StandInTrigger(SchedulerState& s, TASK_TRIGGER& slot) : Counted(s.live), m_s(s), m_slot(slot) {}
+    HRESULT SetTrigger(const TASK_TRIGGER& trigger) override { return Take(m_s, "SetTrigger", m_slot, trigger); }
+
+private:
+    SchedulerState& m_s;
+    TASK_TRIGGER& m_slot;
+};
+
+// A work item edited in memory and stored by Save. Triggers keep their indexes as the Task
+// Scheduler keeps them: a deleted trigger's followers move down one.
+class StandInWorkItem final : public WorkItem, Counted {
+public:
+    StandInWorkItem(SchedulerState& s, std::wstring name, StandInItem item)
+        : Counted(s.live), m_s(s), m_name(std::move(name)), m_item(std::move(item)) {}
+    HRESULT GetAccountInformation(std::wstring& account) override {
+        return Take(m_s, "GetAccountInformation", account, m_item.account);
+    }
+    HRESULT SetAccountInformation(const wchar_t* account, const wchar_t* password) override {
+        if (SUCCEEDED(m_s.Answer("SetAccountInformation"))) m_item.password = password;
+        return Take(m_s, "SetAccountInformation", m_item.account, std::wstring(account));
+    }
+    HRESULT SetApplicationName(const wchar_t* path) override {
+        return Take(m_s, "SetApplicationName", m_item.application, std::wstring(path));
+    }
+    HRESULT SetParameters(const wchar_t* parameters) override {
+        return Take(m_s, "SetParameters", m_item.parameters, std::wstring(parameters));
+    }
+    HRESULT DeleteTrigger(WORD index) override {
+        if (index >= m_item.triggers.size()) return E_INVALIDARG;
+        m_item.triggers.erase(m_item.triggers.begin() + index);
+        return S_OK;
+    }
+    HRESULT CreateTrigger(WORD& index, std::unique_ptr<TaskTrigger>& trigger) override {
+        if (FAILED(m_s.Answer("CreateTrigger"))) return m_s.Answer("CreateTrigger");
+        m_item.triggers.reserve(16);  // the slot that the trigger writes must not move
+        m_item.triggers.push_back(TASK_TRIGGER{});
+        index = static_cast<WORD>(m_item.triggers.size() - 1);
+        trigger = std::make_unique<StandInTrigger>(m_s, m_item.triggers.back());
+        return S_OK;
+    }
+    HRESULT Save() override {
+        if (SUCCEEDED(m_s.Answer("Save"))) m_s.stored[m_name] = m_item;
+        return m_s.Answer("Save");
+    }
+
+private:
+    SchedulerState& m_s;
+    std::wstring m_name;
+    StandInItem m_item;
+};
+
+class StandInScheduler final : public TaskScheduler {
+public:
+    explicit StandInScheduler(SchedulerState& s) : m_s(s) {}
+    HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
+        const auto found = m_s.stored.find(name);
+        if (found == m_s.stored.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        item = std::make_unique<StandInWorkItem>(m_s, name, found->second);
+        return S_OK;
+    }
+    HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
+        if (SUCCEEDED(m_s.Answer("NewWorkItem"))) item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{});
+        return m_s.Answer("NewWorkItem");
+    }
+    HRESULT Delete(const wchar_t* name) override {
+        return m_s.stored.erase(name) == 1 ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    }
+
+private:
+    SchedulerState& m_s;
+};
+
+// The platform of the scheduler service check, on either family and in any state of the
+// service. `failing` names the one step that fails, with an error of its own; `calls` is
+// every operation in order; the manager is handle 1 and the service handle 2, and each call
+// must get the open one of its kind.
+class ServiceStandIn final : public SchedulerServicePlatform {
+public:
+    DWORD platformId = VER_PLATFORM_WIN32_NT, state = SERVICE_STOPPED, startError = ERROR_SERVICE_DISABLED;
+    bool window = false;
+    std::string failing, calls, started;
+    int answer = IDYES, open = 0, misused = 0;
+    std::vector<std::string> questions;  // "caption|text"
+
+    DWORD PlatformId() override { return Step("PlatformId", 0) ? platformId : 0; }
+    bool SchedulerWindowExists() override { return Step("Window", 0) && window; }
+    bool SearchSchedulerProgram(std::string& path) override {
+        return Take(Step("Search", ERROR_FILE_NOT_FOUND), path, "C:\\WINDOWS\\SYSTEM\\mstask.exe");
+    }
+    bool StartSchedulerProgram(const std::string& path) override { return Take(Step("Run", ERROR_ACCESS_DENIED), started, path); }
+    SC_HANDLE OpenServiceManager() override { return Open("Manager", ERROR_ACCESS_DENIED, 1); }
+    SC_HANDLE OpenSchedulerService(SC_HANDLE manager) override {
+        Expect(manager, 1);
+        return Open("Service", ERROR_SERVICE_DOES_NOT_EXIST, 2);
+    }
+    bool QueryServiceState(SC_HANDLE service, DWORD& current) override {
+        Expect(service, 2);
+        if (Step("Query", ERROR_INVALID_HANDLE)) current = state;
+        return failing != "Query";
+    }
+    bool RequestStart(SC_HANDLE service) override {
+        Expect(service, 2);
+        return Step("Start", startError);
+    }
+    void CloseService(SC_HANDLE handle) override {
+        Step("Close", 0);
+        Expect(handle, handle == Handle(1) ? 1 : 2);
+        open &= handle == Handle(1) ? ~1 : ~2;
+    }
+    DWORD LastError() override { return Step("Error", 0) ? m_error : 0; }
+    int Ask(const std::string& text, const std::string& caption) override {
+        Step("Ask", 0);
+        questions.push_back(caption + "|" + text);
+        return answer;
+    }
+
+private:
+    static SC_HANDLE Handle(int bit) { return reinterpret_cast<SC_HANDLE>(static_cast<std::uintptr_t>(bit)); }
+    // Records the call; false, leaving `error` behind, when it is the failing step.
+    bool Step(const char* name, DWORD error) {
+        calls += calls.empty() ? name : std::string(" ") + name;
+        if (failing != name) return true;
+        m_error = error;
+        return false;
+    }
+    static bool Take(bool ok, std::string& field, const std::string& value) {
+        if (ok) field = value;
+        return ok;
+    }
+    SC_HANDLE Open(const char* name, DWORD error, int bit) {
+        if (!Step(name, error)) return nullptr;
+        open |= bit;
+        return Handle(bit);
+    }
+    void Expect(SC_HANDLE handle, int bit) { misused += handle != Handle(bit) || (open & bit) == 0; }
+    DWORD m_error = ERROR_SUCCESS;
+};
