@@ -1,7 +1,6 @@
-// The main dialog's start-up from the work item, and the configuration test's dialog and timer,
-// in this process: answers that Wine's Task Scheduler cannot give (Wine keeps no accounts and
-// has security services), every state of the test dialog, and the timer against a run that
-// has already ended.
+// The main dialog's start-up in this process: what it shows of the work item for answers that
+// Wine's Task Scheduler cannot give (Wine keeps no accounts and has security services), its
+// system menu, and the configuration test's timer against a run that has already ended.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +9,8 @@
 #include <vector>
 
 #include "main_dialog.h"
+#include "resource.h"
+#include "resource_module.h"
 #include "settings_store.h"
 #include "stand_ins.h"
 
@@ -22,7 +23,7 @@ public:
     ProbedMainDialog(SchedulerState* scheduler, HANDLE run = nullptr) : m_run(run) {
         if (scheduler != nullptr) m_scheduler.UseScheduler(std::make_unique<StandInScheduler>(*scheduler));
     }
-    std::string seen, afterTimers;
+    std::string seen, afterTimers, menuEnd;
 
 protected:
     BOOL OnInitDialog() override {
@@ -34,6 +35,15 @@ protected:
                (m_deleteButton.IsEnabled() ? "|delete on|" : "|delete off|") + m_accountUser +
                (m_accountRequired ? "|account required" : "|no account") +
                (m_hIcon != nullptr && icon(ICON_BIG) && icon(ICON_SMALL) ? "|icons" : "|no icons");
+        // The last two items of the system menu: "separator" or "<id> <text>".
+        const HMENU menu = GetSystemMenu(Window(), FALSE);
+        for (int at = GetMenuItemCount(menu) - 2; at < GetMenuItemCount(menu); ++at) {
+            char text[64] = {};
+            GetMenuStringA(menu, static_cast<UINT>(at), text, sizeof text, MF_BYPOSITION);
+            const bool separator = GetMenuState(menu, static_cast<UINT>(at), MF_BYPOSITION) & MF_SEPARATOR;
+            menuEnd += (menuEnd.empty() ? "" : "|") +
+                       (separator ? std::string("separator") : std::to_string(GetMenuItemID(menu, at)) + " " + text);
+        }
         if (m_run != nullptr) {
             m_testProcess.reset(m_run);
             m_testExitCode = kStillActive;
@@ -120,42 +130,21 @@ TEST_F(MainDialogStartup, OnlyTimer111ReadsTheRunAndItsHandleIsClosedOnceTheCode
     EXPECT_FALSE(GetHandleInformation(run, &flags)) << "the handle is still open";
 }
 
-// Shows `outcome` once it opens, records its status text, visible icons and OK, then cancels.
-class ProbedTestDialog : public TestDialog {
-public:
-    std::string seen;
-
-protected:
-    BOOL OnInitDialog() override {
-        const BOOL result = TestDialog::OnInitDialog();
-        seen = m_statusText.Text() + "|";
-        // The dialog itself is not shown yet, so each icon's own style tells.
-        for (const auto* icon : {&m_errorIcon, &m_waitIcon, &m_successIcon}) {
-            if (GetWindowLongA(icon->Window(), GWL_STYLE) & WS_VISIBLE)
-                seen += std::to_string(GetDlgCtrlID(icon->Window())) + "|";
+// The About item ends the system menu after a separator, with the text of string 101; a
+// resource library whose string 101 is empty leaves it out.
+TEST_F(MainDialogStartup, TheSystemMenuEndsWithTheAboutItemUnlessTheLibraryEmptiesItsText) {
+    for (const char* library : {"", "ui_partial_lang.dll"}) {
+        if (*library != '\0') {
+            ASSERT_TRUE(UseResourceLibrary(library));
         }
-        seen += m_okButton.IsEnabled() ? "OK enabled" : "OK disabled";
-        PostMessageA(Window(), WM_COMMAND, IDCANCEL, 0);
-        return result;
-    }
-};
-
-TEST(TestDialog, ShowsEachStateWithItsTextItsOneIconAndOk) {
-    const struct {
-        bool ended;
-        DWORD code;
-        std::string seen;
-    } cases[] = {
-        {false, 0, "Wait please ...|1025|OK disabled"},
-        {true, 200, "VPN Tunnel successfuly established.\n(VPN Tunnel will be disconnected)|1026|OK enabled"},
-        {true, 14, "Error establishing VPN Tunnel (ERR_START_FAILED).|1024|OK enabled"},
-        {true, 0, "Error establishing VPN Tunnel (ERROR).|1024|OK enabled"},
-    };
-    for (const auto& c : cases) {
-        ProbedTestDialog dialog;
-        if (c.ended) dialog.OpenIn(TestOutcomeFor(true, c.code));
+        ProbedMainDialog dialog(nullptr);
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-        EXPECT_EQ(dialog.seen, c.seen) << c.code;
+        if (*library == '\0') {
+            EXPECT_EQ(dialog.menuEnd, "separator|16 &About ...");
+        } else {
+            EXPECT_EQ(dialog.menuEnd.find("16 "), std::string::npos) << dialog.menuEnd;
+        }
+        SetResourceModule(nullptr);
     }
 }
 
