@@ -18,6 +18,7 @@ from dataclasses import dataclass, field
 VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
 SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
 CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
+WINE64 = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine"
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
 # Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
@@ -78,12 +79,12 @@ class WinePrefix:
         return os.path.join(self.prefix, "drive_c", *[p for p in rest.split("\\") if p])
 
     # -- running programs -------------------------------------------------------------------
-    def wine(self, args, debug="-all", timeout=120, display=None):
+    def wine(self, args, debug="-all", timeout=120, display=None, loader="wine"):
         """Runs a Windows program; output goes through files, never pipes (Wine's helper
         processes outlive the program and would hold a pipe open)."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             start = time.monotonic()
-            proc = subprocess.run(["wine", *args], env=self.env(debug, display),
+            proc = subprocess.run([loader, *args], env=self.env(debug, display),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                   timeout=timeout, check=False)
             seconds = time.monotonic() - start
@@ -223,10 +224,12 @@ def reg_values(prefix, key):
 _REG_ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
 
 
-def reg_import(prefix, keys):
+def reg_import(prefix, keys, loader=WINE64):
     """Replaces whole keys in one regedit run (a fraction of the time of one `reg` call per
-    value). `keys` maps a key ("HKLM\\...") to {value name: text (REG_SZ) or int (REG_DWORD)},
-    or to None to delete the key. Texts are written in code page 1252."""
+    value), by default in the 64-bit view that the 64-bit programs read: with Wine's 32-bit
+    loader installed, `wine regedit` is the 32-bit program. `keys` maps a key ("HKLM\\...")
+    to {value name: text (REG_SZ) or int (REG_DWORD)}, or to None to delete the key. Texts are
+    written in code page 1252."""
     def quoted(text):
         return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
@@ -245,7 +248,7 @@ def reg_import(prefix, keys):
     os.makedirs(os.path.dirname(reg_file), exist_ok=True)
     with open(reg_file, "wb") as f:
         f.write("\r\n".join(lines + [""]).encode("cp1252"))
-    result = prefix.wine(["regedit", "/S", r"C:\ferrolink-test\import.reg"])
+    result = prefix.wine(["regedit", "/S", r"C:\ferrolink-test\import.reg"], loader=loader)
     if result.exit_code != 0:
         raise RuntimeError(f"regedit failed: {result.stdout}{result.stderr}")
 
