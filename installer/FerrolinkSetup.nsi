@@ -46,6 +46,8 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ABORTWARNING
+; The progress page stays, so that the administrator sees what the helper reported.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\FerrolinkConfig_WIN.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Open the configuration program"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${HELP_FILE}"

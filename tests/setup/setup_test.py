@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
-"""FerrolinkSetup.exe under Wine, on a fresh prefix of its own: a silent install into a chosen
-folder (every file, value and shortcut, the settings key's access list), F1 in the installed
-configuration program, a task configured through its dialog, an interactive install over it
-(its pages saved as docs/screenshots/setup-*.png) that keeps settings and task, a silent
-uninstall that leaves nothing, and a last install into the default folder.
-
-Environment: FERROLINK_BUILD (the build tree whose programs the setup holds and whose driver
-runs under this prefix), FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX (recreated on every run),
-WINEARCH (win64, or win32 for a 32-bit prefix with a 32-bit build tree).
-"""
+"""FerrolinkSetup.exe on a fresh Wine prefix: silent install, F1 and a task through the installed
+program, an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent
+uninstall, default folder. Environment: FERROLINK_BUILD (whose setup and driver run here),
+FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit
+build tree)."""
 import glob, os, re, shutil, subprocess, sys, time, unittest
 
 SOURCE = os.environ["FERROLINK_SOURCE"]
@@ -26,7 +21,9 @@ MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Ferrolink"
 WORK = r"C:\ferrolink-setup-test"
 PROBE_MARKER = WORK + r"\help_probe.txt"
 ADMINS_ONLY = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"
-PROGRAMS = {"Ferrolink.exe": "connector", "FerrolinkConfig_WIN.exe": "config", "setup_helper.exe": "installer"}
+FILES = {"Ferrolink.exe": (BUILD, "connector"), "FerrolinkConfig_WIN.exe": (BUILD, "config"),
+         "setup_helper.exe": (BUILD, "installer"), r"Help\ferrolink.html": (SOURCE, "docs/help/ferrolink.html"),
+         r"Help\ferrolink.css": (SOURCE, "docs/help/ferrolink.css")}
 EARLIER = {"Profile": "Office", "ProfilePassword": "kept"}  # settings of an earlier installation
 
 
@@ -42,11 +39,7 @@ class SetupProgramTest(unittest.TestCase):
         cls.addClassCleanup(lambda: (xvfb.terminate(), xvfb.wait()))
         os.makedirs(cls.lab.unix_path(WORK))
         shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.lab.unix_path(WORK))
-        sim = cls.lab.unix_path(winelab.SIM_FOLDER)
-        os.makedirs(os.path.join(sim, "profiles"))
-        shutil.copy(os.path.join(BUILD, "tools", "vpnclient.exe"), sim)
-        with open(os.path.join(sim, "profiles", "Office.pcf"), "w", newline="\r\n") as f:
-            f.write("[main]\nUsername=jo\nPassword=s3cret\n")
+        cls.lab.install_sim({"Office": {}})  # its key goes to the view of `wine reg`
         # A fresh prefix opens .html with nothing (ShellExecute fails with "no association");
         # on Windows a browser does. The probe stands in for it.
         cls.reg("add", r"HKCR\.html", "/ve", "/d", "FerrolinkHelpProbe")
@@ -68,16 +61,11 @@ class SetupProgramTest(unittest.TestCase):
             return None
         with open(path, encoding="utf-16") as f:
             text = f.read().replace("\\\n  ", "")
-        values = {}
-        for line in text.splitlines()[3:]:
-            name, _, data = line.partition("=")
-            if data.startswith('"'):
-                values[name.strip('"')] = ("REG_SZ", data[1:-1].replace("\\\\", "\\").replace('\\"', '"'))
-            elif data.startswith("dword:"):
-                values[name.strip('"')] = ("REG_DWORD", int(data[6:], 16))
-            elif data.startswith("hex(2):"):
-                values[name.strip('"')] = ("REG_EXPAND_SZ", bytes(int(b, 16) for b in data[7:].split(",")))
-        return values
+        parse = {'"': lambda d: ("REG_SZ", d[1:-1].replace("\\\\", "\\").replace('\\"', '"')),
+                 "d": lambda d: ("REG_DWORD", int(d[6:], 16)),  # dword:
+                 "h": lambda d: ("REG_EXPAND_SZ", bytes(int(b, 16) for b in d[7:].split(",")))}  # hex(2):
+        return {name.strip('"'): parse[data[0]](data)
+                for name, _, data in (line.partition("=") for line in text.splitlines()[3:]) if data}
 
     def setup(self, arguments):
         """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
@@ -99,26 +87,22 @@ class SetupProgramTest(unittest.TestCase):
     def check_installed(self, folder, settings=None):
         """Everything an installation into `folder` leaves; `settings`: the other values that
         the settings key must hold (by default those of the earlier installation)."""
-        for name, subdir in PROGRAMS.items():
-            with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, \
-                 open(os.path.join(BUILD, subdir, name), "rb") as built:
-                self.assertEqual(f.read(), built.read(), name)
-        for name in ("ferrolink.html", "ferrolink.css"):
-            self.assertTrue(os.path.isfile(self.lab.unix_path(f"{folder}\\Help\\{name}")), name)
+        for name, (root, where) in FILES.items():
+            source = os.path.join(root, where, name) if root == BUILD else os.path.join(root, where)
+            with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, open(source, "rb") as shipped:
+                self.assertEqual(f.read(), shipped.read(), name)
         help_file = f"{folder}\\Help\\ferrolink.html"
-        settings = settings or {k: ("REG_SZ", v) for k, v in EARLIER.items()}
+        settings = {k: ("REG_SZ", v) for k, v in EARLIER.items()} if settings is None else settings
         self.assertEqual(self.values(SETTINGS), {"InstallPath": ("REG_SZ", folder), "HelpFile": ("REG_SZ", help_file),
                                                  **settings})
         self.assertEqual(self.values(EVENT_SOURCE), {
             "EventMessageFile": ("REG_EXPAND_SZ", f"{folder}\\Ferrolink.exe\0".encode("utf-16-le")),
             "TypesSupported": ("REG_DWORD", 7)})
         entry = self.values(UNINSTALL)
-        for name, value in (("DisplayName", "Ferrolink"), ("DisplayVersion", "0.4.0"), ("Publisher", "Halvane"),
-                            ("UninstallString", f'"{folder}\\uninstall.exe"'),
-                            ("QuietUninstallString", f'"{folder}\\uninstall.exe" /S')):
-            self.assertEqual(entry[name], ("REG_SZ", value))
-        self.assertEqual(entry["EstimatedSize"][0], "REG_DWORD")
-        self.assertGreater(entry["EstimatedSize"][1], 300)  # KB: the two programs and the help
+        expected = {"DisplayName": "Ferrolink", "DisplayVersion": "0.4.0", "Publisher": "Halvane",
+                    "UninstallString": f'"{folder}\\uninstall.exe"', "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
+        self.assertEqual({k: entry[k] for k in expected}, {k: ("REG_SZ", v) for k, v in expected.items()})
+        self.assertGreater(entry["EstimatedSize"], ("REG_DWORD", 300))  # KB: programs and help
         for link, target in (("Ferrolink Configuration", "FerrolinkConfig_WIN.exe"), ("Ferrolink Help", r"Help\ferrolink.html")):
             with open(self.lab.unix_path(f"{MENU}\\{link}.lnk"), "rb") as f:
                 self.assertIn(f"{folder}\\{target}\0".encode("latin-1"), f.read(), link)
@@ -129,28 +113,23 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual((security.exit_code, security.stdout.strip()), (0, ADMINS_ONLY))
 
     def stop_started_config_program(self):
-        """Ends the configuration program that the setup's finish page started in this
-        prefix (waiting up to 10 s for it to appear); returns the process ids it found."""
-        deadline, found = time.monotonic() + 10, []
-        while not found and time.monotonic() < deadline:
+        """Ends the configuration program that the finish page started in this prefix (waiting
+        up to 10 s for it to appear); returns the process ids it found."""
+        program, prefix = f"{FOLDER}\\FerrolinkConfig_WIN.exe", f"WINEPREFIX={self.lab.prefix}\0".encode()
+        for _ in range(50):
             time.sleep(0.2)
-            for pid in filter(str.isdigit, os.listdir("/proc")):
-                try:
-                    with open(f"/proc/{pid}/cmdline", "rb") as f, open(f"/proc/{pid}/environ", "rb") as e:
-                        if f.read().startswith(f"{FOLDER}\\FerrolinkConfig_WIN.exe".encode()) and \
-                                f"WINEPREFIX={self.lab.prefix}\0".encode() in e.read():
-                            found.append(int(pid))
-                except OSError:
-                    pass
+            ps = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
+            found = [int(pid) for pid, _, args in (line.strip().partition(" ") for line in ps.splitlines())
+                     if args.startswith(program)]
+            found = [pid for pid in found if prefix in open(f"/proc/{pid}/environ", "rb").read()]
+            if found:
+                break
         for pid in found:
             os.kill(pid, 9)
         return found
 
     def job_files(self):
         return glob.glob(os.path.join(self.lab.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
-
-    def task(self):
-        return self.drive(["task", "show"])
 
     def test_install_use_upgrade_uninstall(self):
         self.assertEqual(self.setup(f"/S /D={FOLDER}"), 0)
@@ -164,7 +143,7 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual(seen["exit"], "0")
         with open(self.lab.unix_path(PROBE_MARKER), encoding="latin-1") as f:
             self.assertIn(f'"{FOLDER}\\Help\\ferrolink.html"', f.read())
-        self.assertEqual(self.task()["task.application"], f"{FOLDER}\\Ferrolink.exe")
+        self.assertEqual(self.drive(["task", "show"])["task.application"], f"{FOLDER}\\Ferrolink.exe")
         stored = self.values(SETTINGS)
 
         # An older connector stands in the folder; the interactive setup proposes the same
@@ -181,7 +160,7 @@ class SetupProgramTest(unittest.TestCase):
         # Finish opened the installed configuration program, checked by default.
         self.assertEqual(len(self.stop_started_config_program()), 1)
         self.check_installed(FOLDER, stored)
-        task = self.task()
+        task = self.drive(["task", "show"])
         self.assertEqual((task["task.exists"], task["task.application"]), ("1", f"{FOLDER}\\Ferrolink.exe"))
         self.assertEqual(task["task.parameters"], '"Office" -u "jo" -p "s3cret"')
         for page in pages:
@@ -198,13 +177,11 @@ class SetupProgramTest(unittest.TestCase):
         self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
         for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, UNINSTALL):
             self.assertIsNone(self.values(key), key)
-        self.assertEqual(self.task()["task.exists"], "0")
+        self.assertEqual(self.drive(["task", "show"])["task.exists"], "0")
         self.assertEqual(self.job_files(), [])
 
-        for name, value in EARLIER.items():
-            self.reg("add", SETTINGS, "/v", name, "/d", value)
         self.assertEqual(self.setup("/S"), 0)
-        self.check_installed(r"C:\Program Files\Ferrolink")
+        self.check_installed(r"C:\Program Files\Ferrolink", settings={})
 
 
 if __name__ == "__main__":
