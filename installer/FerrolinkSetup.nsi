@@ -1,0 +1,207 @@
+; FerrolinkSetup.exe: installs the connector, the configuration program and the help document
+; on 32-bit and 64-bit Windows. The setup itself is a 32-bit program, so that one file runs on
+; both; it installs the 64-bit programs on 64-bit Windows and the 32-bit ones on 32-bit Windows.
+;
+; Built by CMake (target "setup"):
+;   makensis -DVERSION=0.4.0 -DSOURCE=<source tree> -DBIN64=<64-bit build tree>
+;            [-DBIN32=<32-bit build tree>] -DOUTFILE=<FerrolinkSetup.exe> FerrolinkSetup.nsi
+; Each build tree holds connector\Ferrolink.exe, config\FerrolinkConfig_WIN.exe and
+; installer\setup_helper.exe. Without BIN32 the setup refuses to run on 32-bit Windows.
+;
+; Silent: FerrolinkSetup.exe /S [/D=C:\folder]; uninstall.exe /S. Exit code 0 on success.
+
+Unicode true
+Target x86-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestSupportedOS all
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+
+!ifndef VERSION | SOURCE | BIN64 | OUTFILE
+  !error "VERSION, SOURCE, BIN64 and OUTFILE must be defined"
+!endif
+
+!define PRODUCT "Ferrolink"
+!define PUBLISHER "Halvane"
+!define SETTINGS_KEY "Software\Halvane\Ferrolink"
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Ferrolink"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ferrolink"
+!define HELP_FILE "Help\ferrolink.html"
+; The configuration program reads "HelpFile" into 200 bytes, terminator included.
+!define HELP_PATH_LIMIT 199
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+; Left empty so that .onInit can tell a folder given with /D from none.
+InstallDir ""
+BrandingText "${PRODUCT} ${VERSION}"
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
+
+!define MUI_ABORTWARNING
+; The progress page stays, so that the administrator sees what the helper reported.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_FINISHPAGE_RUN "$INSTDIR\FerrolinkConfig_WIN.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Open the configuration program"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${HELP_FILE}"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the help document"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; The registry view and the program folder of the programs that this Windows runs natively.
+!macro UseNativeView
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+!macroend
+
+Function .onInit
+  !insertmacro UseNativeView
+  ${IfNot} ${RunningX64}
+!ifndef BIN32
+    MessageBox MB_ICONSTOP "This setup program holds the 64-bit programs only; it cannot install \
+        ${PRODUCT} on 32-bit Windows." /SD IDOK
+    SetErrorLevel 2
+    Abort
+!endif
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ; Installing over an earlier installation keeps its folder, so that the scheduled task's
+    ; program path stays valid.
+    ReadRegStr $INSTDIR HKLM "${SETTINGS_KEY}" "InstallPath"
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ${If} ${RunningX64}
+      StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+    ${Else}
+      StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; A folder whose help path would not fit into "HelpFile" is refused (Next stays disabled).
+Function .onVerifyInstDir
+  StrLen $0 "$INSTDIR\${HELP_FILE}"
+  ${If} $0 > ${HELP_PATH_LIMIT}
+    Abort
+  ${EndIf}
+FunctionEnd
+
+!macro InstallPrograms BIN
+  File "/oname=Ferrolink.exe" "${BIN}\connector\Ferrolink.exe"
+  File "/oname=FerrolinkConfig_WIN.exe" "${BIN}\config\FerrolinkConfig_WIN.exe"
+  File "/oname=setup_helper.exe" "${BIN}\installer\setup_helper.exe"
+!macroend
+
+Section "${PRODUCT}" SecMain
+  StrLen $0 "$INSTDIR\${HELP_FILE}"
+  ${If} $0 > ${HELP_PATH_LIMIT}
+    MessageBox MB_ICONSTOP "The folder name is too long: the path of the help document must be \
+        shorter than 200 characters." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+  SetShellVarContext all
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    !insertmacro InstallPrograms "${BIN64}"
+  ${Else}
+!ifdef BIN32
+    !insertmacro InstallPrograms "${BIN32}"
+!endif
+  ${EndIf}
+  SetOutPath "$INSTDIR\Help"
+  File "${SOURCE}\docs\help\ferrolink.html"
+  File "${SOURCE}\docs\help\ferrolink.css"
+  SetOutPath "$INSTDIR\screenshots"
+  File "${SOURCE}\docs\screenshots\main-dialog.png"
+  File "${SOURCE}\docs\screenshots\credentials-dialog.png"
+  File "${SOURCE}\docs\screenshots\test-waiting.png"
+  File "${SOURCE}\docs\screenshots\test-succeeded.png"
+  File "${SOURCE}\docs\screenshots\test-failed.png"
+  File "${SOURCE}\docs\screenshots\start-scheduler.png"
+  File "${SOURCE}\docs\screenshots\client-not-found.png"
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; Only the two values that the programs read and never write; the stored settings of an
+  ; earlier installation stay as they are.
+  WriteRegStr HKLM "${SETTINGS_KEY}" "InstallPath" "$INSTDIR"
+  WriteRegStr HKLM "${SETTINGS_KEY}" "HelpFile" "$INSTDIR\${HELP_FILE}"
+  nsExec::ExecToLog '"$INSTDIR\setup_helper.exe" secure-key'
+  Pop $0
+  ${If} $0 != 0
+    MessageBox MB_ICONEXCLAMATION "The settings key could not be restricted to administrators; \
+        the profile password stored in it may be readable by every user." /SD IDOK
+    SetErrorLevel 3
+  ${EndIf}
+
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\Ferrolink.exe"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
+
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\Ferrolink Configuration.lnk" "$INSTDIR\FerrolinkConfig_WIN.exe"
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\Ferrolink Help.lnk" "$INSTDIR\${HELP_FILE}"
+
+  SectionGetSize ${SecMain} $0
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\FerrolinkConfig_WIN.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Function un.onInit
+  !insertmacro UseNativeView
+FunctionEnd
+
+Section "Uninstall"
+  SetShellVarContext all
+  ; The work item carries the profile password on its command line: it goes first, while the
+  ; helper is still there. The scheduler's own interface deletes it, so that it forgets it.
+  nsExec::ExecToLog '"$INSTDIR\setup_helper.exe" delete-task'
+  Pop $0
+  ${If} $0 != 0
+    MessageBox MB_ICONEXCLAMATION "The scheduled task $\"Ferrolink$\" could not be deleted; delete \
+        it in the Task Scheduler." /SD IDOK
+    SetErrorLevel 3
+  ${EndIf}
+  DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\Halvane"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  Delete "$SMPROGRAMS\${PRODUCT}\Ferrolink Configuration.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\Ferrolink Help.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
+
+  Delete "$INSTDIR\Ferrolink.exe"
+  Delete "$INSTDIR\FerrolinkConfig_WIN.exe"
+  Delete "$INSTDIR\setup_helper.exe"
+  Delete "$INSTDIR\Help\ferrolink.html"
+  Delete "$INSTDIR\Help\ferrolink.css"
+  RMDir "$INSTDIR\Help"
+  Delete "$INSTDIR\screenshots\*.png"
+  RMDir "$INSTDIR\screenshots"
+  Delete "$INSTDIR\uninstall.exe"
+  ; Only when empty: a log file or anything else the administrator put there stays.
+  RMDir "$INSTDIR"
+SectionEnd

@@ -1,0 +1,144 @@
+// The setup program's helper: the steps of installing and uninstalling that NSIS cannot do
+// itself with the same bitness as the installed programs. The setup runs it from the
+// installation folder; it is built with the programs, so on 64-bit Windows it sees the 64-bit
+// registry view that the configuration program reads, and the same Task Scheduler.
+//
+//   setup_helper secure-key     let only Administrators and SYSTEM read or write the settings
+//                               key (it holds the profile password in plain text)
+//   setup_helper key-security   print the settings key's access list (SDDL), for checking
+//   setup_helper delete-task    delete the work item "Ferrolink" through the Task Scheduler
+//
+// Exit code 0 when the step was done (a work item that does not exist counts as deleted),
+// 1 when it failed, 2 for a command line it does not know. Every failure is printed once.
+#include <windows.h>
+#include <initguid.h>
+#include <mstask.h>
+#include <sddl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "com_ptr.h"
+#include "win_handles.h"
+
+namespace {
+
+constexpr const char* kSettingsKey = "Software\\Halvane\\Ferrolink";
+constexpr const wchar_t* kWorkItemName = L"Ferrolink";
+// Full control for SYSTEM and the Administrators group only, inherited by any subkey; the
+// protected flag stops the default access of Users under HKLM\Software from flowing in.
+constexpr const char* kAdministratorsOnly = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)";
+constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+
+using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
+
+// COM for this thread, for as long as the object lives.
+class ComApartment {
+public:
+    ComApartment() : m_result(CoInitialize(nullptr)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(m_result)) {
+            CoUninitialize();
+        }
+    }
+    HRESULT result() const { return m_result; }
+
+private:
+    HRESULT m_result;
+};
+
+int SecureSettingsKey() {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnly, SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        std::printf("Error: the access list could not be built (error %lu)\n", GetLastError());
+        return 1;
+    }
+    const LocalMemory descriptorOwner(descriptor);
+    // The setup writes "InstallPath" first, but an administrator may run this on its own.
+    RegistryKey key;
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
+                                  READ_CONTROL | WRITE_DAC, nullptr, key.put(), nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor);
+    }
+    if (status != ERROR_SUCCESS) {
+        std::printf("Error: the settings key could not be restricted to administrators (error %ld)\n",
+                    status);
+        return 1;
+    }
+    std::printf("The settings key is readable by Administrators and SYSTEM only.\n");
+    return 0;
+}
+
+int PrintKeySecurity() {
+    RegistryKey key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, READ_CONTROL, key.put());
+    DWORD size = 0;
+    if (status == ERROR_SUCCESS) {
+        status = RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+        status = status == ERROR_INSUFFICIENT_BUFFER ? ERROR_SUCCESS : status;
+    }
+    LocalMemory descriptor;
+    if (status == ERROR_SUCCESS) {
+        descriptor.reset(LocalAlloc(LMEM_FIXED, size));
+        status = descriptor ? RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION,
+                                                descriptor.get(), &size)
+                            : ERROR_NOT_ENOUGH_MEMORY;
+    }
+    char* text = nullptr;
+    if (status == ERROR_SUCCESS &&
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor.get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        status = static_cast<LONG>(GetLastError());
+    }
+    if (status != ERROR_SUCCESS) {
+        std::printf("Error: the settings key's access list could not be read (error %ld)\n", status);
+        return 1;
+    }
+    const LocalMemory textOwner(text);
+    std::printf("%s\n", text);
+    return 0;
+}
+
+int DeleteWorkItem() {
+    const ComApartment apartment;
+    ComPtr<ITaskScheduler> scheduler;
+    HRESULT hr = apartment.result();
+    if (SUCCEEDED(hr)) {
+        hr = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_ITaskScheduler, scheduler.put_void());
+    }
+    if (SUCCEEDED(hr)) {
+        hr = scheduler->Delete(kWorkItemName);
+    }
+    if (hr == kNoSuchWorkItem) {
+        std::printf("There is no scheduled task \"Ferrolink\".\n");
+        return 0;
+    }
+    if (FAILED(hr)) {
+        std::printf("Error: the scheduled task \"Ferrolink\" could not be deleted (0x%08lX)\n",
+                    static_cast<unsigned long>(hr));
+        return 1;
+    }
+    std::printf("The scheduled task \"Ferrolink\" was deleted.\n");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "secure-key") == 0) {
+        return SecureSettingsKey();
+    }
+    if (argc == 2 && std::strcmp(argv[1], "key-security") == 0) {
+        return PrintKeySecurity();
+    }
+    if (argc == 2 && std::strcmp(argv[1], "delete-task") == 0) {
+        return DeleteWorkItem();
+    }
+    std::printf("usage: setup_helper secure-key | key-security | delete-task\n");
+    return 2;
+}

@@ -1,0 +1,188 @@
+#!/usr/bin/env python3
+"""FerrolinkSetup.exe on a fresh Wine prefix: silent install, F1 and a task through the installed
+program, an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent
+uninstall, default folder. Environment: FERROLINK_BUILD (whose setup and driver run here),
+FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit
+build tree)."""
+import glob, os, re, shutil, subprocess, sys, time, unittest
+
+SOURCE = os.environ["FERROLINK_SOURCE"]
+BUILD = os.environ["FERROLINK_BUILD"]
+sys.path.insert(0, os.path.join(SOURCE, "tools"))
+import winelab  # noqa: E402
+
+WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
+VIEW = ["/reg:64"] if WIN64 else []
+FOLDER = r"C:\Ferrolink Tunnel"
+SETTINGS = r"HKLM\Software\Halvane\Ferrolink"
+EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Ferrolink"
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ferrolink"
+MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Ferrolink"
+WORK = r"C:\ferrolink-setup-test"
+PROBE_MARKER = WORK + r"\help_probe.txt"
+ADMINS_ONLY = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"
+FILES = {"Ferrolink.exe": (BUILD, "connector"), "FerrolinkConfig_WIN.exe": (BUILD, "config"),
+         "setup_helper.exe": (BUILD, "installer"), r"Help\ferrolink.html": (SOURCE, "docs/help/ferrolink.html"),
+         r"Help\ferrolink.css": (SOURCE, "docs/help/ferrolink.css")}
+EARLIER = {"Profile": "Office", "ProfilePassword": "kept"}  # settings of an earlier installation
+
+
+class SetupProgramTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.lab = winelab.WinePrefix(os.environ["FERROLINK_SETUP_PREFIX"], BUILD)
+        shutil.rmtree(cls.lab.prefix, ignore_errors=True)
+        cls.lab.init()
+        cls.lab.start_server()
+        cls.addClassCleanup(cls.lab.stop_server)
+        cls.display, xvfb = winelab.start_xvfb()
+        cls.addClassCleanup(lambda: (xvfb.terminate(), xvfb.wait()))
+        os.makedirs(cls.lab.unix_path(WORK))
+        shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.lab.unix_path(WORK))
+        cls.lab.install_sim({"Office": {}})  # its key goes to the view of `wine reg`
+        # A fresh prefix opens .html with nothing (ShellExecute fails with "no association");
+        # on Windows a browser does. The probe stands in for it.
+        cls.reg("add", r"HKCR\.html", "/ve", "/d", "FerrolinkHelpProbe")
+        cls.reg("add", r"HKCR\FerrolinkHelpProbe\shell\open\command", "/ve", "/d",
+                f'"{WORK}\\help_probe.exe" "%1"')
+        cls.reg("add", winelab.VPN_CLIENT_KEY, "/v", "InstallPath", "/d", winelab.SIM_FOLDER + "\\")
+        for name, value in EARLIER.items():
+            cls.reg("add", SETTINGS, "/v", name, "/d", value)
+
+    @classmethod
+    def reg(cls, *args):
+        return cls.lab.wine(["reg", *args, *VIEW, *(["/f"] if args[0] in ("add", "delete") else [])])
+
+    def values(self, key):
+        """{name: (type, data)} from `reg export`: texts decoded, REG_EXPAND_SZ as its exact
+        UTF-16 bytes, DWORDs as numbers; None when the key is missing."""
+        path = self.lab.unix_path(WORK + r"\export.reg")
+        if self.reg("export", key, WORK + r"\export.reg", "/y").exit_code != 0:
+            return None
+        with open(path, encoding="utf-16") as f:
+            text = f.read().replace("\\\n  ", "")
+        parse = {'"': lambda d: ("REG_SZ", d[1:-1].replace("\\\\", "\\").replace('\\"', '"')),
+                 "d": lambda d: ("REG_DWORD", int(d[6:], 16)),  # dword:
+                 "h": lambda d: ("REG_EXPAND_SZ", bytes(int(b, 16) for b in d[7:].split(",")))}  # hex(2):
+        return {name.strip('"'): parse[data[0]](data)
+                for name, _, data in (line.partition("=") for line in text.splitlines()[3:]) if data}
+
+    def setup(self, arguments):
+        """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
+        and NSIS takes the folder unquoted); returns its exit code."""
+        shutil.copy(os.path.join(BUILD, "installer", "FerrolinkSetup.exe"), self.lab.unix_path(WORK))
+        with open(self.lab.unix_path(WORK + r"\cmdline.txt"), "wb") as f:
+            f.write(f'"{WORK}\\FerrolinkSetup.exe" {arguments}'.encode("latin-1"))
+        result = self.lab.wine([os.path.join(BUILD, "tools", "launch.exe"), "@" + WORK + r"\cmdline.txt"], timeout=60)
+        return int(re.search(r"^exit=(\d+)", result.stdout, re.M).group(1))
+
+    def drive(self, program, *steps):
+        result = self.lab.wine([os.path.join(BUILD, "tools", "config_driver.exe"), *program, *steps],
+                               display=self.display, timeout=120)
+        self.assertNotIn("fail=", result.stdout)
+        # The driver escapes each backslash; these values hold no other escapes.
+        return {k: v.replace("\\\\", "\\") for k, _, v in
+                (line.partition("=") for line in result.stdout.splitlines() if "=" in line)}
+
+    def check_installed(self, folder, settings=None):
+        """Everything an installation into `folder` leaves; `settings`: the other values that
+        the settings key must hold (by default those of the earlier installation)."""
+        for name, (root, where) in FILES.items():
+            source = os.path.join(root, where, name) if root == BUILD else os.path.join(root, where)
+            with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, open(source, "rb") as shipped:
+                self.assertEqual(f.read(), shipped.read(), name)
+        help_file = f"{folder}\\Help\\ferrolink.html"
+        settings = {k: ("REG_SZ", v) for k, v in EARLIER.items()} if settings is None else settings
+        self.assertEqual(self.values(SETTINGS), {"InstallPath": ("REG_SZ", folder), "HelpFile": ("REG_SZ", help_file),
+                                                 **settings})
+        self.assertEqual(self.values(EVENT_SOURCE), {
+            "EventMessageFile": ("REG_EXPAND_SZ", f"{folder}\\Ferrolink.exe\0".encode("utf-16-le")),
+            "TypesSupported": ("REG_DWORD", 7)})
+        entry = self.values(UNINSTALL)
+        expected = {"DisplayName": "Ferrolink", "DisplayVersion": "0.4.0", "Publisher": "Halvane",
+                    "UninstallString": f'"{folder}\\uninstall.exe"', "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
+        self.assertEqual({k: entry[k] for k in expected}, {k: ("REG_SZ", v) for k, v in expected.items()})
+        self.assertGreater(entry["EstimatedSize"], ("REG_DWORD", 300))  # KB: programs and help
+        for link, target in (("Ferrolink Configuration", "FerrolinkConfig_WIN.exe"), ("Ferrolink Help", r"Help\ferrolink.html")):
+            with open(self.lab.unix_path(f"{MENU}\\{link}.lnk"), "rb") as f:
+                self.assertIn(f"{folder}\\{target}\0".encode("latin-1"), f.read(), link)
+        if WIN64:  # the 64-bit programs read the 64-bit view: nothing went to the 32-bit one
+            self.assertNotEqual(self.lab.wine(["reg", "query", SETTINGS, "/reg:32"]).exit_code, 0)
+        # Wine keeps the descriptor until its server restarts and enforces none of it.
+        security = self.lab.wine([self.lab.unix_path(f"{folder}\\setup_helper.exe"), "key-security"])
+        self.assertEqual((security.exit_code, security.stdout.strip()), (0, ADMINS_ONLY))
+
+    def stop_started_config_program(self):
+        """Ends the configuration program that the finish page started in this prefix (waiting
+        up to 10 s for it to appear); returns the process ids it found."""
+        program, prefix = f"{FOLDER}\\FerrolinkConfig_WIN.exe", f"WINEPREFIX={self.lab.prefix}\0".encode()
+        for _ in range(50):
+            time.sleep(0.2)
+            ps = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
+            found = [int(pid) for pid, _, args in (line.strip().partition(" ") for line in ps.splitlines())
+                     if args.startswith(program)]
+            found = [pid for pid in found if prefix in open(f"/proc/{pid}/environ", "rb").read()]
+            if found:
+                break
+        for pid in found:
+            os.kill(pid, 9)
+        return found
+
+    def job_files(self):
+        return glob.glob(os.path.join(self.lab.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
+
+    def test_install_use_upgrade_uninstall(self):
+        self.assertEqual(self.setup(f"/S /D={FOLDER}"), 0)
+        self.check_installed(FOLDER)
+
+        program = ["run", f"{FOLDER}\\FerrolinkConfig_WIN.exe"]
+        seen = self.drive(program, "main", "f1", f"waitlines:1:{PROBE_MARKER}",
+                          "select:1013:Office", "settext:1008:jo", "settext:1009:s3cret",
+                          "select:1022:5 minutes", "press:main:1", "popup", "popuptext:1015:windows-pw",
+                          "press:popup:1", "exit")
+        self.assertEqual(seen["exit"], "0")
+        with open(self.lab.unix_path(PROBE_MARKER), encoding="latin-1") as f:
+            self.assertIn(f'"{FOLDER}\\Help\\ferrolink.html"', f.read())
+        self.assertEqual(self.drive(["task", "show"])["task.application"], f"{FOLDER}\\Ferrolink.exe")
+        stored = self.values(SETTINGS)
+
+        # An older connector stands in the folder; the interactive setup proposes the same
+        # folder, replaces it and keeps the settings and the task.
+        with open(self.lab.unix_path(f"{FOLDER}\\Ferrolink.exe"), "wb") as f:
+            f.write(b"older")
+        pages = ["welcome", "folder", "progress", "finish"]
+        steps = ["popup"]
+        for page in pages:
+            steps += [f"shot:popup:{WORK}\\setup-{page}.bmp", "press:popup:1", "sleep:1500"]
+        seen = self.drive(["run", os.path.join(BUILD, "installer", "FerrolinkSetup.exe")],
+                          *steps[:-1], "exit")
+        self.assertEqual(seen["exit"], "0")
+        # Finish opened the installed configuration program, checked by default.
+        self.assertEqual(len(self.stop_started_config_program()), 1)
+        self.check_installed(FOLDER, stored)
+        task = self.drive(["task", "show"])
+        self.assertEqual((task["task.exists"], task["task.application"]), ("1", f"{FOLDER}\\Ferrolink.exe"))
+        self.assertEqual(task["task.parameters"], '"Office" -u "jo" -p "s3cret"')
+        for page in pages:
+            subprocess.run(["convert", self.lab.unix_path(f"{WORK}\\setup-{page}.bmp"), "-strip",
+                            os.path.join(SOURCE, "docs", "screenshots", f"setup-{page}.png")], check=True)
+
+        self.assertEqual(len(self.job_files()), 1)
+        # The uninstaller runs a copy of itself from the temporary folder and returns at once.
+        self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"), "/S"]).exit_code, 0)
+        deadline = time.monotonic() + 30
+        while os.path.exists(self.lab.unix_path(FOLDER)) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        self.assertFalse(os.path.exists(self.lab.unix_path(FOLDER)))
+        self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
+        for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, UNINSTALL):
+            self.assertIsNone(self.values(key), key)
+        self.assertEqual(self.drive(["task", "show"])["task.exists"], "0")
+        self.assertEqual(self.job_files(), [])
+
+        self.assertEqual(self.setup("/S"), 0)
+        self.check_installed(r"C:\Program Files\Ferrolink", settings={})
+
+
+if __name__ == "__main__":
+    unittest.main()
