@@ -99,10 +99,12 @@ struct ScriptedDriver : ConnectorDriver {
 TEST(RunConnector, EachOutcomeHasItsMessagesAndExitCode) {
     const char* const full = "\"Office\" -u \"jo\" -p \"pw\"";
     const struct { const char* commandLine; int connect, exitCode; Texts trace; } cases[] = {
-        {"Office -u", 0, 1, {kMsgBadCommandLine}},
-        {"-l c:\\x.log a b", 0, 1, {"c:\\x.log", kMsgBadCommandLine}},
-        {"a b -l c:\\x.log", 0, 1, {kMsgBadCommandLine}}, {"", 0, 1, {kMsgNoProfile}},
-        {"Office -p pw", 0, 1, {kMsgNoUser}}, {"Office -u jo", 0, 1, {kMsgNoPassword}},
+        {"Office -u", 0, 1, {"Error: Incorrect command-line argumets"}},
+        {"-l c:\\x.log a b", 0, 1, {"c:\\x.log", "Error: Incorrect command-line argumets"}},
+        {"a b -l c:\\x.log", 0, 1, {"Error: Incorrect command-line argumets"}},
+        {"", 0, 1, {"Error: No profile specified"}},
+        {"Office -p pw", 0, 1, {"Error: No username specified"}},
+        {"Office -u jo", 0, 1, {"Error: No password specified"}},
         {full, -1073741819, 1, {"connect"}},
         {full, 14, 0, {"connect",
           "Attempt to connect profile \"Office\" exitted with return code: 14 (ERR_START_FAILED)"}}};
