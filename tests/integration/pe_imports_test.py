@@ -20,30 +20,29 @@ WINDOWS_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "gdi32.dll", "shel
 # this code could pull in; for msvcrt.dll, functions that came with the Visual C++ 2005 runtime
 # and are missing from XP's msvcrt.dll (the secure "_s" variants and their kind).
 NOT_ON_XP = {
-    "kernel32.dll": """GetTickCount64 InitializeCriticalSectionEx InitOnceExecuteOnce
-        InitOnceBeginInitialize InitOnceComplete InitializeSRWLock AcquireSRWLockExclusive
-        AcquireSRWLockShared ReleaseSRWLockExclusive ReleaseSRWLockShared
-        TryAcquireSRWLockExclusive TryAcquireSRWLockShared InitializeConditionVariable
-        SleepConditionVariableCS SleepConditionVariableSRW WakeConditionVariable
-        WakeAllConditionVariable CreateEventExA CreateEventExW CreateMutexExA CreateMutexExW
-        CreateSemaphoreExA CreateSemaphoreExW CreateWaitableTimerExW FlsAlloc FlsFree FlsGetValue
-        FlsSetValue GetThreadId GetProcessIdOfThread SetThreadStackGuarantee CancelIoEx
-        GetFileInformationByHandleEx SetFileInformationByHandle GetFinalPathNameByHandleA
-        GetFinalPathNameByHandleW CreateSymbolicLinkA CreateSymbolicLinkW GetLocaleInfoEx
-        LCMapStringEx CompareStringEx GetUserDefaultLocaleName LocaleNameToLCID
-        GetCurrentProcessorNumber QueryFullProcessImageNameA QueryFullProcessImageNameW
-        GetErrorMode GetProductInfo QueryThreadCycleTime GetSystemTimePreciseAsFileTime
-        WerRegisterRuntimeExceptionModule""",
-    "advapi32.dll": """RegGetValueA RegGetValueW RegDeleteKeyValueA RegSetKeyValueA RegDeleteTreeA
-        RegCopyTreeA RegLoadMUIStringA RegDeleteKeyExA RegDeleteKeyExW EventRegister EventWrite""",
+    "kernel32.dll": """GetTickCount64 InitializeCriticalSectionEx InitOnceExecuteOnce InitOnceBeginInitialize
+        InitOnceComplete InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared
+        ReleaseSRWLockExclusive ReleaseSRWLockShared TryAcquireSRWLockExclusive
+        TryAcquireSRWLockShared InitializeConditionVariable SleepConditionVariableCS
+        SleepConditionVariableSRW WakeConditionVariable WakeAllConditionVariable CreateEventExA
+        CreateEventExW CreateMutexExA CreateMutexExW CreateSemaphoreExA CreateSemaphoreExW
+        CreateWaitableTimerExW FlsAlloc FlsFree FlsGetValue FlsSetValue GetThreadId
+        GetProcessIdOfThread SetThreadStackGuarantee CancelIoEx GetFileInformationByHandleEx
+        SetFileInformationByHandle GetFinalPathNameByHandleA GetFinalPathNameByHandleW
+        CreateSymbolicLinkA CreateSymbolicLinkW GetLocaleInfoEx LCMapStringEx CompareStringEx
+        GetUserDefaultLocaleName LocaleNameToLCID GetCurrentProcessorNumber
+        QueryFullProcessImageNameA QueryFullProcessImageNameW GetErrorMode GetProductInfo
+        QueryThreadCycleTime GetSystemTimePreciseAsFileTime WerRegisterRuntimeExceptionModule""",
+    "advapi32.dll": """RegGetValueA RegGetValueW RegDeleteKeyValueA RegSetKeyValueA RegDeleteTreeA RegCopyTreeA
+        RegLoadMUIStringA RegDeleteKeyExA RegDeleteKeyExW EventRegister EventWrite""",
     "user32.dll": """SetProcessDPIAware IsProcessDPIAware ChangeWindowMessageFilter
         ChangeWindowMessageFilterEx ShutdownBlockReasonCreate ShutdownBlockReasonDestroy
         GetWindowDisplayAffinity RegisterTouchWindow CalculatePopupWindowPosition""",
     "shell32.dll": """SHGetKnownFolderPath SHCreateItemFromParsingName SHGetStockIconInfo
         SHGetPropertyStoreForWindow""",
-    "msvcrt.dll": """_localtime64_s _gmtime64_s _ctime64_s localtime_s strcpy_s strncpy_s strcat_s
-        sprintf_s vsprintf_s _vsnprintf_s _snprintf_s memcpy_s memmove_s fopen_s _wfopen_s
-        _get_errno _set_errno _fseeki64 _ftelli64 _get_output_format _itoa_s _ultoa_s""",
+    "msvcrt.dll": """_localtime64_s _gmtime64_s _ctime64_s localtime_s strcpy_s strncpy_s strcat_s sprintf_s
+        vsprintf_s _vsnprintf_s _snprintf_s memcpy_s memmove_s fopen_s _wfopen_s _get_errno
+        _set_errno _fseeki64 _ftelli64 _get_output_format _itoa_s _ultoa_s""",
 }
 
 
