@@ -72,6 +72,15 @@ class WinePrefix:
         subprocess.run(["wineserver", "-k"], env=self.env(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
 
+    def loader(self):
+        """The 64-bit loader for a 64-bit prefix: with Wine's 32-bit half installed, "wine"
+        starts Wine's own programs (reg, regedit) as 32-bit ones, which see the registry's 32-bit
+        view, not the one that a 64-bit program and 64-bit Windows' own tools see."""
+        with open(os.path.join(self.prefix, "system.reg"), "rb") as f:
+            win64 = b"#arch=win64" in f.read(4096)
+        wine64 = shutil.which("wine64") or "/usr/lib/wine/wine64"
+        return wine64 if win64 and os.path.exists(wine64) else "wine"
+
     def unix_path(self, windows_path):
         drive, rest = windows_path.split(":", 1)
         assert drive.upper() == "C", windows_path
@@ -83,7 +92,7 @@ class WinePrefix:
         processes outlive the program and would hold a pipe open)."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             start = time.monotonic()
-            proc = subprocess.run(["wine", *args], env=self.env(debug, display),
+            proc = subprocess.run([self.loader(), *args], env=self.env(debug, display),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                   timeout=timeout, check=False)
             seconds = time.monotonic() - start
