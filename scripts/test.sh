@@ -12,11 +12,12 @@ cmake --preset host
 cmake --build --preset host
 ctest --preset host
 
-# Both bitnesses are built first: the 64-bit run also starts the 32-bit connector.
-cmake --preset windows
-cmake --build --preset windows
+# Both bitnesses are built first: the 64-bit run also starts the 32-bit connector, the 64-bit
+# build makes the setup program from both, and the 32-bit run installs it on a 32-bit prefix.
 cmake --preset windows-x86
 cmake --build --preset windows-x86
+cmake --preset windows
+cmake --build --preset windows
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 servers=()

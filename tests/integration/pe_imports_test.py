@@ -9,7 +9,8 @@ import pefile
 
 BUILD = os.environ["FERROLINK_BUILD"]
 PROGRAMS = [os.path.join(BUILD, "connector", "Ferrolink.exe"),
-            os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe")]
+            os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe"),
+            os.path.join(BUILD, "installer", "setup_helper.exe")]
 # The oldest Windows each machine type runs: XP SP3 is 5.1, XP x64 5.2.
 OLDEST = {pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]: (5, 1),
           pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]: (5, 2)}
