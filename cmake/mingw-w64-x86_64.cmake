@@ -1,17 +1,6 @@
-# Cross-compiles the Windows programs with mingw-w64 (x86-64, posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the 64-bit Windows programs with mingw-w64 (x86-64); they run on 64-bit
+# Windows XP x64 and later.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(triple x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
-set(CMAKE_RC_COMPILER ${triple}-windres)
-set(CMAKE_MC_COMPILER ${triple}-windmc)
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Every program must run on a bare Windows without mingw's DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
-set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
+set(ferrolink_pe_version 5.2)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

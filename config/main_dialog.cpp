@@ -80,8 +80,8 @@ BOOL MainDialog::OnInitDialog() {
 
     std::optional<std::string> installFolder;
     {
-        RegistryKey clientKey;
-        if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kVpnClientKey, clientKey.put()) == ERROR_SUCCESS) {
+        const RegistryKey clientKey = OpenVpnClientKey();
+        if (clientKey) {
             installFolder =
                 QueryRegistryText(clientKey.get(), kVpnClientInstallPathValue, kInstallPathBufferSize);
         }

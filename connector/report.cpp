@@ -18,6 +18,36 @@ std::tm CurrentLocalTime() {
     return local;
 }
 
+// A turn is a single write, so a longer wait means a run that has stalled or been stopped
+// while holding it; the line is then appended without the turn rather than lost.
+constexpr DWORD kAppendTurnWaitMs = 2000;
+constexpr DWORD kAppendTurnPollMs = 20;
+
+// Waits a bounded time for this run's turn at the file. False when the turn was not had: the
+// wait ran out, or the file system keeps no locks.
+bool TakeAppendTurn(HANDLE file) {
+    for (DWORD waited = 0;; waited += kAppendTurnPollMs) {
+        OVERLAPPED turn{};
+        turn.Offset = kAppendTurnOffset;
+        turn.OffsetHigh = kAppendTurnOffsetHigh;
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                       &turn)) {
+            return true;
+        }
+        if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= kAppendTurnWaitMs) {
+            return false;
+        }
+        Sleep(kAppendTurnPollMs);
+    }
+}
+
+void GiveUpAppendTurn(HANDLE file) {
+    OVERLAPPED turn{};
+    turn.Offset = kAppendTurnOffset;
+    turn.OffsetHigh = kAppendTurnOffsetHigh;
+    UnlockFileEx(file, 0, 1, 0, &turn);
+}
+
 }  // namespace
 
 bool AppendToLogFile(const std::string& logFile, const std::string& record) {
@@ -27,10 +57,7 @@ bool AppendToLogFile(const std::string& logFile, const std::string& record) {
     if (!file) {
         return false;
     }
-    OVERLAPPED whole{};
-    if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
-        return false;
-    }
+    const bool turnTaken = TakeAppendTurn(file.get());
     bool written = false;
     LARGE_INTEGER end{};
     if (SetFilePointerEx(file.get(), LARGE_INTEGER{}, &end, FILE_END)) {
@@ -39,8 +66,9 @@ bool AppendToLogFile(const std::string& logFile, const std::string& record) {
                             nullptr) &&
                   count == record.size();
     }
-    OVERLAPPED unlock{};
-    UnlockFileEx(file.get(), 0, MAXDWORD, MAXDWORD, &unlock);
+    if (turnTaken) {
+        GiveUpAppendTurn(file.get());
+    }
     return written;
 }
 

@@ -9,7 +9,14 @@ inline constexpr unsigned long kEventId = 0x40000000;
 // it to the event log as an information event. Failures of either are ignored.
 void ReportResult(const std::string& logFile, const std::string& message);
 
-// Appends one record to the log file. Runs that append at the same moment are serialised by a
-// lock on the file, so that no line is lost or spliced. Returns false when the file cannot
-// be opened or written.
+// Appenders take turns on one byte far past the end of any log, never on the records: a run
+// that has waited long enough for a turn still writes its line, which a lock held over the
+// records by a stalled run would refuse. Every run of every version must lock this byte.
+inline constexpr unsigned long kAppendTurnOffsetHigh = 0x7FFFFFFF;
+inline constexpr unsigned long kAppendTurnOffset = 0xFFFFFFFF;
+
+// Appends one record to the log file. Runs that append at the same moment take turns through
+// a lock on the file, so that no line is lost or spliced; a run that does not get its turn
+// within about 2 seconds appends without it rather than drop the line or wait on. Returns
+// false when the file cannot be opened or written.
 bool AppendToLogFile(const std::string& logFile, const std::string& record);

@@ -9,14 +9,6 @@ namespace {
 
 constexpr DWORD kPollIntervalMs = 300;
 
-RegistryKey OpenVpnClientKey() {
-    RegistryKey key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kVpnClientKey, key.put()) != ERROR_SUCCESS) {
-        key.reset();
-    }
-    return key;
-}
-
 }  // namespace
 
 DWORD WaitForExitCode(HANDLE process) {

@@ -14,6 +14,8 @@ Unicode true
 Target x86-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
+; The folder page shows no disk space figures: they differ from machine to machine and run to run.
+SpaceTexts none
 ManifestSupportedOS all
 
 !include MUI2.nsh

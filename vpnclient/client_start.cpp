@@ -11,11 +11,28 @@ namespace {
 // The room that both programs read the client's folder into, its terminator included.
 constexpr DWORD kInstallPathBufferSize = 200;
 
+// The view that the program does not see by itself: a 32-bit program on 64-bit Windows sees
+// the 32-bit view, a 64-bit program the 64-bit one. 32-bit Windows, XP included, has one view
+// and ignores the flag, so the second attempt there opens the same key as the first.
+constexpr REGSAM kOtherRegistryView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
 }  // namespace
 
-std::optional<std::string> LocateVpnClient() {
+RegistryKey OpenVpnClientKey() {
     RegistryKey key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kVpnClientKey, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVpnClientKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
+        return key;
+    }
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVpnClientKey, 0, KEY_READ | kOtherRegistryView,
+                      key.put()) != ERROR_SUCCESS) {
+        key.reset();
+    }
+    return key;
+}
+
+std::optional<std::string> LocateVpnClient() {
+    const RegistryKey key = OpenVpnClientKey();
+    if (!key) {
         return std::nullopt;
     }
     const auto folder = QueryRegistryText(key.get(), kVpnClientInstallPathValue,

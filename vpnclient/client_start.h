@@ -9,6 +9,13 @@
 
 #include "win_handles.h"
 
+// The client's key "Software\Cisco Systems\VPN Client" under HKEY_LOCAL_MACHINE, opened for
+// reading: in the program's own registry view when it is there, otherwise in the other view of
+// a 64-bit Windows (a 32-bit program finds a 64-bit client's key, a 64-bit program a 32-bit
+// client's). Every value of the client is read through this key, so all come from one view.
+// Empty when neither view holds the key.
+RegistryKey OpenVpnClientKey();
+
 // Path of vpnclient.exe from the client's "InstallPath" (read into 200 bytes, terminator
 // included) and one backslash, or nothing when the client's key or that value cannot be read.
 std::optional<std::string> LocateVpnClient();

@@ -12,6 +12,7 @@
 
 #include "log_line.h"
 #include "report.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -28,11 +29,34 @@ int Write(const std::string& file, int writer, int lines) {
     return 0;
 }
 
+// Another handle holds the appenders' turn and never gives it up: the append must still land,
+// whole, after its bounded wait for the turn.
+int AppendWhileTurnHeld(const std::string& file) {
+    DeleteFileA(file.c_str());
+    const UniqueFile holder(CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    OVERLAPPED turn{};
+    turn.Offset = kAppendTurnOffset;
+    turn.OffsetHigh = kAppendTurnOffsetHigh;
+    if (!holder || !LockFileEx(holder.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn)) return 2;
+    const std::string record = MakeLogRecord("appended while the turn is held");
+    const DWORD start = GetTickCount();
+    const bool appended = AppendToLogFile(file, record);
+    const DWORD waited = GetTickCount() - start;
+    std::ifstream in(file, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::printf("appended %d after %lu ms, file holds the record %d\n", appended, waited, content == record);
+    return appended && content == record && waited >= 1900 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::string(argv[1]) == "--writer") {
         return Write(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    }
+    if (argc == 3 && std::string(argv[1]) == "--turn-held") {
+        return AppendWhileTurnHeld(argv[2]);
     }
     if (argc != 4) {
         std::fprintf(stderr, "usage: log_append_stress <file> <writers> <lines>\n");
@@ -60,8 +84,13 @@ int main(int argc, char** argv) {
         CloseHandle(process.hThread);
         processes.push_back(process.hProcess);
     }
-    WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), TRUE, INFINITE);
+    const DWORD ended = WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(),
+                                               TRUE, 120000);
     for (HANDLE process : processes) CloseHandle(process);
+    if (ended == WAIT_TIMEOUT) {
+        std::fprintf(stderr, "the writers did not end within 120 s\n");
+        return 1;
+    }
 
     std::ifstream in(file, std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """FerrolinkSetup.exe on a fresh Wine prefix: silent install, F1 and a task through the installed
 program, an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent
-uninstall, default folder. Environment: FERROLINK_BUILD (whose setup and driver run here),
+uninstall, default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose
+driver runs here), FERROLINK_SETUP (by default the build's),
 FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit
 build tree)."""
 import glob, os, re, shutil, subprocess, sys, time, unittest
@@ -11,6 +12,7 @@ BUILD = os.environ["FERROLINK_BUILD"]
 sys.path.insert(0, os.path.join(SOURCE, "tools"))
 import winelab  # noqa: E402
 
+SETUP = os.environ.get("FERROLINK_SETUP", os.path.join(BUILD, "installer", "FerrolinkSetup.exe"))
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
 VIEW = ["/reg:64"] if WIN64 else []
 FOLDER = r"C:\Ferrolink Tunnel"
@@ -70,7 +72,7 @@ class SetupProgramTest(unittest.TestCase):
     def setup(self, arguments):
         """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
         and NSIS takes the folder unquoted); returns its exit code."""
-        shutil.copy(os.path.join(BUILD, "installer", "FerrolinkSetup.exe"), self.lab.unix_path(WORK))
+        shutil.copy(SETUP, self.lab.unix_path(WORK))
         with open(self.lab.unix_path(WORK + r"\cmdline.txt"), "wb") as f:
             f.write(f'"{WORK}\\FerrolinkSetup.exe" {arguments}'.encode("latin-1"))
         result = self.lab.wine([os.path.join(BUILD, "tools", "launch.exe"), "@" + WORK + r"\cmdline.txt"], timeout=60)
@@ -154,7 +156,7 @@ class SetupProgramTest(unittest.TestCase):
         steps = ["popup"]
         for page in pages:
             steps += [f"shot:popup:{WORK}\\setup-{page}.bmp", "press:popup:1", "sleep:1500"]
-        seen = self.drive(["run", os.path.join(BUILD, "installer", "FerrolinkSetup.exe")],
+        seen = self.drive(["run", SETUP],
                           *steps[:-1], "exit")
         self.assertEqual(seen["exit"], "0")
         # Finish opened the installed configuration program, checked by default.
