@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "client_contract.h"
+#include "config_logic.h"
+#include "exit_codes.h"
+#include "log_line.h"
+#include "resource.h"
+#include "run.h"
+#include "test_outcome.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using Pairs = std::vector<std::pair<const char*, const char*>>;
+
+TEST(TextRules, EachGivesItsWholeText) {
+    const std::pair<std::string (*)(const std::string&), Pairs> rules[] = {
+        // The Windows runtime's skip of the program name and the white space after it.
+        {[](const std::string& line) -> std::string {
+             return CommandLineAfterProgramName(line.c_str());
+         },
+         {{"C:\\F.exe\t \x01Office", "Office"}, {"\"C:\\unclosed", ""}, {"F.exe  ", ""}, {"", ""}}},
+        {MakeLogRecord, {{"a\nb", "a\r\nb\r\n"}}},
+        {WithTrailingBackslash, {{"C:\\VPN", "C:\\VPN\\"}, {"C:\\VPN\\", "C:\\VPN\\"}}},
+        {ProfileNameFromFileName,
+         {{"Office.pcf", "Office"}, {"a.b.pcf", "a.b"}, {".pcf", ""}, {"NoDot", "NoDot"}}},
+        {LastAccountPiece,
+         {{"DOMAIN\\user", "user"}, {"DOMAIN\\user\\\\", "user"}, {"user", "user"},
+          {"\\user", "user"}, {"\\\\\\", ""}, {"", ""}}}};
+    for (const auto& [rule, cases] : rules) {
+        for (const auto& [text, want] : cases) {
+            EXPECT_EQ(rule(text), want) << text;
+        }
+    }
+}
+
+TEST(SplitCommandLine, YieldsTheTokensAfterTheFixedProgramName) {
+    const struct { const char* text; Texts tokens; } cases[] = {
+        {"", {}}, {"   ", {}}, {"a  b", {"a", "b"}}, {"\"abc\"def", {"abc", "def"}},
+        {"\"\" x", {"", "x"}}, {"ab\"cd ef", {"ab\"cd", "ef"}}, {"\"open ended", {"open ended"}},
+        {"a \"", {"a", ""}}, {"tab\there", {"tab\there"}}, {"x   ", {"x"}}, {"\"q\"   ", {"q"}},
+        {"t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t t ",
+         Texts(40, "t")}};
+    for (const auto& c : cases) {
+        Texts want{"Ferrolink.exe"};
+        want.insert(want.end(), c.tokens.begin(), c.tokens.end());
+        EXPECT_EQ(SplitCommandLine(c.text), want) << c.text;
+    }
+}
+
+// The options as "profile|user|password|log file|i value".
+TEST(ParseOptions, FillsTheOptionsUpToTheFirstTokenItRejects) {
+    const struct { const char* text; int result; const char* options; } cases[] = {
+        {"", 0, "||||"}, {"\"Office\" -u \"jo\" -p \"pw\"", 0, "Office|jo|pw||"},
+        {"Office -U jo -P pw -L c:\\f.log -I 5", 0, "Office|jo|pw|c:\\f.log|5"},
+        {"Office -u", 1, "Office||||"}, {"Office -u /x", 1, "Office||||"},
+        {"/Office -u x", 0, "/Office|x|||"}, {"-Office -u -p", 0, "-Office|-p|||"},
+        {"Office -u -p -p pw", 0, "Office|-p|pw||"}, {"Office Other", 1, "Office||||"},
+        {"\"\" Other", 0, "Other||||"}, {"Office -u a -u b", 0, "Office|b|||"},
+        {"Office -u \"\"", 0, "Office||||"}, {"Office -uu x", 1, "Office||||"},
+        {"-l c:\\a.log bad1 bad2", 1, "bad1|||c:\\a.log|"}};
+    for (const auto& c : cases) {
+        ConnectorOptions o;
+        EXPECT_EQ(ParseOptions(SplitCommandLine(c.text), o), c.result) << c.text;
+        EXPECT_EQ(o.profile + "|" + o.user + "|" + o.password + "|" + o.logFile + "|" + o.iValue,
+                  c.options) << c.text;
+    }
+}
+
+// A tunnel that is down, a connect that ends with the code given; traces each connect and
+// each report: its log file when one is set, then its message.
+struct ScriptedDriver : ConnectorDriver {
+    explicit ScriptedDriver(int connect) : connectCode(connect) {}
+    int connectCode;
+    Texts trace;
+
+    int RunVpnClientStat() override { return 202; }
+    int ReadTunnelEstablished() override { return 0; }
+    int RunVpnClientConnect(const ConnectorOptions&) override {
+        trace.push_back("connect");
+        return connectCode;
+    }
+    void ReportResult(const ConnectorOptions& options, const std::string& message) override {
+        if (!options.logFile.empty()) {
+            trace.push_back(options.logFile);
+        }
+        trace.push_back(message);
+    }
+};
+
+// The outcomes that depend on the client's answers (tunnel up, flag unreadable, status failed,
+// codes -1, 200 and 259) are proven with the real connector against the simulated client.
+TEST(RunConnector, EachOutcomeHasItsMessagesAndExitCode) {
+    const char* const full = "\"Office\" -u \"jo\" -p \"pw\"";
+    const struct { const char* commandLine; int connect, exitCode; Texts trace; } cases[] = {
+        {"Office -u", 0, 1, {"Error: Incorrect command-line argumets"}},
+        {"-l c:\\x.log a b", 0, 1, {"c:\\x.log", "Error: Incorrect command-line argumets"}},
+        {"a b -l c:\\x.log", 0, 1, {"Error: Incorrect command-line argumets"}},
+        {"", 0, 1, {"Error: No profile specified"}},
+        {"Office -p pw", 0, 1, {"Error: No username specified"}},
+        {"Office -u jo", 0, 1, {"Error: No password specified"}},
+        {full, -1073741819, 1, {"connect"}},
+        {full, 14, 0, {"connect",
+          "Attempt to connect profile \"Office\" exitted with return code: 14 (ERR_START_FAILED)"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        ScriptedDriver driver(c.connect);
+        ConnectorOptions options;
+        EXPECT_EQ(RunConnector(SplitCommandLine(c.commandLine), options, driver), c.exitCode);
+        EXPECT_EQ(driver.trace, c.trace);
+    }
+    const std::string profile(5000, 'p');
+    EXPECT_EQ(BuildConnectAttemptMessage(profile, INT_MIN), "Attempt to connect profile \"" +
+              profile + "\" exitted with return code: -2147483648 (ERROR)");
+}
+
+// Codes 1 to 36 and 200 to 203 have these names; every other 32-bit value is "ERROR".
+TEST(VpnClientExitCodeName, NamesEveryCodeOfTheTableAndErrorForAllOthers) {
+    const char* const low[] = {
+        "ERR_UNKNOWN", "ERR_MISSING_COMMAND", "ERR_BAD_COMMAND", "ERR_MISSING_PARAMS",
+        "ERR_BAD_PARAMS", "ERR_TOO_MANY_PARAMS", "ERR_NO_PARAMS_NEEDED", "ERR_ATTACH_FAILED",
+        "ERR_DETACH_FAILED", "ERR_NO_PROFILE", "ERR_PWD_MISMATCHED - Reserved", "ERR_PWD_TOO_LONG",
+        "ERR_TOO_MANY_TRIES", "ERR_START_FAILED", "ERR_STOP_FAILED", "ERR_STAT_FAILED",
+        "ERR_ENUM_FAILED", "ERR_COMMUNICATION_FAILED", "ERR_SET_HANDLER_FAILED",
+        "ERR_CLEAR_HANDLER_FAILED", "ERR_OUT_OF_MEMORY", "ERR_BAD_INTERFACE",
+        "ERR_UNEXPECTED_CALLBACK", "ERR_DO_NOT_CONTINUE", "ERR_GUI_RUNNING",
+        "ERR_SET_WORK_DIR_FAILED", "ERR_NOT_CONNECTED", "ERR_BAD_GROUP_NAME", "ERR_BAD_GROUP_PWD",
+        "ERR_BAD_AUTHTYPE", "RESERVED_01", "RESERVED_02", "ERR_COMMUNICATION_TIMED_OUT",
+        "ERR_BAD_3RD_PARTY_DIAL", "ERR_DAEMON_NOT_RUNNING", "ERR_DAEMON_ALREADY_RUNNING"};
+    const char* const high[] = {"SUCCESS_START", "SUCCESS_STOP", "SUCCESS_STAT", "SUCCESS_ENUMPPP"};
+    for (std::int64_t code = -300; code < 600; ++code) {
+        const std::string want = code >= 1 && code <= 36     ? low[code - 1]
+                                 : code >= 200 && code <= 203 ? high[code - 200]
+                                                              : "ERROR";
+        EXPECT_EQ(VpnClientExitCodeName(static_cast<std::int32_t>(code)), want) << code;
+    }
+    EXPECT_STREQ(VpnClientExitCodeName(INT_MIN), "ERROR");
+    EXPECT_STREQ(VpnClientExitCodeName(INT_MAX), "ERROR");
+}
+
+// The ctime form with a zero-padded day and time, every day's and month's name.
+TEST(MakeLogLine, StampsTheMessageWithTheTimeInTheCtimeForm) {
+    const std::string days = "SunMonTueWedThuFriSat";
+    const std::string months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    std::tm t{};
+    t.tm_year = 109;
+    t.tm_mday = 5;
+    t.tm_min = 7;
+    t.tm_sec = 3;
+    for (int month = 0; month < 12; ++month) {
+        t.tm_mon = month;
+        t.tm_wday = 6 - month % 7;
+        EXPECT_EQ(MakeLogLine("VPN connection established.", t),
+                  days.substr(3 * (6 - month % 7), 3) + " " + months.substr(3 * month, 3) +
+                      " 05 00:07:03 2009: VPN connection established.");
+    }
+}
+
+// Values are quoted as they are, so one with a double quote is refused before.
+TEST(CredentialTexts, QuoteTheProfileAndAddOnlyTheCredentialsGiven) {
+    const struct { const char *profile, *user, *password, *connect, *parameters; } cases[] = {
+        {"Office", "", "pw", "connect \"Office\" pwd \"pw\"", "\"Office\" -p \"pw\""},
+        {"Office", "jo", "", "connect \"Office\" user \"jo\"", "\"Office\" -u \"jo\""},
+        {"", "", "", "connect \"\"", "\"\""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(BuildConnectText(c.profile, c.user, c.password), c.connect);
+        EXPECT_EQ(BuildTaskParameters(c.profile, c.user, c.password), c.parameters);
+    }
+    for (const auto& [text, found] :
+         {std::pair{"plain text", false}, {"\"", true}, {"ab\"c", true}, {"end\"", true}}) {
+        EXPECT_EQ(HasDoubleQuote(text), found) << text;
+    }
+}
+
+TEST(LeadingInteger, ReadsAsPercentDReads) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {" 15 minutes", 15}, {"\t\n\v\f\r 7", 7}, {"-3x", -3}, {"+7", 7}, {"disable checks", {}},
+        {"", {}}, {"   ", {}}, {"-", {}}, {"+ 7", {}}, {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN}, {"2147483648 minutes", INT_MAX}, {"-2147483649", INT_MIN},
+        {"99999999999999999999999", INT_MAX}, {"-99999999999999999999999", INT_MIN}};
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(LeadingInteger(text), value) << '"' << text << '"';
+    }
+}
+
+// Nothing rather than a name cut short.
+TEST(BuildConnectorPath, JoinsTheFolderAndRefusesANameThatDoesNotFit) {
+    const std::string deep(385, 'd');  // with "\Ferrolink.exe": 399 characters
+    const struct { std::optional<std::string> folder, path; } cases[] = {
+        {"", "\\Ferrolink.exe"}, {std::nullopt, "Ferrolink.exe"}, {deep, deep + "\\Ferrolink.exe"},
+        {deep + "\\", deep + "\\Ferrolink.exe"}, {deep + "d", std::nullopt}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(BuildConnectorPath(c.folder, 399), c.path) << c.folder.value_or("-").size();
+    }
+}
+
+// Only the two errors that say the test may not be made (access denied, privilege not held)
+// let a pair through unchecked; a wrong password, a missing right or no reason refuse it.
+TEST(LogonOutcomeOfError, OnlyMissingRightsCountAsNotAllowedToTest) {
+    for (const unsigned long error : {5ul, 1314ul}) {
+        EXPECT_EQ(LogonOutcomeOfError(error), LogonOutcome::NotAllowedToTest) << error;
+    }
+    for (const unsigned long error : {1326ul, 1385ul, 1313ul, 0ul, 4ul, 6ul}) {
+        EXPECT_EQ(LogonOutcomeOfError(error), LogonOutcome::Rejected) << error;
+    }
+}
+
+// The states of real runs (waiting, 200, 14, 259, no client) are proven end to end.
+TEST(TestOutcomeFor, OnlyTwoHundredSucceeds) {
+    for (const auto& [code, name] : {std::pair{201u, "SUCCESS_STOP"}, {0xC0000005u, "ERROR"}}) {
+        const TestOutcome o = TestOutcomeFor(true, code);
+        EXPECT_EQ(std::make_tuple(o.state, o.textId, o.iconControlId, o.okEnabled,
+                                  std::string(o.codeName)),
+                  std::make_tuple(TestState::Failed, unsigned{IDS_TEST_FAILED},
+                                  IDC_TEST_FAILED_ICON, true, std::string(name)))
+            << code;
+    }
+}
+
+}  // namespace
