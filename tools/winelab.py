@@ -11,6 +11,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 from dataclasses import dataclass, field
@@ -295,13 +296,36 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--build", required=True)
-    parser.add_argument("action", choices=["init", "install-sim"])
+    parser.add_argument("action", choices=["init", "install-sim", "run-windowed"])
+    parser.add_argument("program", nargs="*", help="run-windowed: the program and its arguments")
     args = parser.parse_args()
     prefix = WinePrefix(args.prefix, args.build)
     if args.action == "init":
         prefix.init()
-    else:
+    elif args.action == "install-sim":
         prefix.install_sim()
+    else:
+        sys.exit(run_windowed(prefix, args.program))
+
+
+def run_windowed(prefix, command):
+    """Runs a windowed program on an X server of its own and prints its output; returns its
+    exit code. Without a window manager Wine waits up to two seconds for each closed window
+    of a managed kind, so the program's windows are made unmanaged."""
+    display, server = start_xvfb()
+    try:
+        # Every Wine program of the run sees the display: the first one that needs Wine's
+        # desktop ties the desktop to its display.
+        os.environ["DISPLAY"] = display
+        prefix.reg_add(r"HKCU\Software\Wine\AppDefaults\%s\X11 Driver" % os.path.basename(command[0]),
+                       "Managed", "REG_SZ", "N")
+        result = prefix.wine([os.path.abspath(command[0]), *command[1:]], display=display, timeout=240)
+    finally:
+        server.terminate()
+        server.wait()
+    sys.stdout.write(result.stdout + (result.stderr[-4000:] if result.exit_code else ""))
+    print(f"{os.path.basename(command[0])} ended with {result.exit_code} after {result.seconds:.1f} s")
+    return 0 if result.exit_code == 0 else 1
 
 
 if __name__ == "__main__":

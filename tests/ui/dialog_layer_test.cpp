@@ -1,5 +1,5 @@
 // The dialog layer under Wine: resources from a replaceable module, initialisation data,
-// message maps, modal children and their owner's timers, message boxes and the help key. The
+// message maps, handlers that run a modal loop, message boxes and the help key. The
 // dialogs are plain ones on the main dialog's template, with handlers that record what
 // reaches them.
 #include <gtest/gtest.h>
@@ -162,31 +162,6 @@ TEST_F(DialogLayer, AHandlerThatRunsAModalLoopKeepsItsOwnAnswer) {
     };
     EXPECT_EQ(dialog.DoModal(), 77) << "the Cancel handler's answer was overruled";
     EXPECT_GT(paintsDuringQuestion, 0);
-}
-
-// A child dialog is owned by the main window, which is disabled meanwhile and whose timer
-// keeps running in the child's modal loop.
-TEST_F(DialogLayer, AChildIsOwnedByTheMainWindowWhoseTimerRunsMeanwhile) {
-    int ticks = 0;
-    ProbeDialog main, child;
-    main.onApp = [&](ProbeDialog& d) {
-        SetTimer(d.Window(), 111, 10, nullptr);
-        child.onInit = [&](ProbeDialog& c) {
-            EXPECT_EQ(GetWindow(c.Window(), GW_OWNER), d.Window());
-            EXPECT_FALSE(IsWindowEnabled(d.Window()));
-        };
-        EXPECT_EQ(child.DoModal(), IDOK);
-        d.EndDialog(IDOK);
-    };
-    main.onTimer = [&](ProbeDialog& d, UINT_PTR id) {
-        if (id == 111 && ++ticks == 3) {
-            KillTimer(d.Window(), 111);
-            child.EndDialog(IDOK);
-        }
-    };
-    SetMainWindow(&main);
-    Application::Run();
-    EXPECT_EQ(ticks, 3);
 }
 
 // A message box without an owner still disables the program's windows (task-modal), and shows
