@@ -615,19 +615,6 @@ int RunProgram(int argc, char** argv) {
     return 0;
 }
 
-// COM for this thread, for as long as the object lives.
-class ComApartment {
-public:
-    ComApartment() : m_result(CoInitialize(nullptr)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(m_result)) CoUninitialize();
-    }
-
-private:
-    HRESULT m_result;
-};
 
 std::string Hex(HRESULT hr) {
     char text[16];
