@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <deque>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "application.h"
@@ -221,7 +222,15 @@ StandInItem OldItem() {
     return {L"", L"", L"old.exe", L"\"Old\"", {trigger}};
 }
 
-// The program's main dialog run by the application, as the program runs it.
+// What one run of the dialog showed and left.
+struct Outcome {
+    INT_PTR result;
+    Texts seen;  // the windows it opened and the logon checks, in order
+    std::string startup, menuEnd, afterTimers, display;
+};
+
+// The program's main dialog run by the application, as the program runs it, against the
+// fixture's stand-ins (each row sets them up anew).
 class MainDialogRun : public ::testing::Test, public Application {
 protected:
     void SetUp() override { ASSERT_TRUE(InstallClient()); }
@@ -234,21 +243,26 @@ protected:
         m_result = MainWindow()->DoModal();
         return FALSE;
     }
-    // Runs the dialog until it ends; the autopilot's seen windows go to `seen`. No work item
-    // or trigger may be left unreleased.
-    INT_PTR Play(ProbedDialog& dialog, ScriptedLogon& logon, const Texts& actions, Texts& seen,
-                const SchedulerState* scheduler) {
+    // Runs the dialog until it ends, with the Task Scheduler unless `withScheduler` is false.
+    // No action may be left, and no work item or trigger unreleased.
+    Outcome Play(const Entries* entries, const Texts& actions, bool withScheduler = true, HANDLE run = nullptr) {
         Autopilot pilot;
         pilot.logon = &logon;
         logon.seen = &pilot.seen;
         pilot.actions.assign(actions.begin(), actions.end());
+        ProbedDialog dialog(logon, service, withScheduler ? &scheduler : nullptr);
+        dialog.entries = entries;
+        dialog.run = run;
         SetMainWindow(&dialog);
         Application::Run();
+        SetMainWindow(nullptr);
         EXPECT_TRUE(pilot.actions.empty()) << "actions left";
-        EXPECT_EQ(scheduler != nullptr ? scheduler->live : 0, 0) << "a work item or trigger was kept";
-        seen = pilot.seen;
-        return m_result;
+        EXPECT_EQ(scheduler.live, 0) << "a work item or trigger was kept";
+        return {m_result, pilot.seen, dialog.startup, dialog.menuEnd, dialog.afterTimers, dialog.display};
     }
+    SchedulerState scheduler;
+    ServiceStandIn service;
+    ScriptedLogon logon;
     INT_PTR m_result = 0;
 };
 
@@ -276,16 +290,11 @@ TEST_F(MainDialogRun, StartUpShowsTheWorkItemAndTheAccountItFinds) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
-        SchedulerState state;
-        state.failing["GetAccountInformation"] = c.accountResult;
-        if (c.taskExists) state.stored[L"Ferrolink"].account = c.account;
-        ScriptedLogon logon;
-        ServiceStandIn service;
-        ProbedDialog dialog(logon, service, c.scheduler ? &state : nullptr);
-        Texts seen;
-        EXPECT_EQ(Play(dialog, logon, {}, seen, &state), IDCANCEL);
-        EXPECT_EQ(dialog.startup, c.startup);
-        EXPECT_EQ(seen, Texts{});
+        scheduler = SchedulerState{};
+        scheduler.failing["GetAccountInformation"] = c.accountResult;
+        if (c.taskExists) scheduler.stored[L"Ferrolink"].account = c.account;
+        const Outcome o = Play(nullptr, {}, c.scheduler);
+        EXPECT_EQ(std::make_tuple(o.result, o.startup, o.seen), std::make_tuple(IDCANCEL, c.startup, Texts{}));
     }
 }
 
@@ -371,22 +380,17 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         PrepareSettings("C:\\Prog\\FL", -1);
-        SchedulerState scheduler;
+        scheduler = SchedulerState{};
         if (c.taskBefore) scheduler.stored[L"Ferrolink"] = OldItem();
-        ServiceStandIn service;
+        service = ServiceStandIn{};
         service.state = c.serviceState;
         service.answer = c.startAnswer;
-        ScriptedLogon logon;
-        ProbedDialog dialog(logon, service, &scheduler);
-        dialog.entries = &c.entries;
-        Texts seen;
-        EXPECT_EQ(Play(dialog, logon, c.actions, seen, &scheduler), c.result);
-        EXPECT_EQ(seen, c.seen);
+        const Outcome o = Play(&c.entries, c.actions);
+        EXPECT_EQ(std::make_tuple(o.result, o.seen, o.display), std::make_tuple(c.result, c.seen, c.display));
         EXPECT_EQ(Setting("Profile") + "|" + Setting("Interval") + "|" + Setting("ProfileUsername") + "|" +
                       Setting("ProfilePassword") + "|" + Setting("TriggerID"),
                   c.settings);
         EXPECT_EQ(Item(scheduler), c.item);
-        EXPECT_EQ(dialog.display, c.display);
     }
 }
 
@@ -418,17 +422,12 @@ TEST_F(MainDialogRun, TheWorkItemKeepsOneTriggerAndIsNeverSavedHalfDone) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         PrepareSettings(c.installPath, c.triggerId);
-        SchedulerState scheduler;
+        scheduler = SchedulerState{};
         scheduler.failing[c.failing] = c.answer;
         if (c.taskBefore) scheduler.stored[L"Ferrolink"] = OldItem();
-        ServiceStandIn service;
         service.state = SERVICE_RUNNING;
-        ScriptedLogon logon;
-        ProbedDialog dialog(logon, service, c.scheduler ? &scheduler : nullptr);
-        dialog.entries = &entries;
-        Texts seen;
-        EXPECT_EQ(Play(dialog, logon, {}, seen, &scheduler), IDOK);
-        EXPECT_EQ(seen, Texts{});
+        const Outcome o = Play(&entries, {}, c.scheduler);
+        EXPECT_EQ(std::make_tuple(o.result, o.seen), std::make_tuple(IDOK, Texts{}));
         EXPECT_EQ(Item(scheduler), c.item);
         EXPECT_EQ(Setting("TriggerID"), c.triggerIdAfter);
         EXPECT_EQ(Setting("Profile"), "Office");
@@ -461,19 +460,14 @@ TEST_F(MainDialogRun, TheTestRunsTimerAndTheSystemMenu) {
         }
         HANDLE run = EndedProcess(14);
         ASSERT_NE(run, nullptr);
-        ScriptedLogon logon;
-        ServiceStandIn service;
-        ProbedDialog dialog(logon, service, nullptr);
-        dialog.run = run;
-        Texts seen;
-        EXPECT_EQ(Play(dialog, logon, {}, seen, nullptr), IDCANCEL);
-        EXPECT_EQ(dialog.afterTimers, "259 held 14 closed ");
+        const Outcome o = Play(nullptr, {}, false, run);
+        EXPECT_EQ(std::make_tuple(o.result, o.afterTimers), std::make_tuple(IDCANCEL, "259 held 14 closed "));
         DWORD flags = 0;
         EXPECT_FALSE(GetHandleInformation(run, &flags)) << "the handle is still open";
         if (*library == '\0') {
-            EXPECT_EQ(dialog.menuEnd, "separator|16 &About ...");
+            EXPECT_EQ(o.menuEnd, "separator|16 &About ...");
         } else {
-            EXPECT_EQ(dialog.menuEnd.find("16 "), std::string::npos) << dialog.menuEnd;
+            EXPECT_EQ(o.menuEnd.find("16 "), std::string::npos) << o.menuEnd;
         }
     }
 }
