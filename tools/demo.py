@@ -5,7 +5,6 @@ line started as Windows' scheduler starts it; the connector keeps the tunnel up.
 run's exit code and its event-log messages. With "config": opens the configuration program on
 the same prefix, on the user's display when DISPLAY is set (press OK there yourself), otherwise
 under Xvfb, saving a screenshot; then prints the work item it stored."""
-import glob
 import os
 import shutil
 import subprocess
@@ -47,11 +46,9 @@ def install(prefix):
                 prefix.unix_path(CONNECTOR_FOLDER))
     prefix.reg_delete(SETTINGS_KEY)
     prefix.reg_add(SETTINGS_KEY, "InstallPath", "REG_SZ", CONNECTOR_FOLDER)
-    for job in glob.glob(os.path.join(prefix.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job")):
+    for job in prefix.job_files():
         os.remove(job)
-    # Wine draws the dialogs' title bars itself and does not wait for a window manager.
-    for name in ("Decorated", "Managed"):
-        prefix.reg_add(r"HKCU\Software\Wine\AppDefaults\FerrolinkConfig_WIN.exe\X11 Driver", name, "REG_SZ", "N")
+    prefix.draw_title_bars("FerrolinkConfig_WIN.exe")
     return CONNECTOR_FOLDER + "\\FerrolinkConfig_WIN.exe"
 
 

@@ -7,6 +7,7 @@ Used by the integration tests, the demo and the benchmark. Also a command line:
   winelab.py --prefix DIR --build DIR install-sim  install the simulated VPN client
 """
 import argparse
+import glob
 import os
 import re
 import shutil
@@ -158,6 +159,16 @@ class WinePrefix:
         result = self.wine(args)
         if check and result.exit_code != 0:
             raise RuntimeError(f"wine {' '.join(args)} failed: {result.stdout}{result.stderr}")
+
+    def job_files(self):
+        """The work item's file, which the Task Scheduler keeps under either spelling."""
+        return glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
+
+    def draw_title_bars(self, program):
+        """Wine draws the program's title bars itself, so that screenshots show them without a
+        window manager, and does not wait for one when a window closes."""
+        for name in ("Decorated", "Managed"):
+            self.reg_add(rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver", name, "REG_SZ", "N")
 
     # -- the system's programs --------------------------------------------------------------
     def install_connector(self):

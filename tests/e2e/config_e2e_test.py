@@ -7,8 +7,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_support import *  # noqa: E402,F401,F403
-from e2e_support import ConfigProgramCase, winelab  # noqa: E402
+from e2e_support import *  # noqa: E402,F403,F405
 
 INTERVALS = ["1 minute"] + [f"{n} minutes" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)] \
     + ["disable checks"]
@@ -52,8 +51,9 @@ class ConfigProgramTest(ConfigProgramCase):
                 shot = [self.shot("main", "main-dialog")] if what == "stored, task" else []
                 out = self.drive("main", "dump:main", *shot, f"press:main:{IDCANCEL}", "exit")
                 self.assertEqual(main_view(out), dict(base, **expected))
+                self.assert_tab_order(out, "main")
                 self.assertEqual(out["exit"], "0")
-                self.save_shots(out)
+                save_shots(self.lab, out)
 
     def test_cancel_after_edits_writes_nothing(self):
         self.prepare(settings=STORED)
@@ -64,7 +64,7 @@ class ConfigProgramTest(ConfigProgramCase):
         self.assertEqual((main_view(out)["profile"], main_view(out)["interval"]), (("Zeta", "Zeta"), "disable checks"))
         self.assertEqual(out["exit"], "0")
         self.assertEqual(winelab.reg_values(self.lab, SETTINGS_KEY), before)
-        self.assertEqual(self.job_files(), [])
+        self.assertEqual(self.lab.job_files(), [])
 
     def test_about_box_from_the_system_menu_returns_to_the_unchanged_dialog(self):
         self.prepare(settings=STORED)
@@ -72,12 +72,13 @@ class ConfigProgramTest(ConfigProgramCase):
                          "popup", "dump:popup", self.shot("popup", "about-box"), f"press:popup:{IDOK}", "gone",
                          "windows", "dump:main", f"press:main:{IDCANCEL}", "exit")
         self.assertEqual(out["popup.title"], "About FerrolinkConfig_WIN")
+        self.assert_tab_order(out, "about")
         self.assertIn("FerrolinkConfig - Ver 1.0", out.dumps("popup")[0].values())
         self.assertEqual(out["windows"], "1")
         before, after = out.dumps("main")
         self.assertEqual(before, after)
         self.assertEqual(after[f"main.{USER_EDIT}.text"], "someone")
-        self.save_shots(out)
+        save_shots(self.lab, out)
 
     def test_f1_alone_opens_the_help_file_from_the_main_dialog_and_the_about_box(self):
         # Shift+F1 and Ctrl+F1 come first: had either opened the file, it would hold more lines.
@@ -105,7 +106,7 @@ class ConfigProgramTest(ConfigProgramCase):
                 self.assertEqual((out["popup.title"], out["popup.text"]), ("Error", CLIENT_NOT_FOUND))
                 self.assertEqual(out["windows"], "1", "the main dialog must not show")
                 self.assertEqual(out["exit"], "1")
-                self.save_shots(out)
+                save_shots(self.lab, out)
 
     def test_lang_dll_beside_the_program_gives_the_texts(self):
         # How a library's resources stand in for the program's is the dialog layer's; here the
@@ -134,7 +135,7 @@ class ConfigProgramTest(ConfigProgramCase):
             captions.append(caption)
         out = self.drive(*steps, "exit")
         self.assertEqual((out.all("popup.title"), out["exit"]), (captions, "0"))
-        self.save_shots(out)
+        save_shots(self.lab, out)
 
     def test_a_scheduler_that_cannot_be_started_is_asked_about_and_reported(self):
         # Wine's service "Schedule" is stopped in a new session; disabled, it refuses to start
@@ -159,8 +160,8 @@ class ConfigProgramTest(ConfigProgramCase):
                         "start the Task Scheduler or No to leave it turned off."),
             ("Error", "Unable to start the Task Scheduler service. The task will not be executing until the "
                       "service will be started.")])
-        self.assertEqual((out["exit"], self.job_files()), ("0", []))
-        self.save_shots(out)
+        self.assertEqual((out["exit"], self.lab.job_files()), ("0", []))
+        save_shots(self.lab, out)
 
     def test_ok_creates_the_work_item_whose_command_line_brings_the_tunnel_up(self):
         self.prepare(settings={"InstallPath": winelab.CONNECTOR_FOLDER})
@@ -175,11 +176,12 @@ class ConfigProgramTest(ConfigProgramCase):
             shot = [self.shot("popup", "credentials-dialog")] if run == 1 else []
             out = self.drive("main", f"select:{PROFILE_LIST}:Office", f"settext:{USER_EDIT}:jo",
                              f"settext:{PASSWORD_EDIT}:s3cret", f"select:{INTERVAL_LIST}:5 minutes",
-                             f"press:main:{IDOK}", "popup", *shot, f"popuptext:{ACCOUNT_PASSWORD}:windows-pw",
+                             f"press:main:{IDOK}", "popup", "dump:popup", *shot, f"popuptext:{ACCOUNT_PASSWORD}:windows-pw",
                              f"press:popup:{IDOK}", "exit")
             with self.subTest(run=run):
                 self.assertEqual((out["popup.title"], out["exit"]), ("Windows login credentials", "0"))
-                task = Observed(self.lab.wine([self.lab.unix_path(DRIVER), "task", "show"]).stdout)
+                self.assert_tab_order(out, "credentials")
+                task = drive(self, self.lab, "task", "show")
                 self.assertEqual((task["task.application"], task["task.parameters"], task["task.triggers"]),
                                  (winelab.CONNECTOR_FOLDER + r"\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', "1"))
                 # Wine keeps no account for a work item; Windows would give the one entered.
@@ -190,7 +192,7 @@ class ConfigProgramTest(ConfigProgramCase):
                     "Profile": ("REG_SZ", "Office"), "Interval": ("REG_DWORD", "0x5"),
                     "ProfileUsername": ("REG_SZ", "jo"), "ProfilePassword": ("REG_SZ", "s3cret"),
                     "TriggerID": ("REG_DWORD", "0x0")})
-            self.save_shots(out)
+            save_shots(self.lab, out)
         # Started as Windows' scheduler starts it: the quoted program, a blank, the parameters.
         self.lab.install_connector()
         self.lab.clear_journal()
@@ -201,7 +203,7 @@ class ConfigProgramTest(ConfigProgramCase):
         # "disable checks" deletes the work item through the Task Scheduler once confirmed.
         out = self.drive("main", f"select:{INTERVAL_LIST}:disable checks", f"press:main:{IDOK}", "popup",
                          f"press:popup:{IDYES}", "exit")
-        self.assertEqual((out["popup.title"], out["exit"], self.job_files()), ("Confirmation", "0", []))
+        self.assertEqual((out["popup.title"], out["exit"], self.lab.job_files()), ("Confirmation", "0", []))
         self.assertEqual(winelab.reg_values(self.lab, SETTINGS_KEY)["Interval"], ("REG_DWORD", "0x5"))
 
 

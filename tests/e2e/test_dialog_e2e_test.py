@@ -8,8 +8,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_support import *  # noqa: E402,F401,F403
-from e2e_support import ConfigProgramCase, winelab  # noqa: E402
+from e2e_support import *  # noqa: E402,F403,F405
 
 STATUS_TEXT, ICONS = 1023, (1024, 1025, 1026)  # the failed, waiting and succeeded icons
 WAITING = ("Wait please ...", [1025], False)
@@ -52,14 +51,15 @@ class TestDialogTest(ConfigProgramCase):
                          f"press:main:{IDCANCEL}", "exit")
         self.assertEqual((out["popup.title"], out["windows"]), ("Testing the VPN Client settings", "2"))
         self.assertEqual([state(d) for d in out.dumps("popup")], [WAITING, SUCCEEDED])
+        self.assert_tab_order(out, "test")
         # Before OK the client had run once; OK brought exactly one hidden disconnect.
         self.assertEqual(out.all("waitlines"), ["1", "2"])
         self.assertEqual(self.wait_journal(3, seconds=2), [CONNECT, DISCONNECT])
         self.assertEqual(self.lab.tunnel_flag(), 0)
         self.assertEqual(out["exit"], "0")
         self.assertEqual(winelab.reg_values(self.lab, SETTINGS_KEY), before)
-        self.assertEqual(len(self.job_files()), 1)
-        self.save_shots(out)
+        self.assertEqual(len(self.lab.job_files()), 1)
+        save_shots(self.lab, out)
 
     def test_a_failed_run_names_its_exit_code_and_is_not_disconnected(self):
         # 259 is the code of a running process: a client that ends with it must still end the
@@ -80,7 +80,7 @@ class TestDialogTest(ConfigProgramCase):
                                  f"press:popup:{IDOK}", "gone", "sleep:1000", f"press:main:{IDCANCEL}", "exit")
                 self.assertEqual((state(out.dumps("popup")[0]), out["windows"]), (expected, "2"))
                 self.assertEqual(self.lab.journal(), runs)
-                self.save_shots(out)
+                save_shots(self.lab, out)
 
     def test_what_cannot_be_tested_opens_nothing(self):
         # The client's key or its InstallPath gone after start-up, or a double quote in the

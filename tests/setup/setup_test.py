@@ -2,15 +2,12 @@
 """FerrolinkSetup.exe on a fresh Wine prefix: silent install, F1 and a task through the installed
 program, an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent
 uninstall, default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose
-driver runs here), FERROLINK_SETUP (by default the build's),
-FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit
-build tree)."""
-import glob, os, re, shutil, subprocess, sys, time, unittest
+driver runs here), FERROLINK_SETUP (by default the build's), FERROLINK_SOURCE,
+FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
+import os, re, shutil, sys, time, unittest
 
-SOURCE = os.environ["FERROLINK_SOURCE"]
-BUILD = os.environ["FERROLINK_BUILD"]
-sys.path.insert(0, os.path.join(SOURCE, "tools"))
-import winelab  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, winelab  # noqa: E402
 
 SETUP = os.environ.get("FERROLINK_SETUP", os.path.join(BUILD, "installer", "FerrolinkSetup.exe"))
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
@@ -37,8 +34,7 @@ class SetupProgramTest(unittest.TestCase):
         cls.lab.init()
         cls.lab.start_server()
         cls.addClassCleanup(cls.lab.stop_server)
-        cls.display, xvfb = winelab.start_xvfb()
-        cls.addClassCleanup(lambda: (xvfb.terminate(), xvfb.wait()))
+        start_display(cls)
         os.makedirs(cls.lab.unix_path(WORK))
         shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.lab.unix_path(WORK))
         cls.lab.install_sim({"Office": {}})  # its key goes to the view of `wine reg`
@@ -78,14 +74,6 @@ class SetupProgramTest(unittest.TestCase):
         result = self.lab.wine([os.path.join(BUILD, "tools", "launch.exe"), "@" + WORK + r"\cmdline.txt"], timeout=60)
         return int(re.search(r"^exit=(\d+)", result.stdout, re.M).group(1))
 
-    def drive(self, program, *steps):
-        result = self.lab.wine([os.path.join(BUILD, "tools", "config_driver.exe"), *program, *steps],
-                               display=self.display, timeout=120)
-        self.assertNotIn("fail=", result.stdout)
-        # The driver escapes each backslash; these values hold no other escapes.
-        return {k: v.replace("\\\\", "\\") for k, _, v in
-                (line.partition("=") for line in result.stdout.splitlines() if "=" in line)}
-
     def check_installed(self, folder, settings=None):
         """Everything an installation into `folder` leaves; `settings`: the other values that
         the settings key must hold (by default those of the earlier installation)."""
@@ -115,61 +103,48 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual((security.exit_code, security.stdout.strip()), (0, ADMINS_ONLY))
 
     def stop_started_config_program(self):
-        """Ends the configuration program that the finish page started in this prefix (waiting
-        up to 10 s for it to appear); returns the process ids it found."""
-        program, prefix = f"{FOLDER}\\FerrolinkConfig_WIN.exe", f"WINEPREFIX={self.lab.prefix}\0".encode()
+        """Ends the configuration program that the finish page started; returns how many copies
+        ran. Nothing says when it has started: a bounded wait of up to 10 s for it."""
         for _ in range(50):
-            time.sleep(0.2)
-            ps = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
-            found = [int(pid) for pid, _, args in (line.strip().partition(" ") for line in ps.splitlines())
-                     if args.startswith(program)]
-            found = [pid for pid in found if prefix in open(f"/proc/{pid}/environ", "rb").read()]
-            if found:
+            killed = self.lab.wine(["taskkill", "/f", "/im", "FerrolinkConfig_WIN.exe"])
+            if killed.exit_code == 0:
                 break
-        for pid in found:
-            os.kill(pid, 9)
-        return found
-
-    def job_files(self):
-        return glob.glob(os.path.join(self.lab.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
+            time.sleep(0.2)
+        return killed.stdout.count("terminated")
 
     def test_install_use_upgrade_uninstall(self):
         self.assertEqual(self.setup(f"/S /D={FOLDER}"), 0)
         self.check_installed(FOLDER)
 
-        program = ["run", f"{FOLDER}\\FerrolinkConfig_WIN.exe"]
-        seen = self.drive(program, "main", "f1", f"waitlines:1:{PROBE_MARKER}",
-                          "select:1013:Office", "settext:1008:jo", "settext:1009:s3cret",
-                          "select:1022:5 minutes", "press:main:1", "popup", "popuptext:1015:windows-pw",
-                          "press:popup:1", "exit")
+        seen = drive(self, self.lab, "run", f"{FOLDER}\\FerrolinkConfig_WIN.exe", "main", "f1",
+                     f"waitlines:1:{PROBE_MARKER}", "select:1013:Office", "settext:1008:jo", "settext:1009:s3cret",
+                     "select:1022:5 minutes", "press:main:1", "popup", "popuptext:1015:windows-pw", "press:popup:1",
+                     "exit")
         self.assertEqual(seen["exit"], "0")
         with open(self.lab.unix_path(PROBE_MARKER), encoding="latin-1") as f:
             self.assertIn(f'"{FOLDER}\\Help\\ferrolink.html"', f.read())
-        self.assertEqual(self.drive(["task", "show"])["task.application"], f"{FOLDER}\\Ferrolink.exe")
+        self.assertEqual(drive(self, self.lab, "task", "show")["task.application"], f"{FOLDER}\\Ferrolink.exe")
         stored = self.values(SETTINGS)
 
         # An older connector stands in the folder; the interactive setup proposes the same
         # folder, replaces it and keeps the settings and the task.
         with open(self.lab.unix_path(f"{FOLDER}\\Ferrolink.exe"), "wb") as f:
             f.write(b"older")
-        pages = ["welcome", "folder", "progress", "finish"]
+        # Each Next changes the page inside the same window, which no step can wait for: a
+        # bounded wait before the next page's picture.
         steps = ["popup"]
-        for page in pages:
+        for page in ("welcome", "folder", "progress", "finish"):
             steps += [f"shot:popup:{WORK}\\setup-{page}.bmp", "press:popup:1", "sleep:1500"]
-        seen = self.drive(["run", SETUP],
-                          *steps[:-1], "exit")
-        self.assertEqual(seen["exit"], "0")
+        shots = drive(self, self.lab, "run", SETUP, *steps[:-1], "exit")
+        self.assertEqual(shots["exit"], "0")
         # Finish opened the installed configuration program, checked by default.
-        self.assertEqual(len(self.stop_started_config_program()), 1)
+        self.assertEqual(self.stop_started_config_program(), 1)
         self.check_installed(FOLDER, stored)
-        task = self.drive(["task", "show"])
+        task = drive(self, self.lab, "task", "show")
         self.assertEqual((task["task.exists"], task["task.application"]), ("1", f"{FOLDER}\\Ferrolink.exe"))
         self.assertEqual(task["task.parameters"], '"Office" -u "jo" -p "s3cret"')
-        for page in pages:
-            subprocess.run(["convert", self.lab.unix_path(f"{WORK}\\setup-{page}.bmp"), "-strip",
-                            os.path.join(SOURCE, "docs", "screenshots", f"setup-{page}.png")], check=True)
 
-        self.assertEqual(len(self.job_files()), 1)
+        self.assertEqual(len(self.lab.job_files()), 1)
         # The uninstaller runs a copy of itself from the temporary folder and returns at once.
         self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"), "/S"]).exit_code, 0)
         deadline = time.monotonic() + 30
@@ -179,11 +154,12 @@ class SetupProgramTest(unittest.TestCase):
         self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
         for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, UNINSTALL):
             self.assertIsNone(self.values(key), key)
-        self.assertEqual(self.drive(["task", "show"])["task.exists"], "0")
-        self.assertEqual(self.job_files(), [])
+        self.assertEqual(drive(self, self.lab, "task", "show")["task.exists"], "0")
+        self.assertEqual(self.lab.job_files(), [])
 
         self.assertEqual(self.setup("/S"), 0)
         self.check_installed(r"C:\Program Files\Ferrolink", settings={})
+        save_shots(self.lab, shots)
 
 
 if __name__ == "__main__":
