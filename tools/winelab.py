@@ -188,20 +188,23 @@ class WinePrefix:
     def install_sim(self, profiles=None, install_path=SIM_FOLDER + "\\"):
         """Installs the simulated client: its program, a profile folder, its registry key
         with "InstallPath" and a tunnel that is down. Clears its script and journal."""
-        os.makedirs(os.path.join(self.sim_dir, "profiles"), exist_ok=True)
         shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
-        for name in os.listdir(os.path.join(self.sim_dir, "profiles")):
-            os.remove(os.path.join(self.sim_dir, "profiles", name))
-        for name, settings in (profiles or {"Office": {"Username": "jo", "Password": "secret"}}).items():
-            with open(os.path.join(self.sim_dir, "profiles", name + ".pcf"), "w", newline="\r\n") as f:
-                f.write("[main]\n")
-                for key, value in settings.items():
-                    f.write(f"{key}={value}\n")
+        self.write_profiles(profiles or {"Office": {"Username": "jo", "Password": "secret"}})
         self.script_sim("")
         self.clear_journal()
         self.reg_delete(VPN_CLIENT_KEY)
         self.reg_add(VPN_CLIENT_KEY, "InstallPath", "REG_SZ", install_path)
         self.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
+
+    def write_profiles(self, profiles):
+        """Replaces the client's profile files: {name: {key: value}} in the profile's [main]."""
+        folder = os.path.join(self.sim_dir, "profiles")
+        os.makedirs(folder, exist_ok=True)
+        for name in os.listdir(folder):
+            os.remove(os.path.join(folder, name))
+        for name, settings in profiles.items():
+            with open(os.path.join(folder, name + ".pcf"), "w", newline="\r\n") as f:
+                f.write("[main]\n" + "".join(f"{key}={value}\n" for key, value in settings.items()))
 
     def script_sim(self, text):
         with open(os.path.join(self.sim_dir, "simulator.ini"), "w") as f:

@@ -1,12 +1,9 @@
 #!/usr/bin/env python3
-"""The fixture of the end-to-end tests of FerrolinkConfig_WIN.exe: the real program under Wine,
-on an X server of its own, driven from outside by config_driver.exe as its user would drive it.
-Each test puts the prefix in one state (the simulated VPN client and its profiles, the settings
-key, the work item, a "Lang.dll" beside the program), runs the program once through the driver
-and checks what the driver printed. Passing runs renew the screenshots in docs/screenshots.
-
-Environment: WINEPREFIX, FERROLINK_BUILD (the Windows build tree), FERROLINK_SOURCE,
-FERROLINK_CONFIG_PROGRAM (by default config/ in the build tree)."""
+"""The fixture of the end-to-end tests: the real programs under Wine, on an X server of their own,
+driven from outside by config_driver.exe as their user would drive them. Each test puts the
+prefix in one state, runs the program through the driver and checks what it printed; passing
+runs renew docs/screenshots. Environment: WINEPREFIX, FERROLINK_BUILD (the Windows build tree),
+FERROLINK_SOURCE, FERROLINK_CONFIG_PROGRAM (by default config/ in the build tree)."""
 import codecs
 import os
 import shutil
@@ -30,23 +27,18 @@ STORED = {"Profile": "Office", "Interval": 6, "ProfileUsername": "jo", "ProfileP
 PROFILE_LIST, USER_EDIT, PASSWORD_EDIT, INTERVAL_LIST = 1013, 1008, 1009, 1022
 DELETE_BUTTON, TASK_TEXT, CHECK_TEXT, TEST_BUTTON = 1016, 1018, 1019, 1017
 IDOK, IDCANCEL, ABOUT_COMMAND = 1, 2, 16
-TABSTOP, DEFAULT, PASSWORD, SORT, LABEL = 0x10000, 0x1, 0x20, 0x100, 0xFFFF
-# Each dialog's controls in the order Tab walks them: id, class, and the style bits set (+) and
-# clear (-) that the dialog relies on (Tab stops, the default button, hidden passwords, sorting).
+# Each dialog's controls in the order Tab walks them: id ("-": none), class, and the styles that
+# it relies on: Tab stops, the kind of button (the default one), hidden passwords, sorted lists.
 TAB_ORDER = {
-    "main": [(1013, "ComboBox", SORT | TABSTOP, 0), (1008, "Edit", TABSTOP, PASSWORD),
-             (1009, "Edit", PASSWORD | TABSTOP, 0), (1017, "Button", TABSTOP, DEFAULT),
-             (1022, "ComboBox", TABSTOP, SORT), (1, "Button", DEFAULT | TABSTOP, 0), (2, "Button", TABSTOP, DEFAULT),
-             (1000, "Button", 0, TABSTOP)] + [(LABEL, "Static", 0, TABSTOP)] * 3
-    + [(1016, "Button", TABSTOP, 0), (LABEL, "Button", 0, TABSTOP), (1018, "Static", 0, TABSTOP)]
-    + [(LABEL, "Static", 0, TABSTOP)] * 2 + [(1019, "Static", 0, TABSTOP)],
-    "credentials": [(1015, "Edit", PASSWORD | TABSTOP, 0), (1, "Button", DEFAULT | TABSTOP, 0),
-                    (2, "Button", TABSTOP, DEFAULT), (1016, "Edit", TABSTOP, PASSWORD)]
-    + [(LABEL, "Static", 0, TABSTOP)] * 3,
-    "test": [(1, "Button", DEFAULT, 0), (LABEL, "Static", 0, TABSTOP), (1023, "Static", 0, TABSTOP)]
-    + [(i, "Static", 0, TABSTOP) for i in (1024, 1025, 1026)],
-    "about": [(LABEL, "Static", 0, TABSTOP), (LABEL, "Static", 0, TABSTOP), (1, "Button", DEFAULT | TABSTOP, 0)],
-}
+    "main": "1013 ComboBox tab sort, 1008 Edit tab, 1009 Edit tab password, 1017 Button tab, 1022 ComboBox tab, "
+            "1 Button tab default, 2 Button tab, 1000 Button groupbox, - Static, - Static, - Static, 1016 Button tab, "
+            "- Button groupbox, 1018 Static, - Static, - Static, 1019 Static",
+    "credentials": "1015 Edit tab password, 1 Button tab default, 2 Button tab, 1016 Edit tab, - Static, - Static, "
+                   "- Static",
+    "test": "1 Button tab default, - Static, 1023 Static, 1024 Static, 1025 Static, 1026 Static",
+    "about": "- Static, - Static, 1 Button tab default"}
+STYLE_BITS = {"tab": 0x10000, "default": 0x1, "groupbox": 0x7, "password": 0x20, "sort": 0x100}
+STYLE_MASKS = {"Button": 0x1000F, "Edit": 0x10020, "ComboBox": 0x10100, "Static": 0x10000}
 
 
 class Observed:
@@ -68,42 +60,22 @@ class Observed:
             raise KeyError(f"{key} not observed; the driver printed:\n{self.stdout}")
         return values[-1]
 
-    def control(self, window, control_id, what):
-        return self[f"{window}.{control_id}.{what}"]
-
-    def items(self, window, control_id):
-        return [self.control(window, control_id, f"item.{i}")
-                for i in range(int(self.control(window, control_id, "count")))]
-
-    def selected(self, window, control_id):
-        index = int(self.control(window, control_id, "cursel"))
-        return None if index < 0 else self.control(window, control_id, f"item.{index}")
-
-    def tab_order(self, window):
-        """(id, class, style) of each control of the window's first dump, in tab order."""
-        found, inside = [], False
-        for k, v in self.lines:
-            if k == "dump":
-                if found:
-                    break
-                inside = v == window
-            elif inside and k.endswith(".class"):
-                found.append([int(k.split(".")[1]) & 0xFFFF, v])  # -1 in an extended template
-            elif inside and k.endswith(".style"):
-                found[-1].append(int(v, 16))
-        return found
-
     def dumps(self, window):
-        """Each dump of a window as a dict of its lines, for comparing moments."""
+        """Each dump of a window as its (key, value) lines in order, for comparing moments."""
         result, current = [], None
         for k, v in self.lines:
             if k == "dump":
-                current = {} if v == window else None
-                if current is not None:
-                    result.append(current)
+                current = [] if v == window else None
+                result += [] if current is None else [current]
             elif current is not None and k.startswith(window + "."):
-                current[k] = v
+                current.append((k, v))
         return result
+
+    def tab_order(self, window):
+        """(id, class, style) of each control of the window's first dump, in tab order."""
+        lines = self.dumps(window)[0]
+        classes = [(int(k.split(".")[1]) & 0xFFFF, v) for k, v in lines if k.endswith(".class")]  # -1: DIALOGEX
+        return [(i, c, int(v, 16)) for (i, c), v in zip(classes, (v for k, v in lines if k.endswith(".style")))]
 
 
 def start_display(case):
@@ -169,12 +141,7 @@ class ConfigProgramCase(unittest.TestCase):
             del client_values["InstallPath"]
         winelab.reg_import(self.lab, {winelab.VPN_CLIENT_KEY: None if client == "no key" else client_values,
                                       SETTINGS_KEY: settings})
-        folder = os.path.join(self.lab.sim_dir, "profiles")
-        for old in os.listdir(folder):
-            os.remove(os.path.join(folder, old))
-        for name in profiles:
-            with open(os.path.join(folder, name + ".pcf"), "w", newline="\r\n") as f:
-                f.write("[main]\n")
+        self.lab.write_profiles({name: {} for name in profiles})
         for job in self.lab.job_files():
             os.remove(job)
         if task:
@@ -186,11 +153,11 @@ class ConfigProgramCase(unittest.TestCase):
             shutil.copy(os.path.join(BUILD, "tests", "lang", lang), os.path.join(self.work, "Lang.dll"))
 
     def assert_tab_order(self, out, dialog):
-        """The dialog's first dump shows its controls in TAB_ORDER's order with their styles."""
-        expected, found = TAB_ORDER[dialog], out.tab_order("main" if dialog == "main" else "popup")
-        self.assertEqual([(i, k) for i, k, _ in found], [(i, k) for i, k, _, _ in expected], dialog)
-        for (ident, _, style), (_, _, required, cleared) in zip(found, expected):
-            self.assertEqual((style & required, style & cleared), (required, 0), (dialog, ident))
+        """The dialog's first dump shows its controls in TAB_ORDER's order with those styles."""
+        expected = [(0xFFFF if i == "-" else int(i), kind, sum(STYLE_BITS[w] for w in words))
+                    for i, kind, *words in (c.split() for c in TAB_ORDER[dialog].split(","))]
+        found = out.tab_order("main" if dialog == "main" else "popup")
+        self.assertEqual([(i, k, style & STYLE_MASKS[k]) for i, k, style in found], expected, dialog)
 
     def drive(self, *steps):
         """Runs the program through the driver with these steps."""

@@ -24,6 +24,7 @@ def failed(name):
 
 def state(dump):
     """(status text, the visible icons, OK enabled) of one dump of the test dialog."""
+    dump = dict(dump)
     return (dump[f"popup.{STATUS_TEXT}.text"], [i for i in ICONS if dump[f"popup.{i}.visible"] == "1"],
             dump[f"popup.{IDOK}.enabled"] == "1")
 
