@@ -115,10 +115,10 @@ class WinePrefix:
                           fields[5] & 0xFFFF, fields[6] & 0xFFFFFFFF, fields[8]))
         return RunResult(proc.returncode, stdout, stderr, events, seconds, event_calls=calls)
 
-    def launch(self, command_line, timeout=120, copies=1):
+    def launch(self, command_line, timeout=120, copies=1, debug="-all,+eventlog,+relay"):
         """Starts a program with exactly this command line (through launch.exe and a file,
         so no shell or Wine re-quoting touches it) and reports its full exit code and the
-        event-log messages of the whole process tree."""
+        event-log messages of the whole process tree (with the default `debug`)."""
         line_file = self.unix_path(r"C:\ferrolink-test\cmdline.txt")
         os.makedirs(os.path.dirname(line_file), exist_ok=True)
         with open(line_file, "wb") as f:
@@ -126,7 +126,7 @@ class WinePrefix:
         count = ["-n", str(copies)] if copies > 1 else []
         result = self.wine([os.path.join(self.build, "tools", "launch.exe"), *count,
                             r"@C:\ferrolink-test\cmdline.txt"],
-                           debug="-all,+eventlog,+relay", timeout=timeout)
+                           debug=debug, timeout=timeout)
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
             raise RuntimeError(f"launch.exe failed: {result.stdout} {result.stderr[-2000:]}")
@@ -188,8 +188,8 @@ class WinePrefix:
     def install_sim(self, profiles=None, install_path=SIM_FOLDER + "\\"):
         """Installs the simulated client: its program, a profile folder, its registry key
         with "InstallPath" and a tunnel that is down. Clears its script and journal."""
-        shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
         self.write_profiles(profiles or {"Office": {"Username": "jo", "Password": "secret"}})
+        shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
         self.script_sim("")
         self.clear_journal()
         self.reg_delete(VPN_CLIENT_KEY)
