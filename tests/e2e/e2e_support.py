@@ -4,12 +4,7 @@ driven from outside by config_driver.exe as their user would drive them. Each te
 prefix in one state, runs the program through the driver and checks what it printed; passing
 runs renew docs/screenshots. Environment: WINEPREFIX, FERROLINK_BUILD (the Windows build tree),
 FERROLINK_SOURCE, FERROLINK_CONFIG_PROGRAM (by default config/ in the build tree)."""
-import codecs
-import os
-import shutil
-import subprocess
-import sys
-import unittest
+import codecs, os, shutil, subprocess, sys, unittest
 
 SOURCE = os.environ.get("FERROLINK_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("FERROLINK_BUILD", os.path.join(SOURCE, "build", "windows"))

@@ -2,9 +2,7 @@
 """What FerrolinkConfig_WIN.exe's resources promise that its running dialogs cannot show: the
 icons' format, the version block and the manifest. FERROLINK_CONFIG_PROGRAM names the program
 file (ctest sets it)."""
-import os
-import struct
-import unittest
+import os, struct, unittest
 
 import pefile
 
