@@ -2,7 +2,7 @@
 """FerrolinkConfig_WIN.exe's "&Test configuration" end to end, against the simulated VPN client
 scripted per case: the test dialog's states, the client's runs as its journal recorded them,
 closing early, and that the test saves nothing."""
-import os, sys, time, unittest
+import os, sys, unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_support import *  # noqa: E402,F403,F405
@@ -35,9 +35,7 @@ class TestDialogTest(ConfigProgramCase):
         self.addCleanup(self.lab.script_sim, "")
 
     def wait_journal(self, runs, seconds=10):
-        deadline = time.monotonic() + seconds
-        while len(self.lab.journal()) < runs and time.monotonic() < deadline:
-            time.sleep(0.1)
+        wait_until(lambda: len(self.lab.journal()) >= runs, seconds)
         return self.lab.journal()
 
     def test_success_waits_then_shows_success_and_disconnects_once_after_ok(self):

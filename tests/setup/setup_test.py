@@ -4,10 +4,10 @@ an interactive install over it (pages saved as docs/screenshots/setup-*.png), si
 default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose driver runs
 here), FERROLINK_SETUP (by default the build's), FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX
 (recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
-import os, shutil, sys, time, unittest
+import os, shutil, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, winelab  # noqa: E402
+from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, wait_until, winelab  # noqa: E402
 
 SETUP = os.environ.get("FERROLINK_SETUP", os.path.join(BUILD, "installer", "FerrolinkSetup.exe"))
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
@@ -87,16 +87,6 @@ class SetupProgramTest(unittest.TestCase):
         security = self.lab.wine([self.lab.unix_path(f"{folder}\\setup_helper.exe"), "key-security"])
         self.assertEqual((security.exit_code, security.stdout.strip()), (0, ADMINS_ONLY))
 
-    def stop_started_config_program(self):
-        """Ends the configuration program that the finish page started; returns how many copies
-        ran. Nothing says when it has started: a bounded wait of up to 10 s for it."""
-        for _ in range(50):
-            killed = self.lab.wine(["taskkill", "/f", "/im", "FerrolinkConfig_WIN.exe"])
-            if killed.exit_code == 0:
-                break
-            time.sleep(0.2)
-        return killed.stdout.count("terminated")
-
     def test_install_use_upgrade_uninstall(self):
         self.assertEqual(self.setup(f"/S /D={FOLDER}"), 0)
         self.check_installed(FOLDER)
@@ -119,8 +109,11 @@ class SetupProgramTest(unittest.TestCase):
             steps += [f"shot:popup:{WORK}\\setup-{page}.bmp", "press:popup:1", "sleep:1500"]
         shots = drive(self, self.lab, "run", SETUP, *steps[:-1], "exit")
         self.assertEqual(shots["exit"], "0")
-        # Finish opened the installed configuration program, checked by default.
-        self.assertEqual(self.stop_started_config_program(), 1)
+        # Finish opened the installed configuration program, checked by default; nothing says
+        # when it has started: a bounded wait for it, which ends it.
+        killed = wait_until(lambda: (kill := self.lab.wine(["taskkill", "/f", "/im", "FerrolinkConfig_WIN.exe"]))
+                            .exit_code == 0 and kill.stdout, 10)
+        self.assertEqual(str(killed).count("terminated"), 1)
         self.check_installed(FOLDER, stored)
         task = drive(self, self.lab, "task", "show")
         self.assertEqual((task["task.application"], task["task.parameters"], len(self.lab.job_files())),
@@ -128,10 +121,7 @@ class SetupProgramTest(unittest.TestCase):
 
         # The uninstaller runs a copy of itself from the temporary folder and returns at once.
         self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"), "/S"]).exit_code, 0)
-        deadline = time.monotonic() + 30
-        while os.path.exists(self.lab.unix_path(FOLDER)) and time.monotonic() < deadline:
-            time.sleep(0.2)
-        self.assertFalse(os.path.exists(self.lab.unix_path(FOLDER)))
+        self.assertTrue(wait_until(lambda: not os.path.exists(self.lab.unix_path(FOLDER)), 30))
         self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
         for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, UNINSTALL):
             self.assertIsNone(self.values(key), key)
