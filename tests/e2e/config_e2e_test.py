@@ -184,7 +184,7 @@ class ConfigProgramTest(ConfigProgramCase):
                     "Profile": ("REG_SZ", "Office"), "Interval": ("REG_DWORD", "0x5"),
                     "ProfileUsername": ("REG_SZ", "jo"), "ProfilePassword": ("REG_SZ", "s3cret"),
                     "TriggerID": ("REG_DWORD", "0x0")})
-            save_shots(self.lab, out)
+                save_shots(self.lab, out)  # in the subtest: a failed one keeps the old pictures
         # Started as Windows' scheduler starts it: the quoted program, a blank, the parameters.
         self.lab.install_connector()
         self.lab.clear_journal()
