@@ -10,7 +10,7 @@ import shutil
 import subprocess
 import sys
 
-from winelab import CONNECTOR_FOLDER, WinePrefix, start_xvfb
+from winelab import CONNECTOR_FOLDER, DriverOutput, WinePrefix, start_xvfb
 
 SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
 
@@ -58,12 +58,11 @@ def driver(prefix, *args, display=None):
 
 def show_work_item(prefix):
     """Prints the stored work item and gives its command line as the scheduler builds it."""
-    fields = dict(line.split("=", 1) for line in driver(prefix, "task", "show").stdout.splitlines() if "=" in line)
-    if fields.get("task.exists") != "1":
+    fields = DriverOutput(driver(prefix, "task", "show").stdout)
+    if fields.all("task.exists") != ["1"]:
         print("  no work item \"Ferrolink\" is stored")
         return None
-    application = fields["task.application"].replace("\\\\", "\\")
-    parameters = fields["task.parameters"].replace("\\\\", "\\")
+    application, parameters = fields["task.application"], fields["task.parameters"]
     print("  the stored work item \"Ferrolink\", read back through the Task Scheduler:")
     print(f"    application  {application}")
     print(f"    parameters   {parameters}")

@@ -7,6 +7,7 @@ Used by the integration tests, the demo and the benchmark. Also a command line:
   winelab.py --prefix DIR --build DIR install-sim  install the simulated VPN client
 """
 import argparse
+import codecs
 import glob
 import os
 import re
@@ -234,6 +235,40 @@ class WinePrefix:
 
 
 # -- whole keys and a screen for dialog programs (end-to-end tests, demo) --------------------
+class DriverOutput:
+    """What one run of config_driver.exe printed: its key=value lines, each value decoded from the
+    driver's escapes and from the system code page that it names ("acp")."""
+
+    def __init__(self, stdout):
+        raw = [(k, codecs.escape_decode(v.encode("latin-1"))[0])
+               for k, sep, v in (line.partition("=") for line in stdout.splitlines()) if sep]
+        acp = next((v for k, v in raw if k == "acp"), b"1252").decode()
+        self.lines = [(k, v.decode(f"cp{acp}")) for k, v in raw]
+        self.stdout = stdout
+
+    def all(self, key):
+        """Every value printed under `key`, in order."""
+        return [v for k, v in self.lines if k == key]
+
+    def __getitem__(self, key):
+        """The last value printed under `key`; KeyError, with the whole output, when none was."""
+        values = self.all(key)
+        if not values:
+            raise KeyError(f"{key} not observed; the driver printed:\n{self.stdout}")
+        return values[-1]
+
+    def dumps(self, window):
+        """Each dump of a window as its (key, value) lines in order, for comparing moments."""
+        result, current = [], None
+        for k, v in self.lines:
+            if k == "dump":
+                current = [] if v == window else None
+                result += [] if current is None else [current]
+            elif current is not None and k.startswith(window + "."):
+                current.append((k, v))
+        return result
+
+
 def reg_values(prefix, key):
     """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
     when the key does not exist. For proving that a run wrote nothing."""

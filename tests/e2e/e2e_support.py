@@ -4,7 +4,7 @@ driven from outside by config_driver.exe as their user would drive them. Each te
 prefix in one state, runs the program through the driver and checks what it printed; passing
 runs renew docs/screenshots. Environment: WINEPREFIX, FERROLINK_BUILD (the Windows build tree),
 FERROLINK_SOURCE, FERROLINK_CONFIG_PROGRAM (by default config/ in the build tree)."""
-import codecs, os, pathlib, shutil, subprocess, sys, time, unittest
+import os, pathlib, shutil, subprocess, sys, time, unittest
 from unittest import mock
 
 SOURCE = os.environ.get("FERROLINK_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -37,43 +37,6 @@ STYLE_BITS = {"tab": 0x10000, "default": 0x1, "groupbox": 0x7, "password": 0x20,
 STYLE_MASKS = {"Button": 0x1000F, "Edit": 0x10020, "ComboBox": 0x10100, "Static": 0x10000}
 
 
-class Observed:
-    """What one driver run printed: key=value lines, values decoded from the system code page."""
-
-    def __init__(self, stdout):
-        raw = [(k, codecs.escape_decode(v.encode("latin-1"))[0])
-               for k, sep, v in (line.partition("=") for line in stdout.splitlines()) if sep]
-        acp = next((v for k, v in raw if k == "acp"), b"1252").decode()
-        self.lines = [(k, v.decode(f"cp{acp}")) for k, v in raw]
-        self.stdout = stdout
-
-    def all(self, key):
-        return [v for k, v in self.lines if k == key]
-
-    def __getitem__(self, key):
-        values = self.all(key)
-        if not values:
-            raise KeyError(f"{key} not observed; the driver printed:\n{self.stdout}")
-        return values[-1]
-
-    def dumps(self, window):
-        """Each dump of a window as its (key, value) lines in order, for comparing moments."""
-        result, current = [], None
-        for k, v in self.lines:
-            if k == "dump":
-                current = [] if v == window else None
-                result += [] if current is None else [current]
-            elif current is not None and k.startswith(window + "."):
-                current.append((k, v))
-        return result
-
-    def tab_order(self, window):
-        """(id, class, style) of each control of the window's first dump, in tab order."""
-        lines = self.dumps(window)[0]
-        classes = [(int(k.split(".")[1]) & 0xFFFF, v) for k, v in lines if k.endswith(".class")]  # -1: DIALOGEX
-        return [(i, c, int(v, 16)) for (i, c), v in zip(classes, (v for k, v in lines if k.endswith(".style")))]
-
-
 def start_display(case):
     """An X server of its own for a test class; every Wine program of the class sees it, also
     those without a window: one started without it can leave Wine's desktop unable to show
@@ -88,7 +51,7 @@ def start_display(case):
 def drive(case, lab, *args):
     """Runs config_driver.exe with these arguments; every step must have been done."""
     result = lab.wine([DRIVER, *args], timeout=120)
-    out = Observed(result.stdout)
+    out = winelab.DriverOutput(result.stdout)
     # "terminated": the driver ended a program that did not end by itself.
     case.assertEqual((out.all("fail"), out.all("terminated"), result.exit_code), ([], [], 0),
                      result.stdout + result.stderr[-2000:])
@@ -156,8 +119,10 @@ class ConfigProgramCase(unittest.TestCase):
         """The dialog's first dump shows its controls in TAB_ORDER's order with those styles."""
         expected = [(0xFFFF if i == "-" else int(i), kind, sum(STYLE_BITS[w] for w in words))
                     for i, kind, *words in (c.split() for c in TAB_ORDER[dialog].split(","))]
-        found = out.tab_order("main" if dialog == "main" else "popup")
-        self.assertEqual([(i, k, style & STYLE_MASKS[k]) for i, k, style in found], expected, dialog)
+        lines = out.dumps("main" if dialog == "main" else "popup")[0]
+        classes = [(int(k.split(".")[1]) & 0xFFFF, v) for k, v in lines if k.endswith(".class")]  # -1: DIALOGEX
+        styles = [int(v, 16) for k, v in lines if k.endswith(".style")]
+        self.assertEqual([(i, k, style & STYLE_MASKS[k]) for (i, k), style in zip(classes, styles)], expected, dialog)
 
     def drive(self, *steps):
         """Runs the program through the driver with these steps."""
