@@ -7,8 +7,7 @@ import os, sys, unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_support import *  # noqa: E402,F403,F405
 
-INTERVALS = ["1 minute"] + [f"{n} minutes" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)] \
-    + ["disable checks"]
+INTERVALS = ["1 minute", *(f"{n} minutes" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)), "disable checks"]
 CLIENT_NOT_FOUND = ("Cisco VPN Client not found.\n\nInstall the correct version of Cisco VPN Client "
                     "and execute the configuration application again.")
 ACCOUNT_PASSWORD, IDYES, IDNO = 1015, 6, 7
