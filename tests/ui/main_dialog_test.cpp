@@ -55,12 +55,11 @@ public:
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { current->Step(); }
+    static BOOL CALLBACK Cancel(HWND window, LPARAM) { return PostMessageA(window, WM_COMMAND, IDCANCEL, 0); }
     void Step() {
         if (++m_ticks > 500) {  // ten seconds: whatever is open is cancelled
             if (m_ticks == 501) ADD_FAILURE() << "the run did not end";
-            EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM) {
-                return PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-            }, 0);
+            EnumThreadWindows(GetCurrentThreadId(), Cancel, 0);
             return;
         }
         HWND active = GetActiveWindow();
