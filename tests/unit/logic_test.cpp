@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,24 +16,26 @@
 namespace {
 
 using Texts = std::vector<std::string>;
-using Pairs = std::vector<std::pair<const char*, const char*>>;
+
+// Each case's input through `rule`, against what the rule must give for it.
+template <typename In, typename Out, typename Rule>
+void ExpectEach(Rule rule, std::initializer_list<std::pair<In, Out>> cases) {
+    for (const auto& [input, want] : cases) {
+        EXPECT_EQ(rule(input), want) << testing::PrintToString(input);
+    }
+}
+constexpr auto ExpectTexts = ExpectEach<std::string, std::string, std::string (*)(const std::string&)>;
 
 TEST(TextRules, EachGivesItsWholeText) {
-    const std::pair<std::string (*)(const std::string&), Pairs> rules[] = {
-        // The Windows runtime's skip of the program name and the white space after it.
-        {[](const std::string& text) -> std::string { return CommandLineAfterProgramName(text.c_str()); },
-         {{"C:\\F.exe\t \x01Office", "Office"}, {"\"C:\\unclosed", ""}, {"F.exe  ", ""}, {"", ""}}},
-        {MakeLogRecord, {{"a\nb", "a\r\nb\r\n"}}},
-        {WithTrailingBackslash, {{"C:\\VPN", "C:\\VPN\\"}, {"C:\\VPN\\", "C:\\VPN\\"}}},
-        {ProfileNameFromFileName,
-         {{"Office.pcf", "Office"}, {"a.b.pcf", "a.b"}, {".pcf", ""}, {"NoDot", "NoDot"}}},
-        {LastAccountPiece, {{"DOMAIN\\user", "user"}, {"DOMAIN\\user\\\\", "user"}, {"user", "user"},
-                            {"\\user", "user"}, {"\\\\\\", ""}}}};
-    for (const auto& [rule, cases] : rules) {
-        for (const auto& [text, want] : cases) {
-            EXPECT_EQ(rule(text), want) << text;
-        }
-    }
+    // The Windows runtime's skip of the program name and the white space after it.
+    ExpectTexts([](const std::string& s) -> std::string { return CommandLineAfterProgramName(s.c_str()); },
+                {{"C:\\F.exe\t \x01Office", "Office"}, {"\"C:\\unclosed", ""}, {"F.exe  ", ""}, {"", ""}});
+    ExpectTexts(MakeLogRecord, {{"a\nb", "a\r\nb\r\n"}});
+    ExpectTexts(WithTrailingBackslash, {{"C:\\VPN", "C:\\VPN\\"}, {"C:\\VPN\\", "C:\\VPN\\"}});
+    ExpectTexts(ProfileNameFromFileName,
+                {{"Office.pcf", "Office"}, {"a.b.pcf", "a.b"}, {".pcf", ""}, {"NoDot", "NoDot"}});
+    ExpectTexts(LastAccountPiece, {{"A\\DOMAIN\\user", "user"}, {"DOMAIN\\user\\\\", "user"}, {"user", "user"},
+                                   {"\\user", "user"}, {"\\\\\\", ""}});
 }
 
 TEST(SplitCommandLine, YieldsTheTokensAfterTheFixedProgramName) {
@@ -156,34 +159,27 @@ TEST(CredentialTexts, QuoteTheProfileAndAddOnlyTheCredentialsGiven) {
 }
 
 TEST(LeadingInteger, ReadsAsPercentDReads) {
-    const std::pair<const char*, std::optional<int>> cases[] = {
+    ExpectEach<std::string, std::optional<int>>(LeadingInteger, {
         {"\t\n\v\f\r 7", 7}, {"-3x", -3}, {"+7", 7}, {"disable checks", {}}, {"", {}}, {"-", {}},
         {"+ 7", {}}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483648 minutes", INT_MAX},
-        {"-2147483649", INT_MIN}, {"99999999999999999999999", INT_MAX}};
-    for (const auto& [text, value] : cases) {
-        EXPECT_EQ(LeadingInteger(text), value) << '"' << text << '"';
-    }
+        {"-2147483649", INT_MIN}, {"99999999999999999999999", INT_MAX}});
 }
 
 // Nothing rather than a name cut short.
 TEST(BuildConnectorPath, JoinsTheFolderAndRefusesANameThatDoesNotFit) {
     const std::string deep(385, 'd');  // with "\Ferrolink.exe": 399 characters
-    const struct { std::optional<std::string> folder, path; } cases[] = {
-        {"", "\\Ferrolink.exe"}, {std::nullopt, "Ferrolink.exe"}, {deep, deep + "\\Ferrolink.exe"},
-        {deep + "\\", deep + "\\Ferrolink.exe"}, {deep + "d", std::nullopt}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(BuildConnectorPath(c.folder, 399), c.path) << c.folder.value_or("-").size();
-    }
+    ExpectEach<std::optional<std::string>, std::optional<std::string>>(
+        [](const auto& folder) { return BuildConnectorPath(folder, 399); },
+        {{"", "\\Ferrolink.exe"}, {std::nullopt, "Ferrolink.exe"}, {deep, deep + "\\Ferrolink.exe"},
+         {deep + "\\", deep + "\\Ferrolink.exe"}, {deep + "d", std::nullopt}});
 }
 
 // Only the two errors that say the test may not be made (access denied, privilege not held)
 // let a pair through unchecked; a wrong password, a neighbouring error or no reason refuse it.
 TEST(LogonOutcomeOfError, OnlyMissingRightsCountAsNotAllowedToTest) {
-    for (const unsigned long error : {5ul, 1314ul, 1326ul, 1313ul, 0ul, 4ul, 6ul}) {
-        const bool allowed = error == 5 || error == 1314;
-        EXPECT_EQ(LogonOutcomeOfError(error),
-                  allowed ? LogonOutcome::NotAllowedToTest : LogonOutcome::Rejected) << error;
-    }
+    const LogonOutcome notAllowed = LogonOutcome::NotAllowedToTest, rejected = LogonOutcome::Rejected;
+    ExpectEach<unsigned long, LogonOutcome>(LogonOutcomeOfError, {{5, notAllowed}, {1314, notAllowed},
+        {1326, rejected}, {1313, rejected}, {1315, rejected}, {0, rejected}, {4, rejected}, {6, rejected}});
 }
 
 // The states of real runs (waiting, 200, 14, 259, no client), with their texts, icons and
