@@ -116,16 +116,15 @@ TEST(ConvertString, ConvertsThroughTheCodePage) {
     EXPECT_EQ(narrow, ansi + '\0');
 }
 
-// Takes the names that reach the scheduler, by their length, and makes no work item.
+// Takes the length of each name that reaches the scheduler and makes no work item.
 struct NameTaker : TaskScheduler {
     std::vector<std::size_t> lengths;
-    HRESULT Take(const wchar_t* name) {
+    HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Delete(name); }
+    HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Delete(name); }
+    HRESULT Delete(const wchar_t* name) override {
         lengths.push_back(std::wcslen(name));
         return E_FAIL;
     }
-    HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Take(name); }
-    HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Take(name); }
-    HRESULT Delete(const wchar_t* name) override { return Take(name); }
 };
 
 // A name of 255 UTF-16 units reaches the scheduler whole; a longer one is refused before it.
