@@ -1,5 +1,5 @@
 // The main dialog in this process, run as the program runs it, against a stand-in Task
-// Scheduler, logon check and scheduler service, since Wine's accept every account and fail
+// Scheduler, logon check and scheduler service: Wine's own accept every account and fail
 // nothing on demand. Its message boxes and the credentials dialog are real; a thread timer
 // plays the user, describes every window that opens and records every logon check.
 #include <gtest/gtest.h>
