@@ -32,22 +32,6 @@ constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
 using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
 
-// COM for this thread, for as long as the object lives.
-class ComApartment {
-public:
-    ComApartment() : m_result(CoInitialize(nullptr)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(m_result)) {
-            CoUninitialize();
-        }
-    }
-    HRESULT result() const { return m_result; }
-
-private:
-    HRESULT m_result;
-};
 
 int SecureSettingsKey() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;

@@ -1,8 +1,9 @@
 #pragma once
-// A move-only owner of one COM interface pointer: it releases what it holds exactly once, on
-// every path, so that no caller writes a Release of its own.
+// A move-only owner of one COM interface pointer, which releases what it holds exactly once on
+// every path so that no caller writes a Release of its own; and COM for a thread, as an object.
 #include <windows.h>
 
+#include <objbase.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -68,4 +69,22 @@ public:
 
 private:
     T* m_pointer = nullptr;
+};
+
+// COM for this thread, for as long as the object lives.
+class ComApartment {
+public:
+    ComApartment() : m_result(CoInitialize(nullptr)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(m_result)) {
+            CoUninitialize();
+        }
+    }
+    // CoInitialize's result: a caller that cannot work without COM says so with it.
+    HRESULT result() const { return m_result; }
+
+private:
+    HRESULT m_result;
 };

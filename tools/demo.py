@@ -5,13 +5,12 @@ line started as Windows' scheduler starts it; the connector keeps the tunnel up.
 run's exit code and its event-log messages. With "config": opens the configuration program on
 the same prefix, on the user's display when DISPLAY is set (press OK there yourself), otherwise
 under Xvfb, saving a screenshot; then prints the work item it stored."""
-import glob
 import os
 import shutil
 import subprocess
 import sys
 
-from winelab import CONNECTOR_FOLDER, WinePrefix, start_xvfb
+from winelab import CONNECTOR_FOLDER, DriverOutput, WinePrefix, start_xvfb
 
 SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
 
@@ -47,11 +46,9 @@ def install(prefix):
                 prefix.unix_path(CONNECTOR_FOLDER))
     prefix.reg_delete(SETTINGS_KEY)
     prefix.reg_add(SETTINGS_KEY, "InstallPath", "REG_SZ", CONNECTOR_FOLDER)
-    for job in glob.glob(os.path.join(prefix.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job")):
+    for job in prefix.job_files():
         os.remove(job)
-    # Wine draws the dialogs' title bars itself and does not wait for a window manager.
-    for name in ("Decorated", "Managed"):
-        prefix.reg_add(r"HKCU\Software\Wine\AppDefaults\FerrolinkConfig_WIN.exe\X11 Driver", name, "REG_SZ", "N")
+    prefix.draw_title_bars("FerrolinkConfig_WIN.exe")
     return CONNECTOR_FOLDER + "\\FerrolinkConfig_WIN.exe"
 
 
@@ -61,12 +58,11 @@ def driver(prefix, *args, display=None):
 
 def show_work_item(prefix):
     """Prints the stored work item and gives its command line as the scheduler builds it."""
-    fields = dict(line.split("=", 1) for line in driver(prefix, "task", "show").stdout.splitlines() if "=" in line)
-    if fields.get("task.exists") != "1":
+    fields = DriverOutput(driver(prefix, "task", "show").stdout)
+    if fields.all("task.exists") != ["1"]:
         print("  no work item \"Ferrolink\" is stored")
         return None
-    application = fields["task.application"].replace("\\\\", "\\")
-    parameters = fields["task.parameters"].replace("\\\\", "\\")
+    application, parameters = fields["task.application"], fields["task.parameters"]
     print("  the stored work item \"Ferrolink\", read back through the Task Scheduler:")
     print(f"    application  {application}")
     print(f"    parameters   {parameters}")

@@ -7,10 +7,13 @@ Used by the integration tests, the demo and the benchmark. Also a command line:
   winelab.py --prefix DIR --build DIR install-sim  install the simulated VPN client
 """
 import argparse
+import codecs
+import glob
 import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 from dataclasses import dataclass, field
@@ -114,10 +117,10 @@ class WinePrefix:
                           fields[5] & 0xFFFF, fields[6] & 0xFFFFFFFF, fields[8]))
         return RunResult(proc.returncode, stdout, stderr, events, seconds, event_calls=calls)
 
-    def launch(self, command_line, timeout=120, copies=1):
+    def launch(self, command_line, timeout=120, copies=1, debug="-all,+eventlog,+relay"):
         """Starts a program with exactly this command line (through launch.exe and a file,
         so no shell or Wine re-quoting touches it) and reports its full exit code and the
-        event-log messages of the whole process tree."""
+        event-log messages of the whole process tree (with the default `debug`)."""
         line_file = self.unix_path(r"C:\ferrolink-test\cmdline.txt")
         os.makedirs(os.path.dirname(line_file), exist_ok=True)
         with open(line_file, "wb") as f:
@@ -125,7 +128,7 @@ class WinePrefix:
         count = ["-n", str(copies)] if copies > 1 else []
         result = self.wine([os.path.join(self.build, "tools", "launch.exe"), *count,
                             r"@C:\ferrolink-test\cmdline.txt"],
-                           debug="-all,+eventlog,+relay", timeout=timeout)
+                           debug=debug, timeout=timeout)
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
             raise RuntimeError(f"launch.exe failed: {result.stdout} {result.stderr[-2000:]}")
@@ -159,6 +162,16 @@ class WinePrefix:
         if check and result.exit_code != 0:
             raise RuntimeError(f"wine {' '.join(args)} failed: {result.stdout}{result.stderr}")
 
+    def job_files(self):
+        """The work item's file, which the Task Scheduler keeps under either spelling."""
+        return glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
+
+    def draw_title_bars(self, program):
+        """Wine draws the program's title bars itself, so that screenshots show them without a
+        window manager, and does not wait for one when a window closes."""
+        for name in ("Decorated", "Managed"):
+            self.reg_add(rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver", name, "REG_SZ", "N")
+
     # -- the system's programs --------------------------------------------------------------
     def install_connector(self):
         """Copies the connector where an installation puts it; returns its Windows path."""
@@ -177,20 +190,23 @@ class WinePrefix:
     def install_sim(self, profiles=None, install_path=SIM_FOLDER + "\\"):
         """Installs the simulated client: its program, a profile folder, its registry key
         with "InstallPath" and a tunnel that is down. Clears its script and journal."""
-        os.makedirs(os.path.join(self.sim_dir, "profiles"), exist_ok=True)
+        self.write_profiles(profiles or {"Office": {"Username": "jo", "Password": "secret"}})
         shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
-        for name in os.listdir(os.path.join(self.sim_dir, "profiles")):
-            os.remove(os.path.join(self.sim_dir, "profiles", name))
-        for name, settings in (profiles or {"Office": {"Username": "jo", "Password": "secret"}}).items():
-            with open(os.path.join(self.sim_dir, "profiles", name + ".pcf"), "w", newline="\r\n") as f:
-                f.write("[main]\n")
-                for key, value in settings.items():
-                    f.write(f"{key}={value}\n")
         self.script_sim("")
         self.clear_journal()
         self.reg_delete(VPN_CLIENT_KEY)
         self.reg_add(VPN_CLIENT_KEY, "InstallPath", "REG_SZ", install_path)
         self.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
+
+    def write_profiles(self, profiles):
+        """Replaces the client's profile files: {name: {key: value}} in the profile's [main]."""
+        folder = os.path.join(self.sim_dir, "profiles")
+        os.makedirs(folder, exist_ok=True)
+        for name in os.listdir(folder):
+            os.remove(os.path.join(folder, name))
+        for name, settings in profiles.items():
+            with open(os.path.join(folder, name + ".pcf"), "w", newline="\r\n") as f:
+                f.write("[main]\n" + "".join(f"{key}={value}\n" for key, value in settings.items()))
 
     def script_sim(self, text):
         with open(os.path.join(self.sim_dir, "simulator.ini"), "w") as f:
@@ -220,6 +236,40 @@ class WinePrefix:
 
 
 # -- whole keys and a screen for dialog programs (end-to-end tests, demo) --------------------
+class DriverOutput:
+    """What one run of config_driver.exe printed: its key=value lines, each value decoded from the
+    driver's escapes and from the system code page that it names ("acp")."""
+
+    def __init__(self, stdout):
+        raw = [(k, codecs.escape_decode(v.encode("latin-1"))[0])
+               for k, sep, v in (line.partition("=") for line in stdout.splitlines()) if sep]
+        acp = next((v for k, v in raw if k == "acp"), b"1252").decode()
+        self.lines = [(k, v.decode(f"cp{acp}")) for k, v in raw]
+        self.stdout = stdout
+
+    def all(self, key):
+        """Every value printed under `key`, in order."""
+        return [v for k, v in self.lines if k == key]
+
+    def __getitem__(self, key):
+        """The last value printed under `key`; KeyError, with the whole output, when none was."""
+        values = self.all(key)
+        if not values:
+            raise KeyError(f"{key} not observed; the driver printed:\n{self.stdout}")
+        return values[-1]
+
+    def dumps(self, window):
+        """Each dump of a window as its (key, value) lines in order, for comparing moments."""
+        result, current = [], None
+        for k, v in self.lines:
+            if k == "dump":
+                current = [] if v == window else None
+                result += [] if current is None else [current]
+            elif current is not None and k.startswith(window + "."):
+                current.append((k, v))
+        return result
+
+
 def reg_values(prefix, key):
     """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
     when the key does not exist. For proving that a run wrote nothing."""
@@ -295,13 +345,36 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--build", required=True)
-    parser.add_argument("action", choices=["init", "install-sim"])
+    parser.add_argument("action", choices=["init", "install-sim", "run-windowed"])
+    parser.add_argument("program", nargs="*", help="run-windowed: the program and its arguments")
     args = parser.parse_args()
     prefix = WinePrefix(args.prefix, args.build)
     if args.action == "init":
         prefix.init()
-    else:
+    elif args.action == "install-sim":
         prefix.install_sim()
+    else:
+        sys.exit(run_windowed(prefix, args.program))
+
+
+def run_windowed(prefix, command):
+    """Runs a windowed program on an X server of its own and prints its output; returns its
+    exit code. Without a window manager Wine waits up to two seconds for each closed window
+    of a managed kind, so the program's windows are made unmanaged."""
+    display, server = start_xvfb()
+    try:
+        # Every Wine program of the run sees the display: the first one that needs Wine's
+        # desktop ties the desktop to its display.
+        os.environ["DISPLAY"] = display
+        prefix.reg_add(r"HKCU\Software\Wine\AppDefaults\%s\X11 Driver" % os.path.basename(command[0]),
+                       "Managed", "REG_SZ", "N")
+        result = prefix.wine([os.path.abspath(command[0]), *command[1:]], display=display, timeout=240)
+    finally:
+        server.terminate()
+        server.wait()
+    sys.stdout.write(result.stdout + (result.stderr[-4000:] if result.exit_code else ""))
+    print(f"{os.path.basename(command[0])} ended with {result.exit_code} after {result.seconds:.1f} s")
+    return 0 if result.exit_code == 0 else 1
 
 
 if __name__ == "__main__":

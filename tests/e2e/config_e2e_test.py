@@ -2,30 +2,34 @@
 """FerrolinkConfig_WIN.exe end to end: what the main dialog shows of the registry and the work
 item, Cancel, the About box, F1, the missing client, "Lang.dll", and one OK whose work item's
 command line brings the tunnel up."""
-import os
-import sys
-import unittest
+import os, sys, unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_support import *  # noqa: E402,F401,F403
-from e2e_support import ConfigProgramCase, winelab  # noqa: E402
+from e2e_support import *  # noqa: E402,F403,F405
 
-INTERVALS = ["1 minute"] + [f"{n} minutes" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)] \
-    + ["disable checks"]
+INTERVALS = ["1 minute", *(f"{n} minutes" for n in (2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60)), "disable checks"]
 CLIENT_NOT_FOUND = ("Cisco VPN Client not found.\n\nInstall the correct version of Cisco VPN Client "
                     "and execute the configuration application again.")
 ACCOUNT_PASSWORD, IDYES, IDNO = 1015, 6, 7
 
 
 def main_view(out):
-    """What the main dialog shows, whole."""
-    return {"title": out["main.title"], "profiles": out.items("main", PROFILE_LIST),
-            "profile": (out.selected("main", PROFILE_LIST), out.control("main", PROFILE_LIST, "text")),
-            "intervals": out.items("main", INTERVAL_LIST), "interval": out.selected("main", INTERVAL_LIST),
-            "user": out.control("main", USER_EDIT, "text"), "password": out.control("main", PASSWORD_EDIT, "text"),
-            "check": out.control("main", CHECK_TEXT, "text"), "task": out.control("main", TASK_TEXT, "text"),
-            "delete": [out.control("main", DELETE_BUTTON, w) for w in ("enabled", "visible")],
-            "task shown": out.control("main", TASK_TEXT, "visible")}
+    """What the main dialog shows, whole, in its first dump."""
+    dump = dict(out.dumps("main")[0])
+
+    def get(control, what="text"):
+        return dump[f"main.{control}.{what}"]
+
+    def items(combo):
+        return [get(combo, f"item.{i}") for i in range(int(get(combo, "count")))]
+
+    def selected(combo):
+        return None if int(get(combo, "cursel")) < 0 else get(combo, f"item.{get(combo, 'cursel')}")
+    return {"title": dump["main.title"], "profiles": items(PROFILE_LIST),
+            "profile": (selected(PROFILE_LIST), get(PROFILE_LIST)), "intervals": items(INTERVAL_LIST),
+            "interval": selected(INTERVAL_LIST), "user": get(USER_EDIT), "password": get(PASSWORD_EDIT),
+            "check": get(CHECK_TEXT), "task": get(TASK_TEXT), "task shown": get(TASK_TEXT, "visible"),
+            "delete": [get(DELETE_BUTTON, w) for w in ("enabled", "visible")]}
 
 
 class ConfigProgramTest(ConfigProgramCase):
@@ -52,8 +56,9 @@ class ConfigProgramTest(ConfigProgramCase):
                 shot = [self.shot("main", "main-dialog")] if what == "stored, task" else []
                 out = self.drive("main", "dump:main", *shot, f"press:main:{IDCANCEL}", "exit")
                 self.assertEqual(main_view(out), dict(base, **expected))
+                self.assert_tab_order(out, "main")
                 self.assertEqual(out["exit"], "0")
-                self.save_shots(out)
+                save_shots(self.lab, out)
 
     def test_cancel_after_edits_writes_nothing(self):
         self.prepare(settings=STORED)
@@ -61,59 +66,48 @@ class ConfigProgramTest(ConfigProgramCase):
         out = self.drive("main", f"select:{PROFILE_LIST}:Zeta", f"select:{INTERVAL_LIST}:disable checks",
                          f"settext:{USER_EDIT}:someone", f"settext:{PASSWORD_EDIT}:changed", "dump:main",
                          f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual((main_view(out)["profile"], main_view(out)["interval"]), (("Zeta", "Zeta"), "disable checks"))
-        self.assertEqual(out["exit"], "0")
+        view = main_view(out)
+        self.assertEqual((view["profile"], view["interval"], out["exit"], self.lab.job_files()),
+                         (("Zeta", "Zeta"), "disable checks", "0", []))
         self.assertEqual(winelab.reg_values(self.lab, SETTINGS_KEY), before)
-        self.assertEqual(self.job_files(), [])
 
-    def test_about_box_from_the_system_menu_returns_to_the_unchanged_dialog(self):
-        self.prepare(settings=STORED)
-        out = self.drive("main", f"settext:{USER_EDIT}:someone", "dump:main", f"syscommand:{ABOUT_COMMAND}",
-                         "popup", "dump:popup", self.shot("popup", "about-box"), f"press:popup:{IDOK}", "gone",
-                         "windows", "dump:main", f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual(out["popup.title"], "About FerrolinkConfig_WIN")
-        self.assertIn("FerrolinkConfig - Ver 1.0", out.dumps("popup")[0].values())
-        self.assertEqual(out["windows"], "1")
+    def test_about_box_and_f1_alone_which_opens_the_help_file_from_either_dialog(self):
+        # Shift+F1 and Ctrl+F1 come first: had either opened the file, it would hold more lines.
+        # The About box returns to the dialog as it was, edits included.
+        self.prepare(settings={"HelpFile": HELP_PROBE})
+        out = self.drive("main", f"settext:{USER_EDIT}:someone", "dump:main", "f1:shift", "f1:ctrl", "f1",
+                         f"waitlines:1:{HELP_MARKER}", f"syscommand:{ABOUT_COMMAND}", "popup", "dump:popup",
+                         self.shot("popup", "about-box"), "f1", f"waitlines:2:{HELP_MARKER}", f"press:popup:{IDOK}",
+                         "gone", "windows", "dump:main", f"press:main:{IDCANCEL}", "exit")
+        self.assertEqual((out["popup.title"], out.all("waitlines"), out["windows"]),
+                         ("About FerrolinkConfig_WIN", ["1", "2"], "1"))
+        self.assert_tab_order(out, "about")
+        self.assertIn(("popup.65535.text", "FerrolinkConfig - Ver 1.0"), out.dumps("popup")[0])
         before, after = out.dumps("main")
         self.assertEqual(before, after)
-        self.assertEqual(after[f"main.{USER_EDIT}.text"], "someone")
-        self.save_shots(out)
-
-    def test_f1_alone_opens_the_help_file_from_the_main_dialog_and_the_about_box(self):
-        # Shift+F1 and Ctrl+F1 come first: had either opened the file, it would hold more lines.
-        self.prepare(settings={"HelpFile": HELP_PROBE})
-        out = self.drive("main", "f1:shift", "f1:ctrl", "f1", f"waitlines:1:{HELP_MARKER}",
-                         f"syscommand:{ABOUT_COMMAND}", "popup", "f1", f"waitlines:2:{HELP_MARKER}",
-                         f"press:popup:{IDOK}", "gone", "windows", f"press:main:{IDCANCEL}", "exit")
-        self.assertEqual(out.all("waitlines"), ["1", "2"])
-        self.assertEqual(out["windows"], "1")
+        self.assertIn((f"main.{USER_EDIT}.text", "someone"), after)
         with open(self.lab.unix_path(HELP_MARKER), "rb") as f:
             lines = f.read().decode("latin-1").splitlines()
-        self.assertEqual(len(lines), 2)
-        self.assertIn("help_probe.exe", lines[0])
+        self.assertEqual((len(lines), "help_probe.exe" in lines[0]), (2, True))
+        save_shots(self.lab, out)
         # Without "HelpFile" F1 has nothing to open; no event says so, hence the bounded wait.
         self.prepare(settings=STORED)
         out = self.drive("main", "f1", f"waitfile:2000:{HELP_MARKER}", "windows", f"press:main:{IDCANCEL}", "exit")
         self.assertEqual((out["waitfile"], out["windows"], out["exit"]), ("0", "1", "0"))
 
-    def test_missing_client_shows_the_error_and_ends_with_1(self):
-        for client in ("no key", "no InstallPath"):
-            with self.subTest(client):
-                self.prepare(settings=STORED, client=client)
-                shot = [self.shot("popup", "client-not-found")] if client == "no key" else []
-                out = self.drive("popup", "windows", *shot, f"press:popup:{IDOK}", "exit")
-                self.assertEqual((out["popup.title"], out["popup.text"]), ("Error", CLIENT_NOT_FOUND))
-                self.assertEqual(out["windows"], "1", "the main dialog must not show")
-                self.assertEqual(out["exit"], "1")
-                self.save_shots(out)
-
-    def test_lang_dll_beside_the_program_gives_the_texts(self):
+    def test_missing_client_shows_the_error_and_ends_with_1_in_the_texts_of_lang_dll_beside_it(self):
         # How a library's resources stand in for the program's is the dialog layer's; here the
         # program must load it from its own folder before it shows anything.
-        self.prepare(client="no key", lang="Lang.dll")
-        out = self.drive("popup", f"press:popup:{IDOK}", "exit")
-        self.assertEqual((out["popup.title"], out["popup.text"], out["exit"]),
-                         ("Fehler", "Cisco VPN Client nicht gefunden. Pr\u00fcfen Sie die Installation.", "1"))
+        german = ("Fehler", "Cisco VPN Client nicht gefunden. Pr\u00fcfen Sie die Installation.")
+        english = ("Error", CLIENT_NOT_FOUND)
+        for client, lang, box in (("no key", None, english), ("no InstallPath", None, english), ("no key", "Lang.dll", german)):
+            with self.subTest(client=client, lang=lang):
+                self.prepare(settings=STORED, client=client, lang=lang)
+                shot = [self.shot("popup", "client-not-found")] if client == "no key" and not lang else []
+                out = self.drive("popup", "windows", *shot, f"press:popup:{IDOK}", "exit")
+                # One window: the main dialog must not show.
+                self.assertEqual((out["popup.title"], out["popup.text"], out["windows"], out["exit"]), (*box, "1", "1"))
+                save_shots(self.lab, out)
 
     def test_the_boxes_of_ok_in_one_session(self):
         # The boxes as the administrator meets them, each answered so that the dialog stays or
@@ -134,7 +128,7 @@ class ConfigProgramTest(ConfigProgramCase):
             captions.append(caption)
         out = self.drive(*steps, "exit")
         self.assertEqual((out.all("popup.title"), out["exit"]), (captions, "0"))
-        self.save_shots(out)
+        save_shots(self.lab, out)
 
     def test_a_scheduler_that_cannot_be_started_is_asked_about_and_reported(self):
         # Wine's service "Schedule" is stopped in a new session; disabled, it refuses to start
@@ -159,27 +153,26 @@ class ConfigProgramTest(ConfigProgramCase):
                         "start the Task Scheduler or No to leave it turned off."),
             ("Error", "Unable to start the Task Scheduler service. The task will not be executing until the "
                       "service will be started.")])
-        self.assertEqual((out["exit"], self.job_files()), ("0", []))
-        self.save_shots(out)
+        self.assertEqual((out["exit"], self.lab.job_files()), ("0", []))
+        save_shots(self.lab, out)
 
     def test_ok_creates_the_work_item_whose_command_line_brings_the_tunnel_up(self):
         self.prepare(settings={"InstallPath": winelab.CONNECTOR_FOLDER})
         # The profile expects these credentials: a connect with any others ends with 14.
-        with open(os.path.join(self.lab.sim_dir, "profiles", "Office.pcf"), "w", newline="\r\n") as f:
-            f.write("[main]\nUsername=jo\nPassword=s3cret\n")
-        trigger = {"cbTriggerSize": "48", "Reserved1": "0", "wBeginYear": "2000", "wBeginMonth": "1",
-                   "wBeginDay": "1", "wEndYear": "0", "wEndMonth": "0", "wEndDay": "0", "wStartHour": "0",
-                   "wStartMinute": "0", "MinutesDuration": "1440", "MinutesInterval": "5", "rgFlags": "0",
-                   "TriggerType": "1", "DaysInterval": "1", "Reserved2": "0", "wRandomMinutesInterval": "0"}
+        self.lab.write_profiles({"Office": {"Username": "jo", "Password": "s3cret"}})
+        trigger = dict(field.split("=") for field in """cbTriggerSize=48 Reserved1=0 wBeginYear=2000 wBeginMonth=1
+            wBeginDay=1 wEndYear=0 wEndMonth=0 wEndDay=0 wStartHour=0 wStartMinute=0 MinutesDuration=1440
+            MinutesInterval=5 rgFlags=0 TriggerType=1 DaysInterval=1 Reserved2=0 wRandomMinutesInterval=0""".split())
         for run in (1, 2):  # the second OK replaces the trigger rather than adding one
             shot = [self.shot("popup", "credentials-dialog")] if run == 1 else []
             out = self.drive("main", f"select:{PROFILE_LIST}:Office", f"settext:{USER_EDIT}:jo",
-                             f"settext:{PASSWORD_EDIT}:s3cret", f"select:{INTERVAL_LIST}:5 minutes",
-                             f"press:main:{IDOK}", "popup", *shot, f"popuptext:{ACCOUNT_PASSWORD}:windows-pw",
+                             f"settext:{PASSWORD_EDIT}:s3cret", f"select:{INTERVAL_LIST}:5 minutes", f"press:main:{IDOK}",
+                             "popup", "dump:popup", *shot, f"popuptext:{ACCOUNT_PASSWORD}:windows-pw",
                              f"press:popup:{IDOK}", "exit")
             with self.subTest(run=run):
                 self.assertEqual((out["popup.title"], out["exit"]), ("Windows login credentials", "0"))
-                task = Observed(self.lab.wine([self.lab.unix_path(DRIVER), "task", "show"]).stdout)
+                self.assert_tab_order(out, "credentials")
+                task = drive(self, self.lab, "task", "show")
                 self.assertEqual((task["task.application"], task["task.parameters"], task["task.triggers"]),
                                  (winelab.CONNECTOR_FOLDER + r"\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', "1"))
                 # Wine keeps no account for a work item; Windows would give the one entered.
@@ -190,7 +183,7 @@ class ConfigProgramTest(ConfigProgramCase):
                     "Profile": ("REG_SZ", "Office"), "Interval": ("REG_DWORD", "0x5"),
                     "ProfileUsername": ("REG_SZ", "jo"), "ProfilePassword": ("REG_SZ", "s3cret"),
                     "TriggerID": ("REG_DWORD", "0x0")})
-            self.save_shots(out)
+                save_shots(self.lab, out)  # in the subtest: a failed one keeps the old pictures
         # Started as Windows' scheduler starts it: the quoted program, a blank, the parameters.
         self.lab.install_connector()
         self.lab.clear_journal()
@@ -201,7 +194,7 @@ class ConfigProgramTest(ConfigProgramCase):
         # "disable checks" deletes the work item through the Task Scheduler once confirmed.
         out = self.drive("main", f"select:{INTERVAL_LIST}:disable checks", f"press:main:{IDOK}", "popup",
                          f"press:popup:{IDYES}", "exit")
-        self.assertEqual((out["popup.title"], out["exit"], self.job_files()), ("Confirmation", "0", []))
+        self.assertEqual((out["popup.title"], out["exit"], self.lab.job_files()), ("Confirmation", "0", []))
         self.assertEqual(winelab.reg_values(self.lab, SETTINGS_KEY)["Interval"], ("REG_DWORD", "0x5"))
 
 

@@ -16,7 +16,6 @@ import pefile  # noqa: E402
 
 BUILD = os.environ["FERROLINK_BUILD"]
 PREFIX = WinePrefix(os.environ["WINEPREFIX"], BUILD)
-PROBE = os.environ["FERROLINK_SERVICE_PROBE"]
 FAILED = 'Tunnel checked and DOWN. Error: Execution of "vpnclient connect" failed'
 ESTABLISHED = "VPN connection established."
 LOG, MISSING = r"C:\ferrolink-test\connector.log", r"C:\no-such-folder"
@@ -53,23 +52,20 @@ class ConnectorTest(unittest.TestCase):
                 PREFIX.script_sim(script)
                 PREFIX.clear_journal()
                 pathlib.Path(PREFIX.unix_path(LOG)).unlink(missing_ok=True)
-                before = time.time()
-                result = PREFIX.launch(command_line, timeout=60)
-                after = time.time()
-                self.assertEqual((result.exit_code, result.events), (exit_code, messages))
-                # Information type, category 0, id 0x40000000, no sid, one string, no data.
-                self.assertEqual(result.event_calls, [(4, 0, 0x40000000, 0, 1, 0, 0)] * len(messages))
-                self.assertEqual(PREFIX.journal(), [("0", run) for run in runs])
+                before, result, after = time.time(), PREFIX.launch(command_line, timeout=60), time.time()
+                # Each message: information type, category 0, id 0x40000000, no sid, one string, no data.
+                self.assertEqual((result.exit_code, result.events, result.event_calls, PREFIX.journal()),
+                                 (exit_code, messages, [(4, 0, 0x40000000, 0, 1, 0, 0)] * len(messages),
+                                  [("0", run) for run in runs]))
                 self.assertFalse(os.path.exists(PREFIX.unix_path(MISSING)))
-                if LOG in command_line and messages:
-                    with open(PREFIX.unix_path(LOG), "rb") as f:
-                        data = f.read()
+                logged = LOG in command_line and messages
+                self.assertEqual(os.path.exists(PREFIX.unix_path(LOG)), bool(logged))
+                if logged:
+                    data = pathlib.Path(PREFIX.unix_path(LOG)).read_bytes()
                     lines = b"".join(STAMP + b": " + re.escape(m.encode()) + b"\r\n" for m in messages)
                     self.assertIsNotNone(re.fullmatch(lines, data), data)
                     stamp = time.mktime(time.strptime(data[:24].decode(), "%a %b %d %H:%M:%S %Y"))
                     self.assertTrue(int(before) - 1 <= stamp <= after + 1, (before, stamp, after))
-                else:
-                    self.assertFalse(os.path.exists(PREFIX.unix_path(LOG)))
 
     def test_program_file_and_message_table(self):
         pe = pefile.PE(os.path.join(BUILD, "connector", "Ferrolink.exe"))
@@ -86,7 +82,8 @@ class SchedulerServiceTest(unittest.TestCase):
     """Wine's service starts stopped with each new session and, once running, cannot be stopped;
     a disabled one is the configuration program's end-to-end case."""
     def probe(self, action):
-        return int(re.search(r"^\w+=(\d+)", PREFIX.wine([PROBE, action], timeout=60).stdout, re.M).group(1))
+        out = PREFIX.wine([os.environ["FERROLINK_SERVICE_PROBE"], action], timeout=60).stdout
+        return int(re.search(r"^\w+=(\d+)", out, re.M).group(1))
 
     def test_stopped_is_started_and_running_is_left_alone(self):
         stopped, running = 1, 4

@@ -2,31 +2,22 @@
 """On 64-bit Windows the VPN client's key is in the registry view of the client's own bitness:
 the connector of either bitness finds it in the other view when its own has none, and reads
 the tunnel's state from the view where it found the key. Both connectors on one 64-bit prefix."""
-import os
-import shutil
-import sys
-import unittest
+import os, shutil, sys, unittest
 
 sys.path.insert(0, os.path.join(os.environ["FERROLINK_SOURCE"], "tools"))
 from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix  # noqa: E402
 
 PREFIX = WinePrefix(os.environ["WINEPREFIX"], os.environ["FERROLINK_BUILD"])
-BUILD_32 = os.environ["FERROLINK_BUILD_32"]
 CONNECTOR_32 = r"C:\Program Files (x86)\Ferrolink\Ferrolink.exe"
 
 
 class ClientKeyInTheOtherView(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
+    def test_either_connector_finds_the_key_and_its_tunnel_state_in_the_other_view(self):
         PREFIX.init()
         os.makedirs(os.path.dirname(PREFIX.unix_path(CONNECTOR_32)), exist_ok=True)
-        shutil.copy(os.path.join(BUILD_32, "connector", "Ferrolink.exe"), PREFIX.unix_path(CONNECTOR_32))
-        cls.connector_64 = PREFIX.install_connector()
-
-    def reg(self, *args):
-        self.assertEqual(PREFIX.wine(["reg", *args, "/f"]).exit_code, 0, args)
-
-    def test_either_connector_finds_the_key_and_its_tunnel_state_in_the_other_view(self):
+        shutil.copy(os.path.join(os.environ["FERROLINK_BUILD_32"], "connector", "Ferrolink.exe"),
+                    PREFIX.unix_path(CONNECTOR_32))
+        connectors = {"64-bit": PREFIX.install_connector(), "32-bit": CONNECTOR_32}
         connect = ["stat", 'connect "Office" user "jo" pwd "secret"']
         rows = [  # connector, view that holds the key, tunnel flag, events, client commands
             ("64-bit", "/reg:32", 0, ["VPN connection established."], connect),
@@ -39,12 +30,13 @@ class ClientKeyInTheOtherView(unittest.TestCase):
                 PREFIX.install_sim()
                 for each in ("/reg:32", "/reg:64"):
                     PREFIX.wine(["reg", "delete", VPN_CLIENT_KEY, each, "/f"])
-                self.reg("add", VPN_CLIENT_KEY, "/v", "InstallPath", "/t", "REG_SZ", "/d", SIM_FOLDER + "\\", view)
-                self.reg("add", VPN_CLIENT_KEY, "/v", "TunnelEstablished", "/t", "REG_DWORD", "/d", str(flag), view)
-                exe = self.connector_64 if bits == "64-bit" else CONNECTOR_32
-                result = PREFIX.launch(f'"{exe}" "Office" -u "jo" -p "secret"')
-                self.assertEqual((result.exit_code, result.events), (0, events))
-                self.assertEqual([params for _, params in PREFIX.journal()], commands)
+                for name, kind, data in (("InstallPath", "REG_SZ", SIM_FOLDER + "\\"),
+                                         ("TunnelEstablished", "REG_DWORD", str(flag))):
+                    added = PREFIX.wine(["reg", "add", VPN_CLIENT_KEY, "/v", name, "/t", kind, "/d", data, view, "/f"])
+                    self.assertEqual(added.exit_code, 0, name)
+                result = PREFIX.launch(f'"{connectors[bits]}" "Office" -u "jo" -p "secret"')
+                self.assertEqual((result.exit_code, result.events, [params for _, params in PREFIX.journal()]),
+                                 (0, events, commands))
 
 
 if __name__ == "__main__":

@@ -13,11 +13,11 @@ using ServiceHandle = UniqueResource<NullEmptyTraits<SC_HANDLE, CloseServiceHand
 
 int main(int argc, char** argv) {
     const std::string action = argc > 1 ? argv[1] : "";
+    const bool query = action == "state";
     if (action == "ensure") {
         std::printf("result=%lu\n", EnsureSchedulerRunning(false));
         return 0;
     }
-    const bool query = action == "state";
     if (!query && action != "disable" && action != "enable") {
         std::fprintf(stderr, "usage: scheduler_service_probe state|disable|enable|ensure\n");
         return 2;
@@ -27,15 +27,11 @@ int main(int argc, char** argv) {
     const ServiceHandle service(manager ? OpenServiceA(manager.get(), "Schedule", access) : nullptr);
     const DWORD startType = action == "disable" ? SERVICE_DISABLED : SERVICE_DEMAND_START;
     SERVICE_STATUS status{};
-    const bool done =
-        service && (query ? QueryServiceStatus(service.get(), &status)
-                          : ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, startType,
-                                                 SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
-                                                 nullptr, nullptr, nullptr, nullptr));
-    if (query) {
-        std::printf("state=%lu\n", done ? status.dwCurrentState : 0ul);
-    } else {
-        std::printf("error=%lu\n", done ? 0ul : GetLastError());
-    }
+    const bool done = service && (query ? QueryServiceStatus(service.get(), &status)
+                                        : ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, startType,
+                                                               SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                                                               nullptr, nullptr, nullptr, nullptr));
+    const unsigned long value = query ? (done ? status.dwCurrentState : 0ul) : (done ? 0ul : GetLastError());
+    std::printf("%s=%lu\n", query ? "state" : "error", value);
     return done ? 0 : 1;
 }

@@ -1,16 +1,13 @@
 #!/usr/bin/env python3
-"""FerrolinkSetup.exe on a fresh Wine prefix: silent install, F1 and a task through the installed
-program, an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent
-uninstall, default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose
-driver runs here), FERROLINK_SETUP (by default the build's),
-FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit
-build tree)."""
-import glob, os, re, shutil, subprocess, sys, time, unittest
+"""FerrolinkSetup.exe on a fresh Wine prefix: silent install, a task through the installed program,
+an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent uninstall,
+default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose driver runs
+here), FERROLINK_SETUP (by default the build's), FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX
+(recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
+import os, shutil, sys, unittest
 
-SOURCE = os.environ["FERROLINK_SOURCE"]
-BUILD = os.environ["FERROLINK_BUILD"]
-sys.path.insert(0, os.path.join(SOURCE, "tools"))
-import winelab  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, wait_until, winelab  # noqa: E402
 
 SETUP = os.environ.get("FERROLINK_SETUP", os.path.join(BUILD, "installer", "FerrolinkSetup.exe"))
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
@@ -21,11 +18,11 @@ EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Fer
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ferrolink"
 MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Ferrolink"
 WORK = r"C:\ferrolink-setup-test"
-PROBE_MARKER = WORK + r"\help_probe.txt"
 ADMINS_ONLY = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"
-FILES = {"Ferrolink.exe": (BUILD, "connector"), "FerrolinkConfig_WIN.exe": (BUILD, "config"),
-         "setup_helper.exe": (BUILD, "installer"), r"Help\ferrolink.html": (SOURCE, "docs/help/ferrolink.html"),
-         r"Help\ferrolink.css": (SOURCE, "docs/help/ferrolink.css")}
+HELP = os.path.join(SOURCE, "docs", "help")
+# Each installed file and the folder of the file it must equal.
+FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"), "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
+         "setup_helper.exe": os.path.join(BUILD, "installer"), r"Help\ferrolink.html": HELP, r"Help\ferrolink.css": HELP}
 EARLIER = {"Profile": "Office", "ProfilePassword": "kept"}  # settings of an earlier installation
 
 
@@ -37,29 +34,16 @@ class SetupProgramTest(unittest.TestCase):
         cls.lab.init()
         cls.lab.start_server()
         cls.addClassCleanup(cls.lab.stop_server)
-        cls.display, xvfb = winelab.start_xvfb()
-        cls.addClassCleanup(lambda: (xvfb.terminate(), xvfb.wait()))
+        start_display(cls)
         os.makedirs(cls.lab.unix_path(WORK))
-        shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.lab.unix_path(WORK))
-        cls.lab.install_sim({"Office": {}})  # its key goes to the view of `wine reg`
-        # A fresh prefix opens .html with nothing (ShellExecute fails with "no association");
-        # on Windows a browser does. The probe stands in for it.
-        cls.reg("add", r"HKCR\.html", "/ve", "/d", "FerrolinkHelpProbe")
-        cls.reg("add", r"HKCR\FerrolinkHelpProbe\shell\open\command", "/ve", "/d",
-                f'"{WORK}\\help_probe.exe" "%1"')
-        cls.reg("add", winelab.VPN_CLIENT_KEY, "/v", "InstallPath", "/d", winelab.SIM_FOLDER + "\\")
-        for name, value in EARLIER.items():
-            cls.reg("add", SETTINGS, "/v", name, "/d", value)
-
-    @classmethod
-    def reg(cls, *args):
-        return cls.lab.wine(["reg", *args, *VIEW, *(["/f"] if args[0] in ("add", "delete") else [])])
+        cls.lab.install_sim({"Office": {}})  # its key and the settings go to the programs' view
+        winelab.reg_import(cls.lab, {SETTINGS: EARLIER})
 
     def values(self, key):
         """{name: (type, data)} from `reg export`: texts decoded, REG_EXPAND_SZ as its exact
         UTF-16 bytes, DWORDs as numbers; None when the key is missing."""
         path = self.lab.unix_path(WORK + r"\export.reg")
-        if self.reg("export", key, WORK + r"\export.reg", "/y").exit_code != 0:
+        if self.lab.wine(["reg", "export", key, WORK + r"\export.reg", "/y", *VIEW]).exit_code != 0:
             return None
         with open(path, encoding="utf-16") as f:
             text = f.read().replace("\\\n  ", "")
@@ -73,25 +57,14 @@ class SetupProgramTest(unittest.TestCase):
         """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
         and NSIS takes the folder unquoted); returns its exit code."""
         shutil.copy(SETUP, self.lab.unix_path(WORK))
-        with open(self.lab.unix_path(WORK + r"\cmdline.txt"), "wb") as f:
-            f.write(f'"{WORK}\\FerrolinkSetup.exe" {arguments}'.encode("latin-1"))
-        result = self.lab.wine([os.path.join(BUILD, "tools", "launch.exe"), "@" + WORK + r"\cmdline.txt"], timeout=60)
-        return int(re.search(r"^exit=(\d+)", result.stdout, re.M).group(1))
-
-    def drive(self, program, *steps):
-        result = self.lab.wine([os.path.join(BUILD, "tools", "config_driver.exe"), *program, *steps],
-                               display=self.display, timeout=120)
-        self.assertNotIn("fail=", result.stdout)
-        # The driver escapes each backslash; these values hold no other escapes.
-        return {k: v.replace("\\\\", "\\") for k, _, v in
-                (line.partition("=") for line in result.stdout.splitlines() if "=" in line)}
+        return self.lab.launch(f'"{WORK}\\FerrolinkSetup.exe" {arguments}', timeout=60, debug="-all").exit_code
 
     def check_installed(self, folder, settings=None):
         """Everything an installation into `folder` leaves; `settings`: the other values that
         the settings key must hold (by default those of the earlier installation)."""
-        for name, (root, where) in FILES.items():
-            source = os.path.join(root, where, name) if root == BUILD else os.path.join(root, where)
-            with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, open(source, "rb") as shipped:
+        for name, shipped_in in FILES.items():
+            with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, \
+                    open(os.path.join(shipped_in, name.split("\\")[-1]), "rb") as shipped:
                 self.assertEqual(f.read(), shipped.read(), name)
         help_file = f"{folder}\\Help\\ferrolink.html"
         settings = {k: ("REG_SZ", v) for k, v in EARLIER.items()} if settings is None else settings
@@ -114,76 +87,50 @@ class SetupProgramTest(unittest.TestCase):
         security = self.lab.wine([self.lab.unix_path(f"{folder}\\setup_helper.exe"), "key-security"])
         self.assertEqual((security.exit_code, security.stdout.strip()), (0, ADMINS_ONLY))
 
-    def stop_started_config_program(self):
-        """Ends the configuration program that the finish page started in this prefix (waiting
-        up to 10 s for it to appear); returns the process ids it found."""
-        program, prefix = f"{FOLDER}\\FerrolinkConfig_WIN.exe", f"WINEPREFIX={self.lab.prefix}\0".encode()
-        for _ in range(50):
-            time.sleep(0.2)
-            ps = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
-            found = [int(pid) for pid, _, args in (line.strip().partition(" ") for line in ps.splitlines())
-                     if args.startswith(program)]
-            found = [pid for pid in found if prefix in open(f"/proc/{pid}/environ", "rb").read()]
-            if found:
-                break
-        for pid in found:
-            os.kill(pid, 9)
-        return found
-
-    def job_files(self):
-        return glob.glob(os.path.join(self.lab.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
-
     def test_install_use_upgrade_uninstall(self):
         self.assertEqual(self.setup(f"/S /D={FOLDER}"), 0)
         self.check_installed(FOLDER)
 
-        program = ["run", f"{FOLDER}\\FerrolinkConfig_WIN.exe"]
-        seen = self.drive(program, "main", "f1", f"waitlines:1:{PROBE_MARKER}",
-                          "select:1013:Office", "settext:1008:jo", "settext:1009:s3cret",
-                          "select:1022:5 minutes", "press:main:1", "popup", "popuptext:1015:windows-pw",
-                          "press:popup:1", "exit")
+        # The installed program, which finds the connector through the setup's "InstallPath".
+        seen = drive(self, self.lab, "run", f"{FOLDER}\\FerrolinkConfig_WIN.exe", "main", "select:1013:Office",
+                     "settext:1008:jo", "settext:1009:s3cret", "select:1022:5 minutes", "press:main:1", "popup",
+                     "popuptext:1015:windows-pw", "press:popup:1", "exit")
         self.assertEqual(seen["exit"], "0")
-        with open(self.lab.unix_path(PROBE_MARKER), encoding="latin-1") as f:
-            self.assertIn(f'"{FOLDER}\\Help\\ferrolink.html"', f.read())
-        self.assertEqual(self.drive(["task", "show"])["task.application"], f"{FOLDER}\\Ferrolink.exe")
         stored = self.values(SETTINGS)
 
         # An older connector stands in the folder; the interactive setup proposes the same
         # folder, replaces it and keeps the settings and the task.
         with open(self.lab.unix_path(f"{FOLDER}\\Ferrolink.exe"), "wb") as f:
             f.write(b"older")
-        pages = ["welcome", "folder", "progress", "finish"]
+        # Each Next changes the page inside the same window, which no step can wait for: a
+        # bounded wait before the next page's picture.
         steps = ["popup"]
-        for page in pages:
+        for page in ("welcome", "folder", "progress", "finish"):
             steps += [f"shot:popup:{WORK}\\setup-{page}.bmp", "press:popup:1", "sleep:1500"]
-        seen = self.drive(["run", SETUP],
-                          *steps[:-1], "exit")
-        self.assertEqual(seen["exit"], "0")
-        # Finish opened the installed configuration program, checked by default.
-        self.assertEqual(len(self.stop_started_config_program()), 1)
+        shots = drive(self, self.lab, "run", SETUP, *steps[:-1], "exit")
+        self.assertEqual(shots["exit"], "0")
+        # Finish opened the installed configuration program, checked by default; nothing says
+        # when it has started: a bounded wait for it, which ends it.
+        killed = wait_until(lambda: (kill := self.lab.wine(["taskkill", "/f", "/im", "FerrolinkConfig_WIN.exe"]))
+                            .exit_code == 0 and kill.stdout, 10)
+        self.assertEqual(str(killed).count("terminated"), 1)
         self.check_installed(FOLDER, stored)
-        task = self.drive(["task", "show"])
-        self.assertEqual((task["task.exists"], task["task.application"]), ("1", f"{FOLDER}\\Ferrolink.exe"))
-        self.assertEqual(task["task.parameters"], '"Office" -u "jo" -p "s3cret"')
-        for page in pages:
-            subprocess.run(["convert", self.lab.unix_path(f"{WORK}\\setup-{page}.bmp"), "-strip",
-                            os.path.join(SOURCE, "docs", "screenshots", f"setup-{page}.png")], check=True)
+        task = drive(self, self.lab, "task", "show")
+        self.assertEqual((task["task.application"], task["task.parameters"], len(self.lab.job_files())),
+                         (f"{FOLDER}\\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', 1))
 
-        self.assertEqual(len(self.job_files()), 1)
         # The uninstaller runs a copy of itself from the temporary folder and returns at once.
         self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"), "/S"]).exit_code, 0)
-        deadline = time.monotonic() + 30
-        while os.path.exists(self.lab.unix_path(FOLDER)) and time.monotonic() < deadline:
-            time.sleep(0.2)
-        self.assertFalse(os.path.exists(self.lab.unix_path(FOLDER)))
+        self.assertTrue(wait_until(lambda: not os.path.exists(self.lab.unix_path(FOLDER)), 30))
         self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
         for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, UNINSTALL):
             self.assertIsNone(self.values(key), key)
-        self.assertEqual(self.drive(["task", "show"])["task.exists"], "0")
-        self.assertEqual(self.job_files(), [])
+        self.assertEqual(drive(self, self.lab, "task", "show")["task.exists"], "0")
+        self.assertEqual(self.lab.job_files(), [])
 
         self.assertEqual(self.setup("/S"), 0)
         self.check_installed(r"C:\Program Files\Ferrolink", settings={})
+        save_shots(self.lab, shots)
 
 
 if __name__ == "__main__":

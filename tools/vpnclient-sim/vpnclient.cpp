@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
+
 namespace {
 
 const char* const kClientKey = "Software\\Cisco Systems\\VPN Client";
@@ -46,18 +48,7 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-std::string ParametersAsReceived() {
-    const char* line = GetCommandLineA();
-    if (*line == '"') {
-        ++line;
-        while (*line != '\0' && *line != '"') ++line;
-        if (*line == '"') ++line;
-    } else {
-        while (*line > ' ') ++line;
-    }
-    while (*line != '\0' && *line <= ' ') ++line;
-    return line;
-}
+std::string ParametersAsReceived() { return CommandLineAfterProgramName(GetCommandLineA()); }
 
 // Tokens split at blanks; a token that begins with a double quote runs to the next one.
 std::vector<std::string> Tokens(const std::string& text) {
