@@ -306,6 +306,8 @@ const char kEmpty[] = "Warning|No profile username and/or password set. Do you w
                       "profile credentials.|exclamation YesNo";
 const char kQuote[] = "Warning|The profile username and password must not contain a double quote (\").\n\n"
                       "Enter them without double quotes.|exclamation OK";
+const char kNotStarted[] = "Error|Unable to start the Task Scheduler service. The task will not be executing until "
+                           "the service will be started.|hand OK";
 const char kRefused[] = "Warning|The specified username and password is invalid.\n\nEnter valid username and "
                         "password.|exclamation OK<Windows login credentials";
 // It opens with the account's name, an empty password and the focus on the password.
@@ -332,6 +334,7 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
         Texts actions, seen;
         std::string settings, item, display;
         INT_PTR result;
+        const char* serviceFails = "";
     } cases[] = {
         {"disable checks, yes", disabled, true, SERVICE_RUNNING, IDYES, {"yes"}, {kConfirm}, "|#5|jo|s3cret|-",
          "none", "no task off", IDOK},
@@ -354,6 +357,9 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
          "||" + kApplied + "5 ", "no task off", IDOK},
         {"scheduler stopped, start declined", entries, false, SERVICE_STOPPED, IDNO, {"password:pw", "ok"},
          {kAccount, checked}, kSaved + "#0", kCreated, "no task off", IDOK},
+        // The work item is made all the same, for when the service runs again.
+        {"scheduler cannot be started", entries, false, SERVICE_STOPPED, IDYES, {"password:pw", "ok", "ok"},
+         {kAccount, checked, kNotStarted}, kSaved + "#0", kCreated, "no task off", IDOK, "Start"},
         // Only the check lets a pair through, given the fields as they stand; a refused pair
         // keeps both fields as typed, and each further OK checks again.
         {"a domain typed in front", entries, false, SERVICE_RUNNING, IDYES,
@@ -384,6 +390,7 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
         service = ServiceStandIn{};
         service.state = c.serviceState;
         service.answer = c.startAnswer;
+        service.failing = c.serviceFails;
         const Outcome o = Play(&c.entries, c.actions);
         EXPECT_EQ(std::make_tuple(o.result, o.seen, o.display), std::make_tuple(c.result, c.seen, c.display));
         EXPECT_EQ(Setting("Profile") + "|" + Setting("Interval") + "|" + Setting("ProfileUsername") + "|" +
