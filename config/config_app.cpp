@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "com_ptr.h"
 #include "main_dialog.h"
 #include "resource_module.h"
 
@@ -18,14 +19,13 @@ BOOL ConfigApp::InitInstance() {
 
     MainDialog dialog;
     SetMainWindow(&dialog);
-    // The result is not looked at: without COM the scheduler object is simply not made.
-    const HRESULT com = CoInitialize(nullptr);
-    // On failure the dialog runs without the Task Scheduler and shows no task.
-    dialog.Scheduler().CreateScheduler();
-    dialog.DoModal();
-    dialog.Scheduler().ReleaseScheduler();
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
+    {
+        // Without COM the scheduler object is simply not made: the dialog then runs without
+        // the Task Scheduler and shows no task.
+        const ComApartment com;
+        dialog.Scheduler().CreateScheduler();
+        dialog.DoModal();
+        dialog.Scheduler().ReleaseScheduler();
     }
     SetMainWindow(nullptr);
     return FALSE;

@@ -32,7 +32,6 @@ constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
 using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
 
-
 int SecureSettingsKey() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnly, SDDL_REVISION_1,

@@ -5,6 +5,8 @@ simulated VPN client installed into it, and exact command-line runs.
 Used by the integration tests, the demo and the benchmark. Also a command line:
   winelab.py --prefix DIR --build DIR init         create the prefix (idempotent)
   winelab.py --prefix DIR --build DIR install-sim  install the simulated VPN client
+  winelab.py --prefix DIR --build DIR run-windowed PROGRAM [ARG...]
+                                                   run a windowed program on an X server of its own
 """
 import argparse
 import codecs
@@ -358,16 +360,14 @@ def main():
 
 
 def run_windowed(prefix, command):
-    """Runs a windowed program on an X server of its own and prints its output; returns its
-    exit code. Without a window manager Wine waits up to two seconds for each closed window
-    of a managed kind, so the program's windows are made unmanaged."""
+    """Runs a windowed program on an X server of its own, with the windows Wine draws itself,
+    and prints its output; returns its exit code."""
     display, server = start_xvfb()
     try:
         # Every Wine program of the run sees the display: the first one that needs Wine's
         # desktop ties the desktop to its display.
         os.environ["DISPLAY"] = display
-        prefix.reg_add(r"HKCU\Software\Wine\AppDefaults\%s\X11 Driver" % os.path.basename(command[0]),
-                       "Managed", "REG_SZ", "N")
+        prefix.draw_title_bars(os.path.basename(command[0]))
         result = prefix.wine([os.path.abspath(command[0]), *command[1:]], display=display, timeout=240)
     finally:
         server.terminate()

@@ -14,6 +14,7 @@
 
 #include "client_contract.h"
 #include "client_start.h"
+#include "com_ptr.h"
 #include "convert_string.h"
 #include "scheduler_access.h"
 #include "settings_store.h"
@@ -119,9 +120,10 @@ TEST(ConvertString, ConvertsThroughTheCodePage) {
 // Takes the length of each name that reaches the scheduler and makes no work item.
 struct NameTaker : TaskScheduler {
     std::vector<std::size_t> lengths;
-    HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Delete(name); }
-    HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Delete(name); }
-    HRESULT Delete(const wchar_t* name) override {
+    HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Take(name); }
+    HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Take(name); }
+    HRESULT Delete(const wchar_t* name) override { return Take(name); }
+    HRESULT Take(const wchar_t* name) {
         lengths.push_back(std::wcslen(name));
         return E_FAIL;
     }
@@ -147,17 +149,19 @@ TEST(SchedulerAccess, PassesANameThatFitsTheConversionWhole) {
 // dialogs do without a scheduler object or a work item is proven with stand-ins, the real work
 // item end to end.
 TEST(SchedulerAccess, StoresANewItemOnlyWhenSaved) {
-    ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    const char* const job = "C:\\windows\\Tasks\\Ferrolink.job";
-    DeleteFileA(job);
-    SchedulerAccess access;
-    ASSERT_EQ(access.CreateScheduler(), S_OK);
-    std::unique_ptr<WorkItem> task;
-    ASSERT_EQ(access.OpenWorkItem(kWorkItemName, task, true), S_OK);
-    EXPECT_TRUE(task);
-    task.reset();
-    EXPECT_EQ(GetFileAttributesA(job), INVALID_FILE_ATTRIBUTES);
-    CoUninitialize();
+    {
+        const ComApartment com;
+        ASSERT_EQ(com.result(), S_OK);
+        const char* const job = "C:\\windows\\Tasks\\Ferrolink.job";
+        DeleteFileA(job);
+        SchedulerAccess access;
+        ASSERT_EQ(access.CreateScheduler(), S_OK);
+        std::unique_ptr<WorkItem> task;
+        ASSERT_EQ(access.OpenWorkItem(kWorkItemName, task, true), S_OK);
+        EXPECT_TRUE(task);
+        task.reset();
+        EXPECT_EQ(GetFileAttributesA(job), INVALID_FILE_ATTRIBUTES);
+    }
     HRESULT created = S_OK;
     std::thread([&created] { created = SchedulerAccess().CreateScheduler(); }).join();
     EXPECT_EQ(created, CO_E_NOTINITIALIZED);

@@ -619,7 +619,6 @@ int RunProgram(int argc, char** argv) {
     return 0;
 }
 
-
 std::string Hex(HRESULT hr) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
