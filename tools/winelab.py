@@ -24,6 +24,8 @@ VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
 SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
 CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
 WINE64 = "/usr/lib/wine/wine64"
+# Wine takes its code page from the locale: this one gives 1252 on every machine.
+LOCALE = "C.UTF-8"
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
 # Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
@@ -57,6 +59,7 @@ class WinePrefix:
         env["WINEPREFIX"] = self.prefix
         env["WINEDEBUG"] = debug
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+        env["LC_ALL"] = LOCALE
         if display is not None:
             env["DISPLAY"] = display
         return env
@@ -272,10 +275,10 @@ class DriverOutput:
         return result
 
 
-def reg_values(prefix, key):
+def reg_values(prefix, key, view=()):
     """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
-    when the key does not exist. For proving that a run wrote nothing."""
-    result = prefix.wine(["reg", "query", key])
+    when the key does not exist; `view`: ["/reg:32"] or ["/reg:64"] for one registry view."""
+    result = prefix.wine(["reg", "query", key, *view])
     if result.exit_code != 0:
         return None
     values = {}
