@@ -100,9 +100,9 @@ class ConfigProgramTest(ConfigProgramCase):
         # program must load it from its own folder before it shows anything.
         german = ("Fehler", "Cisco VPN Client nicht gefunden. Pr\u00fcfen Sie die Installation.")
         english = ("Error", CLIENT_NOT_FOUND)
-        for client, lang, box in (("no key", None, english), ("no InstallPath", None, english), ("no key", "Lang.dll", german)):
-            with self.subTest(client=client, lang=lang):
-                self.prepare(settings=STORED, client=client, lang=lang)
+        for client, lang, box in (("no key", False, english), ("no InstallPath", False, english), ("no key", True, german)):
+            with self.subTest(client=client, german=lang):
+                self.prepare(settings=STORED, client=client, german=lang)
                 shot = [self.shot("popup", "client-not-found")] if client == "no key" and not lang else []
                 out = self.drive("popup", "windows", *shot, f"press:popup:{IDOK}", "exit")
                 # One window: the main dialog must not show.
