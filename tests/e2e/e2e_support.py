@@ -73,7 +73,9 @@ def save_shots(lab, out):
     for windows_path in out.all("shot.main") + out.all("shot.popup"):
         bmp = lab.unix_path(windows_path)
         png = os.path.join(SCREENSHOTS, os.path.splitext(os.path.basename(bmp))[0] + ".png")
-        subprocess.run(["convert", bmp, "-strip", png], check=True, stdin=subprocess.DEVNULL)
+        # Whole or not at all: the other bitness's run may write the same picture meanwhile.
+        subprocess.run(["convert", bmp, "-strip", f"png:{png}.{os.getpid()}"], check=True, stdin=subprocess.DEVNULL)
+        os.replace(f"{png}.{os.getpid()}", png)
 
 
 class ConfigProgramCase(unittest.TestCase):
