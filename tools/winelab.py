@@ -174,8 +174,7 @@ class WinePrefix:
     def draw_title_bars(self, program):
         """Wine draws the program's title bars itself, so that screenshots show them without a
         window manager, and does not wait for one when a window closes."""
-        for name in ("Decorated", "Managed"):
-            self.reg_add(rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver", name, "REG_SZ", "N")
+        reg_import(self, {rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver": {"Decorated": "N", "Managed": "N"}})
 
     # -- the system's programs --------------------------------------------------------------
     def install_connector(self):
@@ -199,9 +198,7 @@ class WinePrefix:
         shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
         self.script_sim("")
         self.clear_journal()
-        self.reg_delete(VPN_CLIENT_KEY)
-        self.reg_add(VPN_CLIENT_KEY, "InstallPath", "REG_SZ", install_path)
-        self.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
+        reg_import(self, {VPN_CLIENT_KEY: {"InstallPath": install_path, "TunnelEstablished": 0}})
 
     def write_profiles(self, profiles):
         """Replaces the client's profile files: {name: {key: value}} in the profile's [main]."""
