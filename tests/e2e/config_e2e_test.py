@@ -100,7 +100,8 @@ class ConfigProgramTest(ConfigProgramCase):
         # program must load it from its own folder before it shows anything.
         german = ("Fehler", "Cisco VPN Client nicht gefunden. Pr\u00fcfen Sie die Installation.")
         english = ("Error", CLIENT_NOT_FOUND)
-        for client, lang, box in (("no key", False, english), ("no InstallPath", False, english), ("no key", True, german)):
+        for client, lang, box in (("no key", False, english), ("no InstallPath", False, english),
+                                  ("no key", True, german)):
             with self.subTest(client=client, german=lang):
                 self.prepare(settings=STORED, client=client, german=lang)
                 shot = [self.shot("popup", "client-not-found")] if client == "no key" and not lang else []
@@ -150,7 +151,8 @@ class ConfigProgramTest(ConfigProgramCase):
             self.lab.start_server()
         # After the credentials dialog: the question and the failure, whose texts the in-process
         # tests hold whole.
-        self.assertEqual((out.all("popup.title")[1:], out["exit"], self.lab.job_files()), (["Warning", "Error"], "0", []))
+        self.assertEqual((out.all("popup.title")[1:], out["exit"], self.lab.job_files()),
+                         (["Warning", "Error"], "0", []))
         save_shots(self.lab, out)
 
     def test_ok_creates_the_work_item_whose_command_line_brings_the_tunnel_up(self):
