@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """FerrolinkConfig_WIN.exe end to end: what the main dialog shows of the registry and the work
-item, Cancel after edits, the About box, F1, the missing client, "Lang.dll", and one OK whose work item's
-command line brings the tunnel up."""
+item, Cancel after edits, the About box, F1, the missing client, "Lang.dll", and one OK whose
+work item's command line brings the tunnel up."""
 import os, sys, unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))

@@ -107,5 +107,6 @@ class TestDialogTest(ConfigProgramCase):
                 if len(steps) > 1:
                     self.assertEqual([state(d) for d in out.dumps("popup")], [WAITING, SUCCEEDED])
 
+
 if __name__ == "__main__":
     unittest.main()

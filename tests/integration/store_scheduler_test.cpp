@@ -1,5 +1,5 @@
-// The settings store and the client's folder against the registry, and the scheduler access
-// against the Task Scheduler of the test's own Wine prefix.
+// The settings store and the client's folder against the registry, the conversion through the
+// code page, and the longest name that the scheduler access passes on.
 #include <gtest/gtest.h>
 
 #include <windows.h>
