@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "application.h"
+#include "client_start.h"
 #include "main_dialog.h"
 #include "resource_module.h"
 #include "settings_store.h"
@@ -434,19 +435,11 @@ TEST_F(MainDialogRun, TheWorkItemKeepsOneTriggerAndIsNeverSavedHalfDone) {
     }
 }
 
-// A process that has already ended with `code`.
+// A process that has already ended with `code`, started as the test's runs are.
 HANDLE EndedProcess(DWORD code) {
-    std::string commandLine = "cmd.exe /c exit " + std::to_string(code);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
-        return nullptr;
-    }
-    CloseHandle(info.hThread);
-    WaitForSingleObject(info.hProcess, 10000);
-    return info.hProcess;
+    UniqueHandle run = VpnClientRequest("C:\\windows\\system32\\cmd.exe", "/c exit " + std::to_string(code)).Start();
+    if (run) WaitForSingleObject(run.get(), 10000);
+    return run.release();
 }
 
 // Only timer 111 reads the configuration test's run, and its handle is closed once the code is
