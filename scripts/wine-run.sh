@@ -10,7 +10,8 @@ loader=wine
 if [ -x /usr/lib/wine/wine64 ] && ! grep -qs '^#arch=win32' "${WINEPREFIX:-$HOME/.wine}/system.reg"; then
   loader=/usr/lib/wine/wine64
 fi
-WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=} \
+# Wine takes its code page from the locale: this one gives 1252 on every machine.
+WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=} LC_ALL=C.UTF-8 \
   "$loader" "$@" >"$out" 2>"$err" </dev/null
 rc=$?
 cat "$out" "$err"

@@ -24,6 +24,8 @@ VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
 SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
 CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
 WINE64 = "/usr/lib/wine/wine64"
+# Wine takes its code page from the locale: this one gives 1252 on every machine.
+LOCALE = "C.UTF-8"
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
 # Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
@@ -57,6 +59,7 @@ class WinePrefix:
         env["WINEPREFIX"] = self.prefix
         env["WINEDEBUG"] = debug
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+        env["LC_ALL"] = LOCALE
         if display is not None:
             env["DISPLAY"] = display
         return env
@@ -171,8 +174,7 @@ class WinePrefix:
     def draw_title_bars(self, program):
         """Wine draws the program's title bars itself, so that screenshots show them without a
         window manager, and does not wait for one when a window closes."""
-        for name in ("Decorated", "Managed"):
-            self.reg_add(rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver", name, "REG_SZ", "N")
+        reg_import(self, {rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver": {"Decorated": "N", "Managed": "N"}})
 
     # -- the system's programs --------------------------------------------------------------
     def install_connector(self):
@@ -196,9 +198,7 @@ class WinePrefix:
         shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
         self.script_sim("")
         self.clear_journal()
-        self.reg_delete(VPN_CLIENT_KEY)
-        self.reg_add(VPN_CLIENT_KEY, "InstallPath", "REG_SZ", install_path)
-        self.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
+        reg_import(self, {VPN_CLIENT_KEY: {"InstallPath": install_path, "TunnelEstablished": 0}})
 
     def write_profiles(self, profiles):
         """Replaces the client's profile files: {name: {key: value}} in the profile's [main]."""
@@ -272,10 +272,10 @@ class DriverOutput:
         return result
 
 
-def reg_values(prefix, key):
+def reg_values(prefix, key, view=()):
     """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
-    when the key does not exist. For proving that a run wrote nothing."""
-    result = prefix.wine(["reg", "query", key])
+    when the key does not exist; `view`: ["/reg:32"] or ["/reg:64"] for one registry view."""
+    result = prefix.wine(["reg", "query", key, *view])
     if result.exit_code != 0:
         return None
     values = {}

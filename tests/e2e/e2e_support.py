@@ -73,7 +73,9 @@ def save_shots(lab, out):
     for windows_path in out.all("shot.main") + out.all("shot.popup"):
         bmp = lab.unix_path(windows_path)
         png = os.path.join(SCREENSHOTS, os.path.splitext(os.path.basename(bmp))[0] + ".png")
-        subprocess.run(["convert", bmp, "-strip", png], check=True, stdin=subprocess.DEVNULL)
+        # Whole or not at all: the other bitness's run may write the same picture meanwhile.
+        subprocess.run(["convert", bmp, "-strip", f"png:{png}.{os.getpid()}"], check=True, stdin=subprocess.DEVNULL)
+        os.replace(f"{png}.{os.getpid()}", png)
 
 
 class ConfigProgramCase(unittest.TestCase):
@@ -99,9 +101,9 @@ class ConfigProgramCase(unittest.TestCase):
         list(map(os.remove, cls.lab.job_files()))
         winelab.reg_import(cls.lab, {SETTINGS_KEY: None})
 
-    def prepare(self, settings=None, task=False, profiles=PROFILES, client="installed", lang=None):
+    def prepare(self, settings=None, task=False, profiles=PROFILES, client="installed", german=False):
         """One run's state: the VPN client ("installed", "no key" or "no InstallPath") and its
-        profile files, the settings key (None: no key), the work item, and "Lang.dll"."""
+        profile files, the settings key (None: no key), the work item, and the German "Lang.dll"."""
         client_values = {"TunnelEstablished": 0, **({} if client == "no InstallPath" else
                                                      {"InstallPath": winelab.SIM_FOLDER + "\\"})}
         winelab.reg_import(self.lab, {winelab.VPN_CLIENT_KEY: None if client == "no key" else client_values,
@@ -112,8 +114,8 @@ class ConfigProgramCase(unittest.TestCase):
             self.assertEqual(drive(self, self.lab, "task", "create")["task.created"], "1")
         for name in ("Lang.dll", "help_probe.txt"):
             pathlib.Path(self.work, name).unlink(missing_ok=True)
-        if lang is not None:
-            shutil.copy(os.path.join(BUILD, "tests", "lang", lang), os.path.join(self.work, "Lang.dll"))
+        if german:
+            shutil.copy(os.path.join(BUILD, "tests", "ui", "ui_partial_lang.dll"), os.path.join(self.work, "Lang.dll"))
 
     def assert_tab_order(self, out, dialog):
         """The dialog's first dump shows its controls in TAB_ORDER's order with those styles."""

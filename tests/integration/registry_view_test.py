@@ -5,10 +5,11 @@ the tunnel's state from the view where it found the key. Both connectors on one 
 import os, shutil, sys, unittest
 
 sys.path.insert(0, os.path.join(os.environ["FERROLINK_SOURCE"], "tools"))
-from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix  # noqa: E402
+from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix, reg_import  # noqa: E402
 
 PREFIX = WinePrefix(os.environ["WINEPREFIX"], os.environ["FERROLINK_BUILD"])
 CONNECTOR_32 = r"C:\Program Files (x86)\Ferrolink\Ferrolink.exe"
+KEY_32 = VPN_CLIENT_KEY.replace("Software", r"Software\Wow6432Node", 1)
 
 
 class ClientKeyInTheOtherView(unittest.TestCase):
@@ -28,12 +29,11 @@ class ClientKeyInTheOtherView(unittest.TestCase):
         for bits, view, flag, events, commands in rows:
             with self.subTest(connector=bits, key=view, tunnel=flag):
                 PREFIX.install_sim()
-                for each in ("/reg:32", "/reg:64"):
-                    PREFIX.wine(["reg", "delete", VPN_CLIENT_KEY, each, "/f"])
-                for name, kind, data in (("InstallPath", "REG_SZ", SIM_FOLDER + "\\"),
-                                         ("TunnelEstablished", "REG_DWORD", str(flag))):
-                    added = PREFIX.wine(["reg", "add", VPN_CLIENT_KEY, "/v", name, "/t", kind, "/d", data, view, "/f"])
-                    self.assertEqual(added.exit_code, 0, name)
+                # One import writes the key into one view and deletes it from the other: the
+                # 32-bit view is the 64-bit registry's Wow6432Node.
+                key = {"/reg:32": KEY_32, "/reg:64": VPN_CLIENT_KEY}
+                values = {"InstallPath": SIM_FOLDER + "\\", "TunnelEstablished": flag}
+                reg_import(PREFIX, {key[v]: values if v == view else None for v in key})
                 result = PREFIX.launch(f'"{connectors[bits]}" "Office" -u "jo" -p "secret"')
                 self.assertEqual((result.exit_code, result.events, [params for _, params in PREFIX.journal()]),
                                  (0, events, commands))

@@ -40,18 +40,8 @@ class SetupProgramTest(unittest.TestCase):
         winelab.reg_import(cls.lab, {SETTINGS: EARLIER})
 
     def values(self, key):
-        """{name: (type, data)} from `reg export`: texts decoded, REG_EXPAND_SZ as its exact
-        UTF-16 bytes, DWORDs as numbers; None when the key is missing."""
-        path = self.lab.unix_path(WORK + r"\export.reg")
-        if self.lab.wine(["reg", "export", key, WORK + r"\export.reg", "/y", *VIEW]).exit_code != 0:
-            return None
-        with open(path, encoding="utf-16") as f:
-            text = f.read().replace("\\\n  ", "")
-        parse = {'"': lambda d: ("REG_SZ", d[1:-1].replace("\\\\", "\\").replace('\\"', '"')),
-                 "d": lambda d: ("REG_DWORD", int(d[6:], 16)),  # dword:
-                 "h": lambda d: ("REG_EXPAND_SZ", bytes(int(b, 16) for b in d[7:].split(",")))}  # hex(2):
-        return {name.strip('"'): parse[data[0]](data)
-                for name, _, data in (line.partition("=") for line in text.splitlines()[3:]) if data}
+        """{name: (type, data)} of the key in the programs' registry view; None when missing."""
+        return winelab.reg_values(self.lab, key, VIEW)
 
     def setup(self, arguments):
         """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
@@ -71,13 +61,12 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual(self.values(SETTINGS), {"InstallPath": ("REG_SZ", folder), "HelpFile": ("REG_SZ", help_file),
                                                  **settings})
         self.assertEqual(self.values(EVENT_SOURCE), {
-            "EventMessageFile": ("REG_EXPAND_SZ", f"{folder}\\Ferrolink.exe\0".encode("utf-16-le")),
-            "TypesSupported": ("REG_DWORD", 7)})
+            "EventMessageFile": ("REG_EXPAND_SZ", f"{folder}\\Ferrolink.exe"), "TypesSupported": ("REG_DWORD", "0x7")})
         entry = self.values(UNINSTALL)
         expected = {"DisplayName": "Ferrolink", "DisplayVersion": "0.4.0", "Publisher": "Halvane",
                     "UninstallString": f'"{folder}\\uninstall.exe"', "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
         self.assertEqual({k: entry[k] for k in expected}, {k: ("REG_SZ", v) for k, v in expected.items()})
-        self.assertGreater(entry["EstimatedSize"], ("REG_DWORD", 300))  # KB: programs and help
+        self.assertGreater(int(entry["EstimatedSize"][1], 16), 300)  # KB: programs and help
         for link, target in (("Ferrolink Configuration", "FerrolinkConfig_WIN.exe"), ("Ferrolink Help", r"Help\ferrolink.html")):
             with open(self.lab.unix_path(f"{MENU}\\{link}.lnk"), "rb") as f:
                 self.assertIn(f"{folder}\\{target}\0".encode("latin-1"), f.read(), link)

@@ -95,7 +95,7 @@ TEST_F(DialogLayer, ResourcesComeFromTheLibraryOrElseFromTheProgram) {
     for (int i = 0; i < 14; ++i) longText += "[" + std::string(i < 10 ? "00" : "01") +
                                              std::to_string(i % 10) + "] long text for the string loader; ";
     const std::pair<unsigned, std::string> cases[] = {
-        {IDS_ERROR_CAPTION, "Fehler"}, {IDS_ABOUTBOX, ""}, {IDS_CLIENT_NOT_FOUND, ""},
+        {IDS_ERROR_CAPTION, "Fehler"}, {IDS_ABOUTBOX, ""}, {IDS_NO_PROFILE, ""},
         {IDS_NO_CHECKING, "no checking set"}, {3000, longText}, {4000, ""}};
     for (const auto& [id, expected] : cases) EXPECT_EQ(LoadResourceString(id), expected) << id;
     EXPECT_NE(LoadResourceIcon(IDR_MAINFRAME), nullptr);

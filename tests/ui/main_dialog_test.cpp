@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "application.h"
+#include "client_start.h"
 #include "main_dialog.h"
 #include "resource_module.h"
 #include "settings_store.h"
@@ -37,9 +38,9 @@ public:
 // `seen` when it first becomes active (a box whole, the credentials dialog as its caption,
 // fields and focus; "<owner" unless the owner is `home`). "front:..." types at the start of
 // the user name, "password:..." into the password; "ok", "ok:rejected", "ok:not allowed",
-// "yes", "no", "cancel", "esc", "close" and "closebox" end the window as a user would. With no
-// action left, `home` active again is cancelled; after two idle seconds it is all the same,
-// and after ten seconds every window of the run is, so that a fault fails rather than hangs.
+// "yes", "no", "cancel" and "closebox" end the window as a user would. With no action left,
+// `home` active again is cancelled; after two idle seconds it is all the same, and after ten
+// seconds every window of the run is, so that a fault fails rather than hangs.
 class Autopilot {
 public:
     static Autopilot* current;
@@ -101,10 +102,8 @@ private:
         if (action == "ok:not allowed") logon->next = LogonOutcome::NotAllowedToTest;
         if (action == "ok") logon->next = LogonOutcome::Accepted;
         m_closing = active;
-        if (action == "esc") {
-            PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
-        } else if (action == "close" || action == "closebox") {
-            PostMessageA(active, action == "close" ? WM_CLOSE : WM_SYSCOMMAND, action == "close" ? 0 : SC_CLOSE, 0);
+        if (action == "closebox") {
+            PostMessageA(active, WM_SYSCOMMAND, SC_CLOSE, 0);
         } else {
             const int button = action == "yes" ? IDYES : action == "no" ? IDNO : action == "cancel" ? IDCANCEL : IDOK;
             PostMessageA(active, WM_COMMAND, button, 0);
@@ -371,13 +370,9 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
          {"front:x", "password:pw", "ok:rejected", "ok", "ok:rejected", "ok", "ok"},
          {kAccount, "logon xoperator|pw", kRefused, "logon xoperator|pw", kRefused, "logon xoperator|pw"},
          kSaved + "#0", "xoperator|pw|" + kApplied + "5 ", "no task off", IDOK},
-        // Cancel, Esc, WM_CLOSE and the close box end it at once, unchecked: the settings are
-        // saved, the work item is left as it was.
+        // Cancel and the close box end it at once, unchecked: the settings are saved, the work
+        // item is left as it was. Esc and WM_CLOSE become Cancel in Windows' dialog manager.
         {"credentials cancelled", entries, true, SERVICE_RUNNING, IDYES, {"password:pw", "cancel"}, {kAccount},
-         kSaved + "-", kOld, "Ferrolink on", IDCANCEL},
-        {"credentials, Esc", entries, true, SERVICE_RUNNING, IDYES, {"password:pw", "esc"}, {kAccount},
-         kSaved + "-", kOld, "Ferrolink on", IDCANCEL},
-        {"credentials, WM_CLOSE", entries, true, SERVICE_RUNNING, IDYES, {"password:pw", "close"}, {kAccount},
          kSaved + "-", kOld, "Ferrolink on", IDCANCEL},
         {"credentials, close box", entries, true, SERVICE_RUNNING, IDYES, {"password:pw", "closebox"},
          {kAccount}, kSaved + "-", kOld, "Ferrolink on", IDCANCEL},
@@ -440,19 +435,11 @@ TEST_F(MainDialogRun, TheWorkItemKeepsOneTriggerAndIsNeverSavedHalfDone) {
     }
 }
 
-// A process that has already ended with `code`.
+// A process that has already ended with `code`, started as the test's runs are.
 HANDLE EndedProcess(DWORD code) {
-    std::string commandLine = "cmd.exe /c exit " + std::to_string(code);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
-        return nullptr;
-    }
-    CloseHandle(info.hThread);
-    WaitForSingleObject(info.hProcess, 10000);
-    return info.hProcess;
+    UniqueHandle run = VpnClientRequest("C:\\windows\\system32\\cmd.exe", "/c exit " + std::to_string(code)).Start();
+    if (run) WaitForSingleObject(run.get(), 10000);
+    return run.release();
 }
 
 // Only timer 111 reads the configuration test's run, and its handle is closed once the code is
