@@ -10,7 +10,7 @@ import shutil
 import subprocess
 import sys
 
-from winelab import CONNECTOR_FOLDER, DriverOutput, WinePrefix, start_xvfb
+from winelab import CONNECTOR_FOLDER, DriverOutput, WinePrefix, reg_import, start_xvfb
 
 SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
 
@@ -44,8 +44,7 @@ def install(prefix):
     prefix.install_connector()
     shutil.copy(os.path.join(prefix.build, "config", "FerrolinkConfig_WIN.exe"),
                 prefix.unix_path(CONNECTOR_FOLDER))
-    prefix.reg_delete(SETTINGS_KEY)
-    prefix.reg_add(SETTINGS_KEY, "InstallPath", "REG_SZ", CONNECTOR_FOLDER)
+    reg_import(prefix, {SETTINGS_KEY: {"InstallPath": CONNECTOR_FOLDER}})
     for job in prefix.job_files():
         os.remove(job)
     prefix.draw_title_bars("FerrolinkConfig_WIN.exe")

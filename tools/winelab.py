@@ -144,27 +144,10 @@ class WinePrefix:
 
     # -- registry ---------------------------------------------------------------------------
     def reg_add(self, key, name, kind, data):
+        """Sets one value and leaves the key's others as they are."""
         args = ["reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"]
-        if kind == "REG_SZ" and data == "":
-            args = ["reg", "add", key, "/v", name, "/t", kind, "/f"]
-        self._reg(args)
-
-    def reg_delete(self, key, name=None):
-        args = ["reg", "delete", key, "/f"] if name is None else ["reg", "delete", key, "/v", name, "/f"]
-        self._reg(args, check=False)
-
-    def reg_query(self, key, name):
-        """The value's data as `reg query` prints it, or None when it is missing."""
-        result = self.wine(["reg", "query", key, "/v", name])
-        for line in result.stdout.splitlines():
-            parts = line.strip().split(None, 2)
-            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
-                return parts[2] if len(parts) == 3 else ""
-        return None
-
-    def _reg(self, args, check=True):
         result = self.wine(args)
-        if check and result.exit_code != 0:
+        if result.exit_code != 0:
             raise RuntimeError(f"wine {' '.join(args)} failed: {result.stdout}{result.stderr}")
 
     def job_files(self):
@@ -233,8 +216,8 @@ class WinePrefix:
         return runs
 
     def tunnel_flag(self):
-        value = self.reg_query(VPN_CLIENT_KEY, "TunnelEstablished")
-        return None if value is None else int(value, 0)
+        value = (reg_values(self, VPN_CLIENT_KEY) or {}).get("TunnelEstablished")
+        return None if value is None else int(value[1], 0)
 
 
 # -- whole keys and a screen for dialog programs (end-to-end tests, demo) --------------------

@@ -2,14 +2,14 @@
 """FerrolinkSetup.exe on a fresh Wine prefix: silent install, a task through the installed program,
 an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent uninstall,
 default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose driver runs
-here), FERROLINK_SETUP (by default the build's), FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX
+here), FERROLINK_SETUP (the setup program), FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX
 (recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
 import os, shutil, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, wait_until, winelab  # noqa: E402
 
-SETUP = os.environ.get("FERROLINK_SETUP", os.path.join(BUILD, "installer", "FerrolinkSetup.exe"))
+SETUP = os.environ["FERROLINK_SETUP"]
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
 VIEW = ["/reg:64"] if WIN64 else []
 FOLDER = r"C:\Ferrolink Tunnel"
