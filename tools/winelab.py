@@ -29,6 +29,9 @@ LOCALE = "C.UTF-8"
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
 # Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
+# The calls that Wine's relay trace shows (trace_calls), and a program's SetErrorMode among them.
+RELAY_CALLS = "advapi32.ReportEventA;SetErrorMode"
+ERROR_MODE_CALL = re.compile(r"Call KERNEL32\.SetErrorMode\(([0-9a-f]+)\)")
 
 
 @dataclass
@@ -81,7 +84,9 @@ class WinePrefix:
         """Creates the prefix once; a prefix that exists is kept."""
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             os.makedirs(self.prefix, exist_ok=True)
-            subprocess.run(["wineboot", "-i"], env=self.env(), stdin=subprocess.DEVNULL,
+            # Through the prefix's own loader: `wineboot` would start the 32-bit one, which a
+            # machine without 32-bit support cannot run even for a 64-bit prefix.
+            subprocess.run([self.loader(), "wineboot.exe", "-i"], env=self.env(), stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
             subprocess.run(["wineserver", "-w"], env=self.env(), check=False)
 
@@ -160,10 +165,14 @@ class WinePrefix:
         reg_import(self, {rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver": {"Decorated": "N", "Managed": "N"}})
 
     # -- the system's programs --------------------------------------------------------------
+    def trace_calls(self):
+        """Wine's relay trace (WINEDEBUG +relay) shows the calls of RELAY_CALLS alone."""
+        self.reg_add(r"HKCU\Software\Wine\Debug", "RelayInclude", "REG_SZ", RELAY_CALLS)
+
     def install_connector(self):
         """Copies the connector where an installation puts it; returns its Windows path."""
         # Wine's relay trace shows the fields of every reported event (launch()).
-        self.reg_add(r"HKCU\Software\Wine\Debug", "RelayInclude", "REG_SZ", "advapi32.ReportEventA")
+        self.trace_calls()
         target = self.unix_path(CONNECTOR_FOLDER)
         os.makedirs(target, exist_ok=True)
         shutil.copy(os.path.join(self.build, "connector", "Ferrolink.exe"), target)
@@ -186,9 +195,8 @@ class WinePrefix:
     def write_profiles(self, profiles):
         """Replaces the client's profile files: {name: {key: value}} in the profile's [main]."""
         folder = os.path.join(self.sim_dir, "profiles")
-        os.makedirs(folder, exist_ok=True)
-        for name in os.listdir(folder):
-            os.remove(os.path.join(folder, name))
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
         for name, settings in profiles.items():
             with open(os.path.join(folder, name + ".pcf"), "w", newline="\r\n") as f:
                 f.write("[main]\n" + "".join(f"{key}={value}\n" for key, value in settings.items()))
@@ -253,6 +261,11 @@ class DriverOutput:
             elif current is not None and k.startswith(window + "."):
                 current.append((k, v))
         return result
+
+
+def error_modes(stderr):
+    """The modes that a relay trace (trace_calls) shows given to SetErrorMode, in order."""
+    return [int(mode, 16) for mode in ERROR_MODE_CALL.findall(stderr)]
 
 
 def reg_values(prefix, key, view=()):
