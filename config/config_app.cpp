@@ -7,7 +7,8 @@
 #include "resource_module.h"
 
 BOOL ConfigApp::InitInstance() {
-    // A missing or unloadable library leaves the program's own resources in use.
+    // Beside the program only: a missing or unloadable library leaves the program's own
+    // resources in use.
     UseResourceLibrary("Lang.dll");
 
     // The controls in the look of the system (the manifest asks for the current common

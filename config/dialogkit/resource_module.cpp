@@ -8,8 +8,42 @@ bool Holds(HMODULE module, LPCSTR type, LPCSTR name) {
     return module != nullptr && FindResourceA(module, name, type) != nullptr;
 }
 
-// String-table entries live in blocks of 16; block n holds ids 16 * (n - 1) to 16 * n - 1.
-LPCSTR StringBlockName(unsigned id) { return MAKEINTRESOURCEA((id >> 4) + 1); }
+// The full path of the program file; empty when it cannot be read whole.
+std::string ProgramPath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(ProgramModule(), path.data(),
+                                                static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        // A path that filled the buffer may have been cut (XP does not say so).
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.assign(path.size() * 2, '\0');
+    }
+}
+
+// Entry `id` of `module`'s string table; empty when it has none.
+std::string LoadStringOf(HMODULE module, unsigned id) {
+    // LoadStringA fills what fits and says how much it copied; a result that fills the
+    // buffer may have been cut, so the buffer grows until the text fits with room to spare.
+    std::string text(256, '\0');
+    for (;;) {
+        const int length =
+            LoadStringA(module, id, text.data(), static_cast<int>(text.size()));
+        if (length <= 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(length) < text.size() - 1) {
+            text.resize(static_cast<std::size_t>(length));
+            return text;
+        }
+        text.assign(text.size() * 2, '\0');
+    }
+}
 
 }  // namespace
 
@@ -22,7 +56,15 @@ HMODULE ResourceModule() {
 void SetResourceModule(HMODULE module) { g_resourceLibrary = module; }
 
 bool UseResourceLibrary(const char* fileName) {
-    HMODULE library = LoadLibraryA(fileName);
+    std::string path = ProgramPath();
+    const auto folderEnd = path.find_last_of('\\');
+    if (folderEnd == std::string::npos) {
+        return false;
+    }
+    path.replace(folderEnd + 1, std::string::npos, fileName);
+    // As a data file the library is only mapped: its entry point and imports are left alone,
+    // and a full path is taken as it stands.
+    HMODULE library = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (library == nullptr) {
         return false;
     }
@@ -56,25 +98,11 @@ ResourceBytes FindResourceBytes(LPCSTR type, unsigned id) {
 }
 
 std::string LoadResourceString(unsigned id) {
-    HMODULE module = ResourceModule();
-    if (!Holds(module, RT_STRING, StringBlockName(id))) {
-        module = ProgramModule();
+    std::string text = LoadStringOf(ResourceModule(), id);
+    if (text.empty() && ResourceModule() != ProgramModule()) {
+        text = LoadStringOf(ProgramModule(), id);
     }
-    // LoadStringA fills what fits and says how much it copied; a result that fills the
-    // buffer may have been cut, so the buffer grows until the text fits with room to spare.
-    std::string text(256, '\0');
-    for (;;) {
-        const int length =
-            LoadStringA(module, id, text.data(), static_cast<int>(text.size()));
-        if (length <= 0) {
-            return {};
-        }
-        if (static_cast<std::size_t>(length) < text.size() - 1) {
-            text.resize(static_cast<std::size_t>(length));
-            return text;
-        }
-        text.assign(text.size() * 2, '\0');
-    }
+    return text;
 }
 
 HICON LoadResourceIcon(unsigned id) {

@@ -18,8 +18,10 @@ HMODULE ResourceModule();
 // The module is not owned: a resource library stays loaded until the process ends.
 void SetResourceModule(HMODULE module);
 
-// Loads the library `fileName` with the normal library search and, when that succeeds, makes
-// it the resource module. Returns whether it did.
+// Loads the library `fileName` from the program's own folder, by its full path and as data
+// only, and when that succeeds makes it the resource module. No other folder is searched (not
+// the current one, not PATH), and no code of the library ever runs: the program may run as
+// administrator where other users can write to those folders. Returns whether it did.
 bool UseResourceLibrary(const char* fileName);
 
 // The module that holds resource `id` of `type`: the resource module when it has it, else
@@ -35,9 +37,9 @@ struct ResourceBytes {
 ResourceBytes FindResourceBytes(LPCSTR type, unsigned id);
 
 // String-table entry `id` in the system code page, whole whatever its length; empty when
-// neither module has it. A resource library that holds the block of 16 strings around `id`
-// decides it, also when its entry is empty: the format cannot tell an empty string from a
-// missing one, and an empty text is a library's way to hide an item.
+// neither module has it. The format cannot tell an empty entry from a missing one, and a
+// library holds its strings in blocks of 16: an entry that the library leaves empty, also in
+// a block it holds, is the program's own.
 std::string LoadResourceString(unsigned id);
 
 // Icon `id` in the system's large icon size, shared (never destroyed); nullptr when neither

@@ -2,7 +2,8 @@
 """FerrolinkConfig_WIN.exe end to end: what the main dialog shows of the registry and the work
 item, Cancel after edits, the About box, F1, the missing client, "Lang.dll", and one OK whose
 work item's command line brings the tunnel up."""
-import os, sys, unittest
+import contextlib, os, pathlib, sys, unittest
+from unittest import mock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_support import *  # noqa: E402,F403,F405
@@ -57,6 +58,11 @@ class ConfigProgramTest(ConfigProgramCase):
         for what, settings, task, profiles, expected in rows:
             with self.subTest(what):
                 self.prepare(settings=settings, task=task, profiles=profiles)
+                if what == "stored, task":
+                    # Neither a folder nor a file whose short name alone ends in ".PCF" is a profile.
+                    folder = os.path.join(self.lab.sim_dir, "profiles")
+                    os.makedirs(os.path.join(folder, "Folder.pcf"))
+                    pathlib.Path(folder, "Office.pcfold").write_bytes(b"")
                 before = (winelab.reg_values(self.lab, SETTINGS_KEY), self.lab.job_files())
                 shot, edited = ([self.shot("main", "main-dialog")], edits) if what == "stored, task" else ([], [])
                 out = self.drive("main", "dump:main", *shot, *edited, f"press:main:{IDCANCEL}", "exit")
@@ -92,18 +98,31 @@ class ConfigProgramTest(ConfigProgramCase):
 
     def test_missing_client_shows_the_error_and_ends_with_1_in_the_texts_of_lang_dll_beside_it(self):
         # How a library's resources stand in for the program's is the dialog layer's; here the
-        # program must load it from its own folder before it shows anything.
+        # program must load it from its own folder, as data, before it shows anything. One in
+        # the folder the program is started from or on PATH, which other users may write to,
+        # is never looked at. The program runs with the error mode that keeps every error box of
+        # Windows away (Wine shows only that it is set: it neither honours nor passes it on).
         german = ("Fehler", "Cisco VPN Client nicht gefunden. Pr\u00fcfen Sie die Installation.")
         english = ("Error", CLIENT_NOT_FOUND)
-        for client, lang, box in (("no key", False, english), ("no InstallPath", False, english),
-                                  ("no key", True, german)):
-            with self.subTest(client=client, german=lang):
-                self.prepare(settings=STORED, client=client, german=lang)
-                shot = [self.shot("popup", "client-not-found")] if client == "no key" and not lang else []
-                out = self.drive("popup", "windows", *shot, f"press:popup:{IDOK}", "exit")
-                # One window: the main dialog must not show.
-                self.assertEqual((out["popup.title"], out["popup.text"], out["windows"], out["exit"]), (*box, "1", "1"))
-                save_shots(self.lab, out)
+        mark = self.lab.unix_path(LANG_CODE_MARK)
+        working_folder = self.lab.unix_path(LANG_FOLDERS["working folder"])
+        os.makedirs(working_folder, exist_ok=True)
+        with mock.patch.dict(os.environ, WINEPATH=LANG_FOLDERS["PATH"]), contextlib.chdir(working_folder):
+            for client, lang, box in (("no key", None, english), ("no InstallPath", None, english),
+                                      ("no key", "beside", german), ("no key", "working folder", english),
+                                      ("no key", "PATH", english)):
+                with self.subTest(client=client, lang=lang):
+                    self.prepare(settings=STORED, client=client, lang=lang)
+                    pathlib.Path(mark).unlink(missing_ok=True)
+                    shot = [self.shot("popup", "client-not-found")] if client == "no key" and not lang else []
+                    out = self.drive("popup", "windows", *shot, f"press:popup:{IDOK}", "exit",
+                                     debug="-all,+relay" if lang == "beside" else "-all")
+                    # One window: the main dialog must not show.
+                    self.assertEqual((out["popup.title"], out["popup.text"], out["windows"], out["exit"],
+                                      os.path.exists(mark)), (*box, "1", "1", False))
+                    if lang == "beside":
+                        self.assertEqual(winelab.error_modes(out.stderr), [0x8003])
+                    save_shots(self.lab, out)
 
     def test_the_boxes_of_ok_in_one_session(self):
         # The boxes as the administrator meets them, each answered so that the dialog stays or
@@ -167,8 +186,11 @@ class ConfigProgramTest(ConfigProgramCase):
                 self.assertEqual((out["popup.title"], out["exit"]), ("Windows login credentials", "0"))
                 self.assert_tab_order(out, "credentials")
                 task = drive(self, self.lab, "task", "show")
-                self.assertEqual((task["task.application"], task["task.parameters"], task["task.triggers"]),
-                                 (winelab.CONNECTOR_FOLDER + r"\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', "1"))
+                # A run stuck behind the client is ended after 5 minutes.
+                self.assertEqual((task["task.application"], task["task.parameters"], task["task.triggers"],
+                                  task["task.maxruntime"]),
+                                 (winelab.CONNECTOR_FOLDER + r"\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', "1",
+                                  "300000"))
                 # Wine keeps no account for a work item; Windows would give the one entered.
                 self.assertEqual(task["task.account.hr"], "0x80070002")
                 self.assertEqual({k: task[f"trigger.0.{k}"] for k in trigger}, trigger)

@@ -16,6 +16,10 @@ SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
 WORK = r"C:\ferrolink-e2e"
 PROGRAM, DRIVER = WORK + r"\FerrolinkConfig_WIN.exe", os.path.join(BUILD, "tools", "config_driver.exe")
 HELP_PROBE, HELP_MARKER = WORK + r"\help_probe.exe", WORK + r"\help_probe.txt"
+# Where a "Lang.dll" may stand: beside the program, in the folder it is started from, in a
+# folder on PATH. The test library's entry point writes LANG_CODE_MARK whenever it runs.
+LANG_FOLDERS = {"beside": WORK, "working folder": r"C:\ferrolink-e2e-cwd", "PATH": r"C:\ferrolink-e2e-path"}
+LANG_CODE_MARK = r"C:\ferrolink-lang-code-ran.txt"
 SCREENSHOTS = os.path.join(SOURCE, "docs", "screenshots")
 # Listed in an order the file search does not sort: the dialog's list must.
 PROFILES = ["Zeta", "Office", "a.b", "Office2"]
@@ -48,13 +52,14 @@ def start_display(case):
     case.addClassCleanup(environment.stop)
 
 
-def drive(case, lab, *args):
+def drive(case, lab, *args, debug="-all"):
     """Runs config_driver.exe with these arguments; every step must have been done."""
-    result = lab.wine([DRIVER, *args], timeout=120)
+    result = lab.wine([DRIVER, *args], timeout=120, debug=debug)
     out = winelab.DriverOutput(result.stdout)
     # "terminated": the driver ended a program that did not end by itself.
     case.assertEqual((out.all("fail"), out.all("terminated"), result.exit_code), ([], [], 0),
                      result.stdout + result.stderr[-2000:])
+    out.stderr = result.stderr
     return out
 
 
@@ -93,6 +98,7 @@ class ConfigProgramCase(unittest.TestCase):
                                    os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe")), cls.work)
         shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.work)
         cls.lab.draw_title_bars("FerrolinkConfig_WIN.exe")
+        cls.lab.trace_calls()
         cls.lab.install_sim({name: {} for name in PROFILES})
 
     @classmethod
@@ -101,9 +107,10 @@ class ConfigProgramCase(unittest.TestCase):
         list(map(os.remove, cls.lab.job_files()))
         winelab.reg_import(cls.lab, {SETTINGS_KEY: None})
 
-    def prepare(self, settings=None, task=False, profiles=PROFILES, client="installed", german=False):
+    def prepare(self, settings=None, task=False, profiles=PROFILES, client="installed", lang=None):
         """One run's state: the VPN client ("installed", "no key" or "no InstallPath") and its
-        profile files, the settings key (None: no key), the work item, and the German "Lang.dll"."""
+        profile files, the settings key (None: no key), the work item, and the German "Lang.dll"
+        in one of LANG_FOLDERS, or none."""
         client_values = {"TunnelEstablished": 0, **({} if client == "no InstallPath" else
                                                      {"InstallPath": winelab.SIM_FOLDER + "\\"})}
         winelab.reg_import(self.lab, {winelab.VPN_CLIENT_KEY: None if client == "no key" else client_values,
@@ -112,10 +119,13 @@ class ConfigProgramCase(unittest.TestCase):
         list(map(os.remove, self.lab.job_files()))
         if task:
             self.assertEqual(drive(self, self.lab, "task", "create")["task.created"], "1")
-        for name in ("Lang.dll", "help_probe.txt"):
-            pathlib.Path(self.work, name).unlink(missing_ok=True)
-        if german:
-            shutil.copy(os.path.join(BUILD, "tests", "ui", "ui_partial_lang.dll"), os.path.join(self.work, "Lang.dll"))
+        pathlib.Path(self.work, "help_probe.txt").unlink(missing_ok=True)
+        for folder in LANG_FOLDERS.values():
+            pathlib.Path(self.lab.unix_path(folder), "Lang.dll").unlink(missing_ok=True)
+        if lang is not None:
+            os.makedirs(self.lab.unix_path(LANG_FOLDERS[lang]), exist_ok=True)
+            shutil.copy(os.path.join(BUILD, "tests", "ui", "ui_partial_lang.dll"),
+                        os.path.join(self.lab.unix_path(LANG_FOLDERS[lang]), "Lang.dll"))
 
     def assert_tab_order(self, out, dialog):
         """The dialog's first dump shows its controls in TAB_ORDER's order with those styles."""
@@ -126,9 +136,9 @@ class ConfigProgramCase(unittest.TestCase):
         styles = [int(v, 16) for k, v in lines if k.endswith(".style")]
         self.assertEqual([(i, k, style & STYLE_MASKS[k]) for (i, k), style in zip(classes, styles)], expected, dialog)
 
-    def drive(self, *steps):
+    def drive(self, *steps, debug="-all"):
         """Runs the program through the driver with these steps."""
-        return drive(self, self.lab, "run", PROGRAM, *steps)
+        return drive(self, self.lab, "run", PROGRAM, *steps, debug=debug)
 
     @staticmethod
     def shot(window, name):

@@ -86,16 +86,18 @@ protected:
     }
 };
 
-// A resource library decides the strings of each block of 16 that it holds (an empty entry
-// hides a text), whole whatever their length; the program gives the rest, the icons that the
-// library lacks, and a template's initialisation data and icons.
+// A resource library gives the strings it holds, whole whatever their length; the program
+// gives the rest, an entry that the library leaves empty in a block it holds included, the
+// icons that the library lacks, and a template's initialisation data and icons. The library
+// is found beside the program.
 TEST_F(DialogLayer, ResourcesComeFromTheLibraryOrElseFromTheProgram) {
     ASSERT_TRUE(UseResourceLibrary("ui_partial_lang.dll"));
     std::string longText;
     for (int i = 0; i < 14; ++i) longText += "[" + std::string(i < 10 ? "00" : "01") +
                                              std::to_string(i % 10) + "] long text for the string loader; ";
     const std::pair<unsigned, std::string> cases[] = {
-        {IDS_ERROR_CAPTION, "Fehler"}, {IDS_ABOUTBOX, ""}, {IDS_NO_PROFILE, ""},
+        {IDS_ERROR_CAPTION, "Fehler"}, {IDS_ABOUTBOX, "&About ..."},
+        {IDS_NO_PROFILE, "No profile seleced.\n\nSelect a profile and try again."},
         {IDS_NO_CHECKING, "no checking set"}, {3000, longText}, {4000, ""}};
     for (const auto& [id, expected] : cases) EXPECT_EQ(LoadResourceString(id), expected) << id;
     EXPECT_NE(LoadResourceIcon(IDR_MAINFRAME), nullptr);

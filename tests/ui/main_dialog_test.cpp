@@ -305,6 +305,10 @@ const char kEmpty[] = "Warning|No profile username and/or password set. Do you w
                       "profile credentials.|exclamation YesNo";
 const char kQuote[] = "Warning|The profile username and password must not contain a double quote (\").\n\n"
                       "Enter them without double quotes.|exclamation OK";
+const char kSlash[] = "Warning|The profile username and password must not begin with a slash (/).\n\nEnter them "
+                      "without a leading slash.|exclamation OK";
+const char kOptionProfile[] = "Warning|A profile named -l, -i, -u or -p cannot be checked by the scheduled task."
+                              "\n\nRename the profile file or select another profile.|exclamation OK";
 const char kNotStarted[] = "Error|Unable to start the Task Scheduler service. The task will not be executing until "
                            "the service will be started.|hand OK";
 const char kRefused[] = "Warning|The specified username and password is invalid.\n\nEnter valid username and "
@@ -323,6 +327,7 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
     const Entries disabled = {"", "jo", "s3cret", true, true}, noProfile = {"", "jo", "s3cret", false, true};
     const Entries noPassword = {"Office", "jo", "", false, true}, noAccount = {"Office", "jo", "s3cret", false, false};
     const Entries quoted = {"Office", "jo", "pw\" -l \"C:\\anywhere.log", false, true};
+    const Entries slashed = {"Office", "jo", "/pw", false, true}, optionLike = {"-L", "jo", "s3cret", false, true};
     const std::string checked = "logon operator|pw";
     const struct {
         const char* what;
@@ -350,6 +355,10 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
          "operator|pw|C:\\Prog\\FL\\Ferrolink.exe|\"Office\" -u \"jo\"|5 ", "no task off", IDOK},
         {"double quote in the password", quoted, false, SERVICE_RUNNING, IDYES, {"ok"}, {kQuote}, kNotSaved,
          "none", "no task off", IDCANCEL},
+        {"password that begins with a slash", slashed, false, SERVICE_RUNNING, IDYES, {"ok"}, {kSlash}, kNotSaved,
+         "none", "no task off", IDCANCEL},
+        {"profile named like an option", optionLike, false, SERVICE_RUNNING, IDYES, {"ok"}, {kOptionProfile},
+         kNotSaved, "none", "no task off", IDCANCEL},
         {"otherwise", entries, false, SERVICE_RUNNING, IDYES, {"password:pw", "ok"}, {kAccount, checked},
          kSaved + "#0", kCreated, "no task off", IDOK},
         {"no account needed", noAccount, false, SERVICE_RUNNING, IDYES, {}, {}, kSaved + "#0",
@@ -443,26 +452,15 @@ HANDLE EndedProcess(DWORD code) {
 }
 
 // Only timer 111 reads the configuration test's run, and its handle is closed once the code is
-// known. The About item ends the system menu after a separator, with the text of string 101; a
-// resource library whose string 101 is empty leaves it out.
+// known. The About item ends the system menu after a separator, with the text of string 101.
 TEST_F(MainDialogRun, TheTestRunsTimerAndTheSystemMenu) {
-    for (const char* library : {"", "ui_partial_lang.dll"}) {
-        SCOPED_TRACE(library);
-        if (*library != '\0') {
-            ASSERT_TRUE(UseResourceLibrary(library));
-        }
-        HANDLE run = EndedProcess(14);
-        ASSERT_NE(run, nullptr);
-        const Outcome o = Play(nullptr, {}, false, run);
-        EXPECT_EQ(std::make_tuple(o.result, o.afterTimers), std::make_tuple(IDCANCEL, "259 held 14 closed "));
-        DWORD flags = 0;
-        EXPECT_FALSE(GetHandleInformation(run, &flags)) << "the handle is still open";
-        if (*library == '\0') {
-            EXPECT_EQ(o.menuEnd, "separator|16 &About ...");
-        } else {
-            EXPECT_EQ(o.menuEnd.find("16 "), std::string::npos) << o.menuEnd;
-        }
-    }
+    HANDLE run = EndedProcess(14);
+    ASSERT_NE(run, nullptr);
+    const Outcome o = Play(nullptr, {}, false, run);
+    EXPECT_EQ(std::make_tuple(o.result, o.afterTimers, o.menuEnd),
+              std::make_tuple(IDCANCEL, "259 held 14 closed ", "separator|16 &About ..."));
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(run, &flags)) << "the handle is still open";
 }
 
 }  // namespace
