@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "config_app.h"
+#include "error_mode.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    UseUnattendedErrorMode();
     ConfigApp application;
     return application.Run();
 }

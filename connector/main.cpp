@@ -2,6 +2,7 @@
 // optional -l log file; keeps the VPN tunnel up and ends with 0 or 1. It has no window.
 #include <windows.h>
 
+#include "error_mode.h"
 #include "run.h"
 #include "vpn_client_driver.h"
 
@@ -12,6 +13,7 @@ void Wipe(std::string& text) { SecureZeroMemory(text.data(), text.size()); }
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    UseUnattendedErrorMode();
     // Taken from the process command line rather than from mingw's lpCmdLine, which cuts a
     // quoted program name differently from the Windows runtime.
     std::vector<std::string> args = SplitCommandLine(CommandLineAfterProgramName(GetCommandLineA()));

@@ -20,6 +20,9 @@ std::string WithTrailingBackslash(const std::string& folder);
 
 // Builds the connect command's parameters: connect "profile", then user "..." when the user
 // name is not empty, then pwd "..." when the password is not empty. Values are inserted as
-// they are; the client receives the password in plain text.
+// they are, but for the backslashes at a value's end, which are doubled: the client is a
+// Windows C program, whose start-up reads n backslashes before a quote as n / 2 of them (and
+// the quote as text when n is odd), so a password "abc\" must stand as "abc\\". The client
+// receives the password in plain text.
 std::string BuildConnectText(const std::string& profile, const std::string& user,
                              const std::string& password);

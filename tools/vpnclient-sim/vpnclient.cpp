@@ -15,7 +15,8 @@
 //   delay=<ms>        wait this long first
 //   tunnel=up|down|keep   what happens to TunnelEstablished (instead of the default)
 //   crash=1           end abruptly as an access violation does (exit code 0xC0000005)
-// The first line whose command matches applies. Every run appends one line to
+// The first line whose command matches applies. The arguments are read by the Windows C
+// runtime's rules, as the real client reads them. Every run appends one line to
 // "journal.txt" beside the program: "show=<n> params=<parameters as received>", where n is
 // the show state it was started with, or "default" when none was given.
 #include <windows.h>
@@ -49,25 +50,6 @@ std::string ProgramFolder() {
 }
 
 std::string ParametersAsReceived() { return CommandLineAfterProgramName(GetCommandLineA()); }
-
-// Tokens split at blanks; a token that begins with a double quote runs to the next one.
-std::vector<std::string> Tokens(const std::string& text) {
-    std::vector<std::string> tokens;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (text[pos] == ' ') {
-            ++pos;
-            continue;
-        }
-        const char end = text[pos] == '"' ? '"' : ' ';
-        if (end == '"') ++pos;
-        const std::size_t close = text.find(end, pos);
-        const std::size_t stop = close == std::string::npos ? text.size() : close;
-        tokens.push_back(text.substr(pos, stop - pos));
-        pos = stop + 1;
-    }
-    return tokens;
-}
 
 void AppendLine(const std::string& path, const std::string& line) {
     // Several runs may write at once: a named mutex keeps each line whole.
@@ -150,7 +132,9 @@ DWORD Execute(const std::string& folder, const std::vector<std::string>& tokens,
 
 }  // namespace
 
-int main() {
+// The arguments as the C runtime's start-up splits them, as the real client, a Windows C
+// program, reads its command line: backslashes before a double quote escape it.
+int main(int argc, char** argv) {
     const std::string folder = ProgramFolder();
     const std::string parameters = ParametersAsReceived();
     STARTUPINFOA startup{};
@@ -159,7 +143,7 @@ int main() {
     const std::string show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_string(startup.wShowWindow) : "default";
     AppendLine(folder + "journal.txt", "show=" + show + " params=" + parameters);
 
-    const std::vector<std::string> tokens = Tokens(parameters);
+    const std::vector<std::string> tokens(argv + 1, argv + argc);
     const Outcome scripted = ScriptedOutcome(folder, tokens.empty() ? "" : tokens[0]);
     if (scripted.delayMs > 0) Sleep(scripted.delayMs);
     if (scripted.crash) TerminateProcess(GetCurrentProcess(), EXCEPTION_ACCESS_VIOLATION);
