@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstddef>
 
+#include "resource.h"
+
 namespace {
 
 // The white space that "%d" skips in the "C" locale.
@@ -25,6 +27,20 @@ std::string ProfileNameFromFileName(const std::string& fileName) {
     const auto dot = fileName.rfind('.');
     // A name without a dot is taken whole rather than turned into an empty profile name.
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+bool IsProfileFileName(const std::string& fileName) {
+    static const std::string kExtension = ".pcf";
+    if (fileName.size() < kExtension.size()) {
+        return false;
+    }
+    const std::size_t start = fileName.size() - kExtension.size();
+    for (std::size_t i = 0; i < kExtension.size(); ++i) {
+        if (FoldCase(fileName[start + i]) != kExtension[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<int> LeadingInteger(const std::string& text) {
@@ -88,7 +104,22 @@ int FindItemByPrefix(const std::vector<std::string>& items, const std::string& p
     return -1;
 }
 
-bool HasDoubleQuote(const std::string& text) { return text.find('"') != std::string::npos; }
+std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
+                                             const std::string& password) {
+    const auto hasQuote = [](const std::string& text) { return text.find('"') != std::string::npos; };
+    const auto leadingSlash = [](const std::string& text) { return text.rfind('/', 0) == 0; };
+    if (hasQuote(user) || hasQuote(password)) {
+        return IDS_QUOTE_IN_CREDENTIALS;
+    }
+    if (leadingSlash(user) || leadingSlash(password)) {
+        return IDS_SLASH_IN_CREDENTIALS;
+    }
+    if (profile.size() == 2 && profile[0] == '-' &&
+        std::string("liup").find(FoldCase(profile[1])) != std::string::npos) {
+        return IDS_OPTION_PROFILE;
+    }
+    return std::nullopt;
+}
 
 std::string BuildTaskParameters(const std::string& profile, const std::string& user,
                                 const std::string& password) {

@@ -11,6 +11,9 @@
 // without a dot is taken whole.
 std::string ProfileNameFromFileName(const std::string& fileName);
 
+// True when `fileName` ends in ".pcf", in any case: the name of a profile file.
+bool IsProfileFileName(const std::string& fileName);
+
 // The decimal integer at the start of `text`, read as "%d" reads it (leading white space and
 // a sign allowed, reading stops at the first non-digit); nothing when there is none. A number
 // beyond the range of int gives INT_MAX or INT_MIN, as strtol limits its result.
@@ -25,10 +28,18 @@ std::string LastAccountPiece(const std::string& account);
 // matches the first item.
 int FindItemByPrefix(const std::vector<std::string>& items, const std::string& prefix);
 
-// True when `text` holds a double quote. The work item's parameters and the VPN client's
-// command line put each value between double quotes without escaping, so such a value would
-// end its quoted token early and the rest of it would be read as further options.
-bool HasDoubleQuote(const std::string& text);
+// Why the connector could not take this profile, user name and password from the work item's
+// parameters: the string id of the warning that refuses them, or nothing when it can take
+// them. Checked in this order:
+//  - a double quote in the user name or password (IDS_QUOTE_IN_CREDENTIALS): each value
+//    stands between double quotes without escaping, so it would end its token early and the
+//    rest would be read as further options;
+//  - a user name or password that begins with "/" (IDS_SLASH_IN_CREDENTIALS): the connector
+//    refuses such an option value, and every run would end with an error;
+//  - a profile named like one of the connector's options, -l, -i, -u or -p in any case
+//    (IDS_OPTION_PROFILE): the connector would read it as that option.
+std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
+                                             const std::string& password);
 
 // The work item's parameters for the connector: the profile name in double quotes, then
 // -u "user" when the user name is not empty, then -p "password" when the password is not

@@ -42,9 +42,10 @@ bool MainDialog::StartTest() {
     if (!clientPath) {
         return false;
     }
-    if (HasDoubleQuote(m_profileUser) || HasDoubleQuote(m_profilePassword)) {
-        ShowProgramMessage(Window(), IDS_QUOTE_IN_CREDENTIALS, g_warningCaption,
-                           MessageKind::Warning);
+    // The test proves what the task will run: values that the connector cannot take are refused
+    // here too, though the client would take them.
+    if (const auto warning = RefusedValuesWarning(m_profileName, m_profileUser, m_profilePassword)) {
+        ShowProgramMessage(Window(), *warning, g_warningCaption, MessageKind::Warning);
         return false;
     }
     m_vpnClientPath = std::move(*clientPath);

@@ -111,8 +111,13 @@ void MainDialog::ListProfiles(const std::string& installFolder) {
     if (!search) {
         return;
     }
+    // The pattern also matches folders, and on a volume with short names a file whose short
+    // name ends in ".PCF" ("Office.pcfold"): only files whose own name ends in ".pcf" count.
     do {
-        m_profileCombo.AddString(ProfileNameFromFileName(found.cFileName));
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            IsProfileFileName(found.cFileName)) {
+            m_profileCombo.AddString(ProfileNameFromFileName(found.cFileName));
+        }
     } while (FindNextFileA(search.get(), &found));
 }
 

@@ -36,6 +36,8 @@
 #define IDS_NO_CHECKING 117
 #define IDS_CHECK_INTERVAL 118
 #define IDS_QUOTE_IN_CREDENTIALS 119
+#define IDS_SLASH_IN_CREDENTIALS 120
+#define IDS_OPTION_PROFILE 121
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

@@ -19,11 +19,10 @@ void MainDialog::OnOK() {
         ShowProgramMessage(Window(), IDS_NO_PROFILE, g_warningCaption, MessageKind::Warning);
         return;
     }
-    // Such a value could never reach the connector whole: its quoted token would end at the
-    // quote and the rest would be read as further options.
-    if (HasDoubleQuote(m_profileUser) || HasDoubleQuote(m_profilePassword)) {
-        ShowProgramMessage(Window(), IDS_QUOTE_IN_CREDENTIALS, g_warningCaption,
-                           MessageKind::Warning);
+    // A task with values that the connector cannot take would fail on every run, and only
+    // the event log would say so.
+    if (const auto warning = RefusedValuesWarning(m_profileName, m_profileUser, m_profilePassword)) {
+        ShowProgramMessage(Window(), *warning, g_warningCaption, MessageKind::Warning);
         return;
     }
     if ((m_profileUser.empty() || m_profilePassword.empty()) &&

@@ -11,6 +11,7 @@
 #include "config_logic.h"
 #include "exit_codes.h"
 #include "log_line.h"
+#include "resource.h"
 #include "run.h"
 #include "test_outcome.h"
 
@@ -147,15 +148,33 @@ TEST(MakeLogLine, StampsTheMessageWithTheTimeInTheCtimeForm) {
     }
 }
 
-// Values are quoted as they are: the dialogs refuse one with a double quote before.
+// Values are quoted as they are: the dialogs refuse one with a double quote before. Only on
+// the client's command line, which a C runtime splits, do the backslashes before a closing
+// quote double; the connector takes every backslash as it stands.
 TEST(CredentialTexts, QuoteTheProfileAndAddOnlyTheCredentialsGiven) {
     const struct { const char *profile, *user, *password, *connect, *parameters; } cases[] = {
         {"Office", "", "pw", "connect \"Office\" pwd \"pw\"", "\"Office\" -p \"pw\""},
         {"Office", "jo", "", "connect \"Office\" user \"jo\"", "\"Office\" -u \"jo\""},
-        {"", "", "", "connect \"\"", "\"\""}};
+        {"", "", "", "connect \"\"", "\"\""},
+        {"a\\b", "D\\jo\\", "\\p\\\\", "connect \"a\\b\" user \"D\\jo\\\\\" pwd \"\\p\\\\\\\\\"",
+         "\"a\\b\" -u \"D\\jo\\\" -p \"\\p\\\\\""}};
     for (const auto& c : cases) {
         EXPECT_EQ(BuildConnectText(c.profile, c.user, c.password), c.connect);
         EXPECT_EQ(BuildTaskParameters(c.profile, c.user, c.password), c.parameters);
+    }
+}
+
+// What the connector could not take from the work item is refused, the first reason found
+// first; a slash or dash elsewhere, and a longer option-like name, pass.
+TEST(RefusedValuesWarning, RefusesWhatTheConnectorCouldNotTake) {
+    const struct { const char *profile, *user, *password; std::optional<unsigned> warning; } cases[] = {
+        {"Office", "jo", "pw", std::nullopt}, {"-l", "\"", "/", IDS_QUOTE_IN_CREDENTIALS},
+        {"Office", "jo", "p\"w", IDS_QUOTE_IN_CREDENTIALS}, {"-i", "/jo", "pw", IDS_SLASH_IN_CREDENTIALS},
+        {"Office", "jo", "/pw", IDS_SLASH_IN_CREDENTIALS}, {"-P", "jo", "pw", IDS_OPTION_PROFILE},
+        {"-u", "", "", IDS_OPTION_PROFILE}, {"-L", "jo", "pw", IDS_OPTION_PROFILE}, {"-I", "jo", "pw", IDS_OPTION_PROFILE},
+        {"/l", "j/o", "p/", std::nullopt}, {"-lx", "-u", "-p", std::nullopt}, {"-x", "jo", "pw", std::nullopt}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RefusedValuesWarning(c.profile, c.user, c.password), c.warning) << c.profile << c.user << c.password;
     }
 }
 
