@@ -1,6 +1,7 @@
 #include "settings_store.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstring>
 
@@ -15,10 +16,46 @@ constexpr const char* kProfileValue = "Profile";
 constexpr const char* kIntervalValue = "Interval";
 constexpr const char* kProfileUserValue = "ProfileUsername";
 constexpr const char* kProfilePasswordValue = "ProfilePassword";
+constexpr const char* kTriggerIdValue = "TriggerID";
+
+using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
 
 RegistryKey OpenSettingsKey() {
     RegistryKey key;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, key.put()) != ERROR_SUCCESS) {
+        key.reset();
+    }
+    return key;
+}
+
+// Sets the access list kSettingsKeySecurity on `key`, opened with WRITE_DAC.
+LONG SetAdministratorsOnly(HKEY key) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kSettingsKeySecurity, SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        return static_cast<LONG>(GetLastError());
+    }
+    const LocalMemory descriptorOwner(descriptor);
+    // Set on the open key rather than passed at creation: Windows takes either, but only this
+    // way keeps the protected flag everywhere the programs have been proven.
+    return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+}
+
+// The settings key opened for writing, created when missing; a key created here is protected
+// before it is handed out, or deleted again. `status`: 0 or the Windows error code.
+RegistryKey CreateSettingsKey(LONG& status) {
+    RegistryKey key;
+    DWORD disposition = 0;
+    status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
+                             KEY_READ | KEY_WRITE | WRITE_DAC, nullptr, key.put(), &disposition);
+    if (status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY) {
+        status = SetAdministratorsOnly(key.get());
+        if (status != ERROR_SUCCESS) {
+            key.reset();
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        }
+    }
+    if (status != ERROR_SUCCESS) {
         key.reset();
     }
     return key;
@@ -52,10 +89,9 @@ ConnectorSettings LoadSettings() {
 }
 
 long SaveSettings(const ConnectorSettings& settings) {
-    RegistryKey key;
-    const LONG created = RegCreateKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, key.put());
-    if (created != ERROR_SUCCESS) {
-        key.reset();
+    LONG created = ERROR_SUCCESS;
+    const RegistryKey key = CreateSettingsKey(created);
+    if (!key) {
         return created;
     }
     WriteText(key.get(), kProfileValue, settings.profileName);
@@ -73,4 +109,58 @@ std::optional<std::string> ReadSettingsText(const char* valueName, unsigned long
         return std::nullopt;
     }
     return QueryRegistryText(key.get(), valueName, bufferSize);
+}
+
+std::optional<std::uint32_t> LoadTriggerId() {
+    const RegistryKey key = OpenSettingsKey();
+    if (!key) {
+        return std::nullopt;
+    }
+    return QueryRegistryDword(key.get(), kTriggerIdValue);
+}
+
+void SaveTriggerId(std::uint32_t index) {
+    LONG created = ERROR_SUCCESS;
+    const RegistryKey key = CreateSettingsKey(created);
+    if (!key) {
+        return;
+    }
+    const DWORD value = index;
+    RegSetValueExA(key.get(), kTriggerIdValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof value);
+}
+
+long ProtectSettingsKey() {
+    LONG status = ERROR_SUCCESS;
+    const RegistryKey key = CreateSettingsKey(status);
+    return key ? SetAdministratorsOnly(key.get()) : status;
+}
+
+long ReadSettingsKeySecurity(std::string& text) {
+    RegistryKey key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, READ_CONTROL, key.put());
+    DWORD size = 0;
+    if (status == ERROR_SUCCESS) {
+        status = RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+        status = status == ERROR_INSUFFICIENT_BUFFER ? ERROR_SUCCESS : status;
+    }
+    LocalMemory descriptor;
+    if (status == ERROR_SUCCESS) {
+        descriptor.reset(LocalAlloc(LMEM_FIXED, size));
+        status = descriptor ? RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION,
+                                                descriptor.get(), &size)
+                            : ERROR_NOT_ENOUGH_MEMORY;
+    }
+    char* converted = nullptr;
+    if (status == ERROR_SUCCESS &&
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor.get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &converted, nullptr)) {
+        status = static_cast<LONG>(GetLastError());
+    }
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    const LocalMemory textOwner(converted);
+    text = converted;
+    return 0;
 }

@@ -13,41 +13,24 @@
 #include <windows.h>
 #include <initguid.h>
 #include <mstask.h>
-#include <sddl.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "com_ptr.h"
+#include "settings_store.h"
 #include "win_handles.h"
 
 namespace {
 
-constexpr const char* kSettingsKey = "Software\\Halvane\\Ferrolink";
 constexpr const wchar_t* kWorkItemName = L"Ferrolink";
-// Full control for SYSTEM and the Administrators group only, inherited by any subkey; the
-// protected flag stops the default access of Users under HKLM\Software from flowing in.
-constexpr const char* kAdministratorsOnly = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)";
 constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
-using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
-
 int SecureSettingsKey() {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnly, SDDL_REVISION_1,
-                                                              &descriptor, nullptr)) {
-        std::printf("Error: the access list could not be built (error %lu)\n", GetLastError());
-        return 1;
-    }
-    const LocalMemory descriptorOwner(descriptor);
     // The setup writes "InstallPath" first, but an administrator may run this on its own.
-    RegistryKey key;
-    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
-                                  READ_CONTROL | WRITE_DAC, nullptr, key.put(), nullptr);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor);
-    }
-    if (status != ERROR_SUCCESS) {
+    const long status = ProtectSettingsKey();
+    if (status != 0) {
         std::printf("Error: the settings key could not be restricted to administrators (error %ld)\n",
                     status);
         return 1;
@@ -57,32 +40,13 @@ int SecureSettingsKey() {
 }
 
 int PrintKeySecurity() {
-    RegistryKey key;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, READ_CONTROL, key.put());
-    DWORD size = 0;
-    if (status == ERROR_SUCCESS) {
-        status = RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
-        status = status == ERROR_INSUFFICIENT_BUFFER ? ERROR_SUCCESS : status;
-    }
-    LocalMemory descriptor;
-    if (status == ERROR_SUCCESS) {
-        descriptor.reset(LocalAlloc(LMEM_FIXED, size));
-        status = descriptor ? RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION,
-                                                descriptor.get(), &size)
-                            : ERROR_NOT_ENOUGH_MEMORY;
-    }
-    char* text = nullptr;
-    if (status == ERROR_SUCCESS &&
-        !ConvertSecurityDescriptorToStringSecurityDescriptorA(
-            descriptor.get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
-        status = static_cast<LONG>(GetLastError());
-    }
-    if (status != ERROR_SUCCESS) {
+    std::string text;
+    const long status = ReadSettingsKeySecurity(text);
+    if (status != 0) {
         std::printf("Error: the settings key's access list could not be read (error %ld)\n", status);
         return 1;
     }
-    const LocalMemory textOwner(text);
-    std::printf("%s\n", text);
+    std::printf("%s\n", text.c_str());
     return 0;
 }
 

@@ -16,7 +16,12 @@ namespace {
 // The room of the application name, its terminator included: a longer name is refused, not
 // cut short.
 constexpr std::size_t kApplicationNameRoom = 400;
-constexpr const char* kTriggerIdValue = "TriggerID";
+// The longest a run of the connector may take before the Task Scheduler ends it. The Task
+// Scheduler starts no run while the last one still goes, so one run stuck behind a client that
+// never ends would otherwise hold the schedule for the default 72 hours. A connect attempt ends
+// well within two minutes; five leave it room twice over, and a stuck run then costs at most
+// four checks at the shortest interval and one at five minutes or more.
+constexpr DWORD kMaxRunMs = 5 * 60 * 1000;
 // The previous trigger's index when none is known: nothing is deleted with it.
 constexpr WORD kNoTrigger = static_cast<WORD>(-1);
 
@@ -40,25 +45,6 @@ private:
     std::wstring m_text;
     bool m_converted = false;
 };
-
-std::optional<DWORD> ReadTriggerId() {
-    RegistryKey key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, key.put()) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return QueryRegistryDword(key.get(), kTriggerIdValue);
-}
-
-// A key that cannot be opened is skipped without notice.
-void WriteTriggerId(WORD index) {
-    RegistryKey key;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, key.put()) != ERROR_SUCCESS) {
-        return;
-    }
-    const DWORD value = index;
-    RegSetValueExA(key.get(), kTriggerIdValue, 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
 
 // The work item's one trigger: daily from 1 January 2000 at 00:00, without end date,
 // repeated every `minutesInterval` minutes for 1440 minutes, so around the clock.
@@ -112,13 +98,14 @@ HRESULT MainDialog::SetTaskCommand(WorkItem& task) {
     SecureZeroMemory(parameters.data(), parameters.size());
     const HRESULT parametersSet =
         wideParameters.converted() ? task.SetParameters(wideParameters.get()) : E_INVALIDARG;
-    // Never negative: a program or parameters that were not taken do not stop the apply.
-    return applicationSet == S_OK && parametersSet == S_OK ? 0 : 1;
+    const HRESULT maxRunTimeSet = task.SetMaxRunTime(kMaxRunMs);
+    // Never negative: a value that was not taken does not stop the apply.
+    return applicationSet == S_OK && parametersSet == S_OK && maxRunTimeSet == S_OK ? 0 : 1;
 }
 
 HRESULT MainDialog::SetTaskTrigger(WorkItem& task) {
     const int minutes = LeadingInteger(m_intervalText).value_or(0);
-    const std::optional<DWORD> previous = ReadTriggerId();
+    const std::optional<std::uint32_t> previous = LoadTriggerId();
     task.DeleteTrigger(previous ? static_cast<WORD>(*previous) : kNoTrigger);
 
     WORD index = 0;
@@ -128,7 +115,7 @@ HRESULT MainDialog::SetTaskTrigger(WorkItem& task) {
         // No trigger was made, so there is no new index: the stored one stays.
         return FAILED(created) ? created : E_POINTER;
     }
-    WriteTriggerId(index);
+    SaveTriggerId(index);
     return trigger->SetTrigger(DailyTrigger(minutes));
 }
 

@@ -70,12 +70,16 @@ TEST(SettingsStore, EachSettingLoadsOnlyWhenItFitsItsBuffer) {
     }
 }
 
-// The first save creates the key and its parent; the next replaces the four values, an absent
-// text as a one-byte REG_SZ and an absent interval as 0. A key that cannot be created (its
-// parent is volatile) gives the error and writes nothing.
+// The first save creates the key and its parent, the key readable by Administrators and SYSTEM
+// alone before the password goes in; the next replaces the four values, an absent text as a
+// one-byte REG_SZ and an absent interval as 0. A key that cannot be created (its parent is
+// volatile) gives the error and writes nothing.
 TEST(SettingsStore, SaveWritesTheFourSettingsWithTheirExactTypeAndBytes) {
     DeleteProductKeys();
     ASSERT_EQ(SaveSettings({"Office", -5, "DOMAIN\\vpnuser", "p@ss w\xF6rd"}), 0);
+    std::string security;
+    EXPECT_EQ(ReadSettingsKeySecurity(security), 0);
+    EXPECT_EQ(security, "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)");
     EXPECT_EQ(Stored(), (std::vector<Raw>{Sz("Office"), Dword(-5),
                                           Sz("DOMAIN\\vpnuser"), Sz("p@ss w\xF6rd")}));
     ASSERT_EQ(SaveSettings({"Home", std::nullopt, "", std::nullopt}), 0);
