@@ -59,9 +59,9 @@ protected:
 
     // The work item's account, from m_accountUser and m_accountPassword.
     HRESULT SetTaskAccount(WorkItem& task);
-    // The work item's program (the connector in the settings key's "InstallPath") and its
-    // parameters. 0 when both were taken, 1 when either was not; negative, with nothing
-    // changed, when the program's path would not fit.
+    // The work item's program (the connector in the settings key's "InstallPath"), its
+    // parameters and the longest a run may take. 0 when all were taken, 1 when any was not;
+    // negative, with nothing changed, when the program's path would not fit.
     HRESULT SetTaskCommand(WorkItem& task);
     // Replaces the trigger of the stored index ("TriggerID") with a new daily trigger of
     // m_intervalText minutes and stores the new index; the stored index stays when no trigger

@@ -49,6 +49,9 @@ public:
     HRESULT SetParameters(const wchar_t* parameters) override {
         return m_task->SetParameters(parameters);
     }
+    HRESULT SetMaxRunTime(DWORD milliseconds) override {
+        return m_task->SetMaxRunTime(milliseconds);
+    }
     HRESULT DeleteTrigger(WORD index) override { return m_task->DeleteTrigger(index); }
     HRESULT CreateTrigger(WORD& index, std::unique_ptr<TaskTrigger>& trigger) override {
         WORD created = 0;

@@ -30,6 +30,8 @@ public:
     virtual HRESULT SetAccountInformation(const wchar_t* account, const wchar_t* password) = 0;
     virtual HRESULT SetApplicationName(const wchar_t* path) = 0;
     virtual HRESULT SetParameters(const wchar_t* parameters) = 0;
+    // The longest a run may take before the Task Scheduler ends it, in milliseconds.
+    virtual HRESULT SetMaxRunTime(DWORD milliseconds) = 0;
     // Removes the trigger of that index.
     virtual HRESULT DeleteTrigger(WORD index) = 0;
     // Adds a trigger; gives its index and the trigger on success, and leaves both untouched on

@@ -99,6 +99,7 @@ public:
     HRESULT SetParameters(const wchar_t* parameters) override {
         return m_s.Do("SetParameters", [&] { m_item.parameters = parameters; });
     }
+    HRESULT SetMaxRunTime(DWORD) override { return S_OK; }
     HRESULT DeleteTrigger(WORD index) override {
         if (index >= m_item.triggers.size()) return E_INVALIDARG;
         m_item.triggers.erase(m_item.triggers.begin() + index);

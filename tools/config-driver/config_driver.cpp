@@ -686,6 +686,8 @@ int RunTask(const std::string& action) {
         got = task->GetParameters(&value);
         Print("task.parameters", text(got, value));
         value = nullptr;
+        DWORD maxRunMs = 0;
+        Print("task.maxruntime", SUCCEEDED(task->GetMaxRunTime(&maxRunMs)) ? std::to_string(maxRunMs) : "-");
         got = task->GetAccountInformation(&value);
         Print("task.account.hr", Hex(got));
         Print("task.account", text(got, value));
