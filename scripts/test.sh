@@ -36,11 +36,20 @@ run_windows_tests() {
   } >"$2/windows-tests.log" 2>&1
 }
 # The two prefixes share nothing but the screenshots, which both write with the same bytes:
-# their tests run side by side.
-run_windows_tests windows build/windows win64 & run64=$!
-run_windows_tests windows-x86 build/windows-x86 win32 & run32=$!
+# their tests run side by side. A machine whose kernel runs no 32-bit programs cannot start
+# Wine's 32-bit half: the 32-bit build is then proven only as far as it is built, and says so.
+logs=(build/windows/windows-tests.log)
+run_windows_tests windows build/windows win64 & runs=($!)
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  run_windows_tests windows-x86 build/windows-x86 win32 & runs+=($!)
+  logs+=(build/windows-x86/windows-tests.log)
+else
+  skipped="NOT RUN: this machine cannot run 32-bit programs (its kernel's 32-bit support is off), so
+the 32-bit prefix's tests, the setup program's test and the 32-bit connector's rows of
+registry_views were skipped; the 32-bit build was only built."
+fi
 status=0
-wait $run64 || status=1
-wait $run32 || status=1
-cat build/windows/windows-tests.log build/windows-x86/windows-tests.log
+for run in "${runs[@]}"; do wait "$run" || status=1; done
+cat "${logs[@]}"
+[ -z "${skipped:-}" ] || echo "$skipped"
 exit $status

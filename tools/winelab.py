@@ -263,6 +263,16 @@ class DriverOutput:
         return result
 
 
+def runs_32bit_programs():
+    """Whether this machine runs Wine's 32-bit half, without which no 32-bit Windows program
+    starts: a kernel with its 32-bit support switched off (ia32_emulation) cannot."""
+    try:
+        return subprocess.run(["/usr/lib/wine/wine", "--version"], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+    except OSError:
+        return False
+
+
 def error_modes(stderr):
     """The modes that a relay trace (trace_calls) shows given to SetErrorMode, in order."""
     return [int(mode, 16) for mode in ERROR_MODE_CALL.findall(stderr)]

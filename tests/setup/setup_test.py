@@ -29,6 +29,8 @@ EARLIER = {"Profile": "Office", "ProfilePassword": "kept"}  # settings of an ear
 class SetupProgramTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        if not winelab.runs_32bit_programs():
+            raise unittest.SkipTest("the setup is a 32-bit program, which this machine cannot run")
         cls.lab = winelab.WinePrefix(os.environ["FERROLINK_SETUP_PREFIX"], BUILD)
         shutil.rmtree(cls.lab.prefix, ignore_errors=True)
         cls.lab.init()
