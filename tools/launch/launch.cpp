@@ -1,29 +1,18 @@
 // Starts a program with an exact command line, as the Task Scheduler would, waits for it and
 // ends with its exit code; prints "exit=<code>" and "elapsed_ms=<start to end>".
-// Usage: launch.exe [-n <copies>] <command line, passed on unchanged> | @<file holding it>
+// Usage: launch.exe <command line, passed on unchanged> | @<file holding it>
 // `wine prog.exe args` re-quotes its arguments; this launcher takes its own command-line
 // tail as it stands, so tests can give the connector any bytes they like.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "command_line.h"
+#include "win_handles.h"
 
 int main() {
     const char* line = CommandLineAfterProgramName(GetCommandLineA());
-    // "-n <count> " first starts that many copies at once and waits for all of them; the exit
-    // code is then the first copy's.
-    unsigned copies = 1;
-    if (std::strncmp(line, "-n ", 3) == 0) {
-        char* end = nullptr;
-        copies = static_cast<unsigned>(std::strtoul(line + 3, &end, 10));
-        line = end;
-        while (*line == ' ') ++line;
-        if (copies == 0 || copies > MAXIMUM_WAIT_OBJECTS) copies = 1;
-    }
     // The command line may be given in a file instead, for bytes that a shell cannot pass:
     // launch.exe @C:\path\to\file
     std::string commandLine = line;
@@ -42,25 +31,20 @@ int main() {
     LARGE_INTEGER frequency, started, ended;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&started);
-    HANDLE processes[MAXIMUM_WAIT_OBJECTS];
-    for (unsigned i = 0; i < copies; ++i) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        std::string writable = commandLine;
-        if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            std::fprintf(stderr, "launch: CreateProcess failed with %lu\n", GetLastError());
-            return 121;
-        }
-        CloseHandle(process.hThread);
-        processes[i] = process.hProcess;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "launch: CreateProcess failed with %lu\n", GetLastError());
+        return 121;
     }
-    WaitForMultipleObjects(copies, processes, TRUE, INFINITE);
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle child(process.hProcess);
+    WaitForSingleObject(child.get(), INFINITE);
     QueryPerformanceCounter(&ended);
     DWORD code = 0;
-    GetExitCodeProcess(processes[0], &code);
-    for (unsigned i = 0; i < copies; ++i) CloseHandle(processes[i]);
+    GetExitCodeProcess(child.get(), &code);
     std::printf("exit=%lu\nelapsed_ms=%.1f\n", code,
                 1000.0 * static_cast<double>(ended.QuadPart - started.QuadPart) /
                     static_cast<double>(frequency.QuadPart));

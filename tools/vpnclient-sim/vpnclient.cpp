@@ -14,7 +14,6 @@
 //   exit=<n>          end with this code instead (decimal or 0x...; 0xFFFFFFFF is allowed)
 //   delay=<ms>        wait this long first
 //   tunnel=up|down|keep   what happens to TunnelEstablished (instead of the default)
-//   crash=1           end abruptly as an access violation does (exit code 0xC0000005)
 // The first line whose command matches applies. The arguments are read by the Windows C
 // runtime's rules, as the real client reads them. Every run appends one line to
 // "journal.txt" beside the program: "show=<n> params=<parameters as received>", where n is
@@ -39,7 +38,6 @@ struct Outcome {
     std::optional<DWORD> exitCode;
     DWORD delayMs = 0;
     std::string tunnel = "default";
-    bool crash = false;
 };
 
 std::string ProgramFolder() {
@@ -78,7 +76,6 @@ Outcome ScriptedOutcome(const std::string& folder, const std::string& command) {
             if (key == "exit") outcome.exitCode = static_cast<DWORD>(std::strtoull(value.c_str(), nullptr, 0));
             if (key == "delay") outcome.delayMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 0));
             if (key == "tunnel") outcome.tunnel = value;
-            if (key == "crash") outcome.crash = value == "1";
         }
         break;
     }
@@ -146,7 +143,6 @@ int main(int argc, char** argv) {
     const std::vector<std::string> tokens(argv + 1, argv + argc);
     const Outcome scripted = ScriptedOutcome(folder, tokens.empty() ? "" : tokens[0]);
     if (scripted.delayMs > 0) Sleep(scripted.delayMs);
-    if (scripted.crash) TerminateProcess(GetCurrentProcess(), EXCEPTION_ACCESS_VIOLATION);
 
     std::string tunnel = "keep";
     DWORD code = Execute(folder, tokens, tunnel);
