@@ -5,36 +5,34 @@ line started as Windows' scheduler starts it; the connector keeps the tunnel up.
 run's exit code and its event-log messages. With "config": opens the configuration program on
 the same prefix, on the user's display when DISPLAY is set (press OK there yourself), otherwise
 under Xvfb, saving a screenshot; then prints the work item it stored."""
+import contextlib
 import os
 import shutil
-import subprocess
 import sys
 
-from winelab import CONNECTOR_FOLDER, DriverOutput, WinePrefix, reg_import, start_xvfb
+from winelab import CONFIG, CONNECTOR_FOLDER, SETTINGS_KEY, WORK_ITEM, WinePrefix, save_png, xvfb_display
 
-SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
-
+PROFILE_LIST, USER_EDIT, PASSWORD_EDIT = CONFIG["IDC_PROFILE_COMBO"], CONFIG["IDC_PROFILE_USER_EDIT"], \
+    CONFIG["IDC_PROFILE_PASSWORD_EDIT"]
+INTERVAL_LIST, CHECK_TEXT, ACCOUNT_PASSWORD = CONFIG["IDC_INTERVAL_COMBO"], CONFIG["IDC_CHECK_STATIC"], \
+    CONFIG["IDC_ACCOUNT_PASSWORD_EDIT"]
+IDOK, IDCANCEL = 1, 2
 
 
 def main(prefix_dir, build_dir, mode):
     prefix = WinePrefix(prefix_dir, build_dir)
-    xvfb = None
-    if mode == "connector" or not os.environ.get("DISPLAY"):
-        # Every Wine program of the run must see the display that the dialog is shown on.
-        display, xvfb = start_xvfb()
-        os.environ["DISPLAY"] = display
-    prefix.init()
-    prefix.start_server()
-    try:
-        if mode == "config":
-            show_config_program(prefix, screenshot=xvfb is not None)
-        else:
-            run_demo(prefix, os.environ["DISPLAY"])
-    finally:
-        prefix.stop_server()
-        if xvfb is not None:
-            xvfb.terminate()
-            xvfb.wait()
+    # Every Wine program of the run must see the display that the dialog is shown on.
+    headless = mode == "connector" or not os.environ.get("DISPLAY")
+    with xvfb_display() if headless else contextlib.nullcontext():
+        prefix.init()
+        prefix.start_server()
+        try:
+            if mode == "config":
+                show_config_program(prefix, screenshot=headless)
+            else:
+                run_demo(prefix)
+        finally:
+            prefix.stop_server()
 
 
 def install(prefix):
@@ -44,25 +42,21 @@ def install(prefix):
     prefix.install_connector()
     shutil.copy(os.path.join(prefix.build, "config", "FerrolinkConfig_WIN.exe"),
                 prefix.unix_path(CONNECTOR_FOLDER))
-    reg_import(prefix, {SETTINGS_KEY: {"InstallPath": CONNECTOR_FOLDER}})
+    prefix.reg_import({SETTINGS_KEY: {"InstallPath": CONNECTOR_FOLDER}})
     for job in prefix.job_files():
         os.remove(job)
     prefix.draw_title_bars("FerrolinkConfig_WIN.exe")
     return CONNECTOR_FOLDER + "\\FerrolinkConfig_WIN.exe"
 
 
-def driver(prefix, *args, display=None):
-    return prefix.wine([os.path.join(prefix.build, "tools", "config_driver.exe"), *args], display=display)
-
-
 def show_work_item(prefix):
     """Prints the stored work item and gives its command line as the scheduler builds it."""
-    fields = DriverOutput(driver(prefix, "task", "show").stdout)
+    fields = prefix.drive("task", "show")
     if fields.all("task.exists") != ["1"]:
-        print("  no work item \"Ferrolink\" is stored")
+        print(f'  no work item "{WORK_ITEM}" is stored')
         return None
     application, parameters = fields["task.application"], fields["task.parameters"]
-    print("  the stored work item \"Ferrolink\", read back through the Task Scheduler:")
+    print(f'  the stored work item "{WORK_ITEM}", read back through the Task Scheduler:')
     print(f"    application  {application}")
     print(f"    parameters   {parameters}")
     print(f"    triggers     {fields['task.triggers']}: daily from "
@@ -80,33 +74,33 @@ def show_config_program(prefix, screenshot):
     if not screenshot:
         print(f"  opening {program} on display {os.environ['DISPLAY']}: choose a profile (Office's "
               "user name is jo, its password secret), an interval, and press OK")
-        prefix.wine([prefix.unix_path(program)], display=os.environ["DISPLAY"], timeout=None)
+        prefix.wine([prefix.unix_path(program)], timeout=None)
         show_work_item(prefix)
         return
     # No display: show it under Xvfb, capture it, and cancel it, through the test driver.
     bmp = r"C:\ferrolink-demo\config.bmp"
     os.makedirs(os.path.dirname(prefix.unix_path(bmp)), exist_ok=True)
-    result = driver(prefix, "run", program, "main", "dump:main", f"shot:main:{bmp}", "press:main:2", "exit",
-                    display=os.environ["DISPLAY"])
-    for line in dict.fromkeys(result.stdout.splitlines()):
-        if line.startswith(("main.title=", "main.1013.text=", "main.1022.text=", "main.1019.text=", "exit=")):
-            print("  " + line)
+    out = prefix.drive("run", program, "main", "dump:main", f"shot:main:{bmp}", f"press:main:{IDCANCEL}", "exit")
+    for key in ("main.title", *(f"main.{i}.text" for i in (PROFILE_LIST, INTERVAL_LIST, CHECK_TEXT)), "exit", "fail"):
+        for value in out.all(key):
+            print(f"  {key}={value}")
     png = os.path.abspath(os.path.join(os.path.dirname(prefix.prefix), "config-main-dialog.png"))
-    subprocess.run(["convert", prefix.unix_path(bmp), "-strip", png], check=True)
+    save_png(prefix.unix_path(bmp), png)
     print(f"  no display: shown under Xvfb; screenshot saved as {png}")
 
 
-def run_demo(prefix, display):
+def run_demo(prefix):
     print("Setting up a private Wine prefix with the SIMULATED VPN client (not the real one):")
     program = install(prefix)
     print(f"  connector and configuration program in {CONNECTOR_FOLDER}\n")
     print("== The administrator configures the task in the configuration program (driven):")
     print("   profile Office, user name jo, password secret, every 5 minutes, OK;")
     print("   the Windows account: the logged-on user and its password, OK")
-    result = driver(prefix, "run", program, "main", "select:1013:Office", "settext:1008:jo",
-                    "settext:1009:secret", "select:1022:5 minutes", "press:main:1", "popup",
-                    "popuptext:1015:windows-password", "press:popup:1", "exit", display=display)
-    outcome = [line for line in result.stdout.splitlines() if line.startswith(("exit=", "fail="))]
+    out = prefix.drive("run", program, "main", f"select:main:{PROFILE_LIST}:Office", f"settext:main:{USER_EDIT}:jo",
+                       f"settext:main:{PASSWORD_EDIT}:secret", f"select:main:{INTERVAL_LIST}:5 minutes",
+                       f"press:main:{IDOK}", "popup", f"settext:popup:{ACCOUNT_PASSWORD}:windows-password",
+                       f"press:popup:{IDOK}", "exit")
+    outcome = [f"{key}={value}" for key in ("exit", "fail") for value in out.all(key)]
     print("   the program ended: " + ", ".join(outcome) + "\n")
     command_line = show_work_item(prefix)
     if command_line is None:

@@ -2,14 +2,15 @@
 """A private Wine prefix for proving the Windows programs: the prefix, its registry, the
 simulated VPN client installed into it, and exact command-line runs.
 
-Used by the integration tests, the demo and the benchmark. Also a command line:
+Used by the integration, end-to-end and setup tests, the demo and the benchmark. Also a
+command line:
   winelab.py --prefix DIR --build DIR init         create the prefix (idempotent)
-  winelab.py --prefix DIR --build DIR install-sim  install the simulated VPN client
   winelab.py --prefix DIR --build DIR run-windowed PROGRAM [ARG...]
                                                    run a windowed program on an X server of its own
 """
 import argparse
 import codecs
+import contextlib
 import glob
 import os
 import re
@@ -20,12 +21,14 @@ import tempfile
 import time
 from dataclasses import dataclass, field
 
+SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
 SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
 CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
 WINE64 = "/usr/lib/wine/wine64"
 # Wine takes its code page from the locale: this one gives 1252 on every machine.
 LOCALE = "C.UTF-8"
+_REG_ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
 # Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
@@ -39,7 +42,7 @@ class RunResult:
     exit_code: int          # the Windows exit code, as an unsigned 32-bit number
     stdout: str
     stderr: str
-    events: list = field(default_factory=list)  # event-log messages, in order
+    events: list = field(default_factory=list)  # event-log messages, in order; only for launch()
     seconds: float = 0.0
     elapsed_ms: float = None  # start to end of the launched program, measured inside Wine
     # Per event: (type, category, event id, sid, string count, data size, raw data), as passed
@@ -51,20 +54,39 @@ def _unescape(text):
     return re.sub(r"\\(.)", r"\1", text)
 
 
+def header_constants(*headers):
+    """The constants that the product's headers (paths from the source root) define, as
+    {name: value}: each `#define NAME <number>` and `inline constexpr const char* NAME = "<text>";`,
+    so that the tools use the product's one definition rather than a copy."""
+    found = {}
+    for header in headers:
+        with open(os.path.join(SOURCE, header)) as f:
+            text = f.read()
+        found.update((name, int(value, 0)) for name, value in
+                     re.findall(r"^#define (\w+) (0x[0-9A-Fa-f]+|\d+)\b", text, re.M))
+        found.update((name, _unescape(value)) for name, value in
+                     re.findall(r'constexpr const char\* (\w+) = "((?:[^"\\]|\\.)*)";', text))
+    return found
+
+
+# The configuration program's control ids, settings key and work item.
+CONFIG = header_constants("config/res/resource.h", "config/settings_store.h", "config/task/scheduler_access.h")
+SETTINGS_KEY = "HKLM\\" + CONFIG["kSettingsKey"]
+WORK_ITEM = CONFIG["kWorkItemName"]
+
+
 class WinePrefix:
     def __init__(self, prefix, build):
         self.prefix = os.path.abspath(prefix)
         self.build = os.path.abspath(build)
 
     # -- environment -------------------------------------------------------------------------
-    def env(self, debug="-all", display=None):
+    def env(self, debug="-all"):
         env = dict(os.environ)
         env["WINEPREFIX"] = self.prefix
         env["WINEDEBUG"] = debug
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         env["LC_ALL"] = LOCALE
-        if display is not None:
-            env["DISPLAY"] = display
         return env
 
     def loader(self):
@@ -105,12 +127,12 @@ class WinePrefix:
         return os.path.join(self.prefix, "drive_c", *[p for p in rest.split("\\") if p])
 
     # -- running programs -------------------------------------------------------------------
-    def wine(self, args, debug="-all", timeout=120, display=None):
+    def wine(self, args, debug="-all", timeout=120):
         """Runs a Windows program; output goes through files, never pipes (Wine's helper
         processes outlive the program and would hold a pipe open)."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             start = time.monotonic()
-            proc = subprocess.run([self.loader(), *args], env=self.env(debug, display),
+            proc = subprocess.run([self.loader(), *args], env=self.env(debug),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                   timeout=timeout, check=False)
             seconds = time.monotonic() - start
@@ -118,16 +140,9 @@ class WinePrefix:
             err.seek(0)
             stdout = out.read().decode("latin-1")
             stderr = err.read().decode("latin-1")
-        events = [_unescape(m) for m in EVENT_TRACE.findall(stderr)]
-        calls = []
-        for match in EVENT_CALL.findall(stderr):
-            fields = [int(x, 16) for x in match.split(",")]
-            # WORD arguments arrive in 64-bit registers whose upper bits Wine prints too.
-            calls.append((fields[1] & 0xFFFF, fields[2] & 0xFFFF, fields[3] & 0xFFFFFFFF, fields[4],
-                          fields[5] & 0xFFFF, fields[6] & 0xFFFFFFFF, fields[8]))
-        return RunResult(proc.returncode, stdout, stderr, events, seconds, event_calls=calls)
+        return RunResult(proc.returncode, stdout, stderr, seconds=seconds)
 
-    def launch(self, command_line, timeout=120, copies=1, debug="-all,+eventlog,+relay"):
+    def launch(self, command_line, timeout=120, debug="-all,+eventlog,+relay"):
         """Starts a program with exactly this command line (through launch.exe and a file,
         so no shell or Wine re-quoting touches it) and reports its full exit code and the
         event-log messages of the whole process tree (with the default `debug`)."""
@@ -135,9 +150,7 @@ class WinePrefix:
         os.makedirs(os.path.dirname(line_file), exist_ok=True)
         with open(line_file, "wb") as f:
             f.write(command_line.encode("latin-1"))
-        count = ["-n", str(copies)] if copies > 1 else []
-        result = self.wine([os.path.join(self.build, "tools", "launch.exe"), *count,
-                            r"@C:\ferrolink-test\cmdline.txt"],
+        result = self.wine([os.path.join(self.build, "tools", "launch.exe"), r"@C:\ferrolink-test\cmdline.txt"],
                            debug=debug, timeout=timeout)
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
@@ -145,7 +158,20 @@ class WinePrefix:
         result.exit_code = int(match.group(1))
         elapsed = re.search(r"^elapsed_ms=([\d.]+)", result.stdout, re.M)
         result.elapsed_ms = float(elapsed.group(1)) if elapsed else None
+        result.events = [_unescape(m) for m in EVENT_TRACE.findall(result.stderr)]
+        for match in EVENT_CALL.findall(result.stderr):
+            fields = [int(x, 16) for x in match.split(",")]
+            # WORD arguments arrive in 64-bit registers whose upper bits Wine prints too.
+            result.event_calls.append((fields[1] & 0xFFFF, fields[2] & 0xFFFF, fields[3] & 0xFFFFFFFF, fields[4],
+                                       fields[5] & 0xFFFF, fields[6] & 0xFFFFFFFF, fields[8]))
         return result
+
+    def drive(self, *args, debug="-all", timeout=120):
+        """Runs the configuration program's driver, tools/config-driver, with these arguments
+        ("run PROGRAM STEP..." or "task show|create"); gives what it printed."""
+        result = self.wine([os.path.join(self.build, "tools", "config_driver.exe"), *args], debug=debug,
+                           timeout=timeout)
+        return DriverOutput(result.stdout, result.exit_code, result.stderr)
 
     # -- registry ---------------------------------------------------------------------------
     def reg_add(self, key, name, kind, data):
@@ -155,14 +181,56 @@ class WinePrefix:
         if result.exit_code != 0:
             raise RuntimeError(f"wine {' '.join(args)} failed: {result.stdout}{result.stderr}")
 
+
+    def reg_values(self, key, view=()):
+        """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
+        when the key does not exist; `view`: ["/reg:32"] or ["/reg:64"] for one registry view."""
+        result = self.wine(["reg", "query", key, *view])
+        if result.exit_code != 0:
+            return None
+        values = {}
+        for line in result.stdout.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[1].startswith("REG_"):
+                values[parts[0]] = (parts[1], parts[2] if len(parts) == 3 else "")
+        return values
+
+
+    def reg_import(self, keys):
+        """Replaces whole keys in one regedit run (a fraction of the time of one `reg` call per
+        value). `keys` maps a key ("HKLM\\...") to {value name: text (REG_SZ) or int (REG_DWORD)},
+        or to None to delete the key. Texts are written in code page 1252."""
+        def quoted(text):
+            return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+        lines = ["REGEDIT4", ""]
+        for key, values in keys.items():
+            root, _, path = key.partition("\\")
+            full = _REG_ROOTS.get(root.upper(), root) + "\\" + path
+            lines += [f"[-{full}]", ""]
+            if values is not None:
+                lines.append(f"[{full}]")
+                for name, value in values.items():
+                    data = f"dword:{value & 0xFFFFFFFF:08x}" if isinstance(value, int) else quoted(value)
+                    lines.append(f"{quoted(name)}={data}")
+                lines.append("")
+        reg_file = self.unix_path(r"C:\ferrolink-test\import.reg")
+        os.makedirs(os.path.dirname(reg_file), exist_ok=True)
+        with open(reg_file, "wb") as f:
+            f.write("\r\n".join(lines + [""]).encode("cp1252"))
+        result = self.wine(["regedit", "/S", r"C:\ferrolink-test\import.reg"])
+        if result.exit_code != 0:
+            raise RuntimeError(f"regedit failed: {result.stdout}{result.stderr}")
+
     def job_files(self):
         """The work item's file, which the Task Scheduler keeps under either spelling."""
-        return glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "[Ff]errolink.job"))
+        return [path for path in glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "*.job"))
+                if os.path.basename(path).lower() == WORK_ITEM.lower() + ".job"]
 
     def draw_title_bars(self, program):
         """Wine draws the program's title bars itself, so that screenshots show them without a
         window manager, and does not wait for one when a window closes."""
-        reg_import(self, {rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver": {"Decorated": "N", "Managed": "N"}})
+        self.reg_import({rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver": {"Decorated": "N", "Managed": "N"}})
 
     # -- the system's programs --------------------------------------------------------------
     def trace_calls(self):
@@ -190,7 +258,7 @@ class WinePrefix:
         shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
         self.script_sim("")
         self.clear_journal()
-        reg_import(self, {VPN_CLIENT_KEY: {"InstallPath": install_path, "TunnelEstablished": 0}})
+        self.reg_import({VPN_CLIENT_KEY: {"InstallPath": install_path, "TunnelEstablished": 0}})
 
     def write_profiles(self, profiles):
         """Replaces the client's profile files: {name: {key: value}} in the profile's [main]."""
@@ -224,21 +292,21 @@ class WinePrefix:
         return runs
 
     def tunnel_flag(self):
-        value = (reg_values(self, VPN_CLIENT_KEY) or {}).get("TunnelEstablished")
+        value = (self.reg_values(VPN_CLIENT_KEY) or {}).get("TunnelEstablished")
         return None if value is None else int(value[1], 0)
 
 
-# -- whole keys and a screen for dialog programs (end-to-end tests, demo) --------------------
+# -- the configuration program's driver and screen (end-to-end and setup tests, demo) ---------
 class DriverOutput:
     """What one run of config_driver.exe printed: its key=value lines, each value decoded from the
     driver's escapes and from the system code page that it names ("acp")."""
 
-    def __init__(self, stdout):
+    def __init__(self, stdout, exit_code=0, stderr=""):
         raw = [(k, codecs.escape_decode(v.encode("latin-1"))[0])
                for k, sep, v in (line.partition("=") for line in stdout.splitlines()) if sep]
         acp = next((v for k, v in raw if k == "acp"), b"1252").decode()
         self.lines = [(k, v.decode(f"cp{acp}")) for k, v in raw]
-        self.stdout = stdout
+        self.stdout, self.exit_code, self.stderr = stdout, exit_code, stderr
 
     def all(self, key):
         """Every value printed under `key`, in order."""
@@ -278,60 +346,17 @@ def error_modes(stderr):
     return [int(mode, 16) for mode in ERROR_MODE_CALL.findall(stderr)]
 
 
-def reg_values(prefix, key, view=()):
-    """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
-    when the key does not exist; `view`: ["/reg:32"] or ["/reg:64"] for one registry view."""
-    result = prefix.wine(["reg", "query", key, *view])
-    if result.exit_code != 0:
-        return None
-    values = {}
-    for line in result.stdout.splitlines():
-        parts = line.strip().split(None, 2)
-        if len(parts) >= 2 and parts[1].startswith("REG_"):
-            values[parts[0]] = (parts[1], parts[2] if len(parts) == 3 else "")
-    return values
-
-
-_REG_ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
-
-
-def reg_import(prefix, keys):
-    """Replaces whole keys in one regedit run (a fraction of the time of one `reg` call per
-    value). `keys` maps a key ("HKLM\\...") to {value name: text (REG_SZ) or int (REG_DWORD)},
-    or to None to delete the key. Texts are written in code page 1252."""
-    def quoted(text):
-        return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
-
-    lines = ["REGEDIT4", ""]
-    for key, values in keys.items():
-        root, _, path = key.partition("\\")
-        full = _REG_ROOTS.get(root.upper(), root) + "\\" + path
-        lines += [f"[-{full}]", ""]
-        if values is not None:
-            lines.append(f"[{full}]")
-            for name, value in values.items():
-                data = f"dword:{value & 0xFFFFFFFF:08x}" if isinstance(value, int) else quoted(value)
-                lines.append(f"{quoted(name)}={data}")
-            lines.append("")
-    reg_file = prefix.unix_path(r"C:\ferrolink-test\import.reg")
-    os.makedirs(os.path.dirname(reg_file), exist_ok=True)
-    with open(reg_file, "wb") as f:
-        f.write("\r\n".join(lines + [""]).encode("cp1252"))
-    result = prefix.wine(["regedit", "/S", r"C:\ferrolink-test\import.reg"])
-    if result.exit_code != 0:
-        raise RuntimeError(f"regedit failed: {result.stdout}{result.stderr}")
-
-
-def start_xvfb(width=1024, height=768):
-    """Starts an X server of its own on a free display number (Xvfb picks it) that listens on
-    no TCP port. Returns (display such as ":5", the process); the caller ends the process."""
+@contextlib.contextmanager
+def xvfb_display(width=1024, height=768):
+    """An X server of its own on a free display number (Xvfb picks it) that listens on no TCP
+    port, named in DISPLAY while the context lasts, so that every Wine program started meanwhile
+    sees it: the first one that needs Wine's desktop ties the desktop to its display. Gives the
+    display, such as ":5"."""
     read_end, write_end = os.pipe()
     try:
         server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         write_end = None
         number = b""
@@ -342,25 +367,41 @@ def start_xvfb(width=1024, height=768):
                 server.wait()
                 raise RuntimeError("Xvfb ended without naming its display")
             number += chunk
-        return f":{number.decode().strip()}", server
     finally:
         if write_end is not None:
             os.close(write_end)
         os.close(read_end)
+    display, before = f":{number.decode().strip()}", os.environ.get("DISPLAY")
+    os.environ["DISPLAY"] = display
+    try:
+        yield display
+    finally:
+        server.terminate()
+        server.wait()
+        if before is None:
+            os.environ.pop("DISPLAY", None)
+        else:
+            os.environ["DISPLAY"] = before
+
+
+def save_png(bmp, png):
+    """Converts a screenshot that the driver saved (BMP) to a PNG without metadata, whole or
+    not at all: another run may write the same picture meanwhile."""
+    partial = f"{png}.{os.getpid()}"
+    subprocess.run(["convert", bmp, "-strip", f"png:{partial}"], check=True, stdin=subprocess.DEVNULL)
+    os.replace(partial, png)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--build", required=True)
-    parser.add_argument("action", choices=["init", "install-sim", "run-windowed"])
+    parser.add_argument("action", choices=["init", "run-windowed"])
     parser.add_argument("program", nargs="*", help="run-windowed: the program and its arguments")
     args = parser.parse_args()
     prefix = WinePrefix(args.prefix, args.build)
     if args.action == "init":
         prefix.init()
-    elif args.action == "install-sim":
-        prefix.install_sim()
     else:
         sys.exit(run_windowed(prefix, args.program))
 
@@ -368,16 +409,9 @@ def main():
 def run_windowed(prefix, command):
     """Runs a windowed program on an X server of its own, with the windows Wine draws itself,
     and prints its output; returns its exit code."""
-    display, server = start_xvfb()
-    try:
-        # Every Wine program of the run sees the display: the first one that needs Wine's
-        # desktop ties the desktop to its display.
-        os.environ["DISPLAY"] = display
+    with xvfb_display():
         prefix.draw_title_bars(os.path.basename(command[0]))
-        result = prefix.wine([os.path.abspath(command[0]), *command[1:]], display=display, timeout=240)
-    finally:
-        server.terminate()
-        server.wait()
+        result = prefix.wine([os.path.abspath(command[0]), *command[1:]], timeout=240)
     sys.stdout.write(result.stdout + (result.stderr[-4000:] if result.exit_code else ""))
     print(f"{os.path.basename(command[0])} ended with {result.exit_code} after {result.seconds:.1f} s")
     return 0 if result.exit_code == 0 else 1

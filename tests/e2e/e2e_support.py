@@ -4,17 +4,16 @@ driven from outside by config_driver.exe as their user would drive them. Each te
 prefix in one state, runs the program through the driver and checks what it printed; passing
 runs renew docs/screenshots. Environment: WINEPREFIX, FERROLINK_BUILD (the Windows build tree),
 FERROLINK_SOURCE, FERROLINK_CONFIG_PROGRAM (by default config/ in the build tree)."""
-import os, pathlib, shutil, subprocess, sys, time, unittest
-from unittest import mock
+import os, pathlib, shutil, sys, time, unittest
 
 SOURCE = os.environ.get("FERROLINK_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("FERROLINK_BUILD", os.path.join(SOURCE, "build", "windows"))
 sys.path.insert(0, os.path.join(SOURCE, "tools"))
 import winelab  # noqa: E402
 
-SETTINGS_KEY = r"HKLM\Software\Halvane\Ferrolink"
+SETTINGS_KEY = winelab.SETTINGS_KEY
 WORK = r"C:\ferrolink-e2e"
-PROGRAM, DRIVER = WORK + r"\FerrolinkConfig_WIN.exe", os.path.join(BUILD, "tools", "config_driver.exe")
+PROGRAM = WORK + r"\FerrolinkConfig_WIN.exe"
 HELP_PROBE, HELP_MARKER = WORK + r"\help_probe.exe", WORK + r"\help_probe.txt"
 # Where a "Lang.dll" may stand: beside the program, in the folder it is started from, in a
 # folder on PATH. The test library's entry point writes LANG_CODE_MARK whenever it runs.
@@ -24,42 +23,28 @@ SCREENSHOTS = os.path.join(SOURCE, "docs", "screenshots")
 # Listed in an order the file search does not sort: the dialog's list must.
 PROFILES = ["Zeta", "Office", "a.b", "Office2"]
 STORED = {"Profile": "Office", "Interval": 6, "ProfileUsername": "jo", "ProfilePassword": "s3cret"}
-PROFILE_LIST, USER_EDIT, PASSWORD_EDIT, INTERVAL_LIST = 1013, 1008, 1009, 1022
-DELETE_BUTTON, TASK_TEXT, CHECK_TEXT, TEST_BUTTON = 1016, 1018, 1019, 1017
-IDOK, IDCANCEL, ABOUT_COMMAND = 1, 2, 16
-# Each dialog's controls in the order Tab walks them: id ("-": none), class, and the styles that
-# it relies on: Tab stops, the kind of button (the default one), hidden passwords, sorted lists.
-TAB_ORDER = {
-    "main": "1013 ComboBox tab sort, 1008 Edit tab, 1009 Edit tab password, 1017 Button tab, 1022 ComboBox tab, "
-            "1 Button tab default, 2 Button tab, 1000 Button groupbox, - Static, - Static, - Static, 1016 Button tab, "
-            "- Button groupbox, 1018 Static, - Static, - Static, 1019 Static",
-    "credentials": "1015 Edit tab password, 1 Button tab default, 2 Button tab, 1016 Edit tab, - Static, - Static, "
-                   "- Static",
-    "test": "1 Button tab default, - Static, 1023 Static, 1024 Static, 1025 Static, 1026 Static",
-    "about": "- Static, - Static, 1 Button tab default"}
-STYLE_BITS = {"tab": 0x10000, "default": 0x1, "groupbox": 0x7, "password": 0x20, "sort": 0x100}
-STYLE_MASKS = {"Button": 0x1000F, "Edit": 0x10020, "ComboBox": 0x10100, "Static": 0x10000}
+IDS = winelab.CONFIG  # the program's resource ids, as config/res/resource.h defines them
+PROFILE_LIST, USER_EDIT, PASSWORD_EDIT, INTERVAL_LIST = (IDS[f"IDC_{n}"] for n in (
+    "PROFILE_COMBO", "PROFILE_USER_EDIT", "PROFILE_PASSWORD_EDIT", "INTERVAL_COMBO"))
+DELETE_BUTTON, TEST_BUTTON, TASK_TEXT, CHECK_TEXT = (IDS[f"IDC_{n}"] for n in (
+    "DELETE_TASK_BUTTON", "TEST_BUTTON", "TASK_STATIC", "CHECK_STATIC"))
+ABOUT_COMMAND = IDS["IDM_ABOUTBOX"]
+IDOK, IDCANCEL, IDYES, IDNO, ES_PASSWORD = 1, 2, 6, 7, 0x20
 
 
 def start_display(case):
     """An X server of its own for a test class; every Wine program of the class sees it, also
     those without a window: one started without it can leave Wine's desktop unable to show
     windows for a while."""
-    display, xvfb = winelab.start_xvfb()
-    case.addClassCleanup(lambda: (xvfb.terminate(), xvfb.wait()))
-    environment = mock.patch.dict(os.environ, DISPLAY=display)
-    environment.start()
-    case.addClassCleanup(environment.stop)
+    case.enterClassContext(winelab.xvfb_display())
 
 
 def drive(case, lab, *args, debug="-all"):
     """Runs config_driver.exe with these arguments; every step must have been done."""
-    result = lab.wine([DRIVER, *args], timeout=120, debug=debug)
-    out = winelab.DriverOutput(result.stdout)
+    out = lab.drive(*args, debug=debug)
     # "terminated": the driver ended a program that did not end by itself.
-    case.assertEqual((out.all("fail"), out.all("terminated"), result.exit_code), ([], [], 0),
-                     result.stdout + result.stderr[-2000:])
-    out.stderr = result.stderr
+    case.assertEqual((out.all("fail"), out.all("terminated"), out.exit_code), ([], [], 0),
+                     out.stdout + out.stderr[-2000:])
     return out
 
 
@@ -77,10 +62,12 @@ def save_shots(lab, out):
     so that only a passing run replaces the pictures."""
     for windows_path in out.all("shot.main") + out.all("shot.popup"):
         bmp = lab.unix_path(windows_path)
-        png = os.path.join(SCREENSHOTS, os.path.splitext(os.path.basename(bmp))[0] + ".png")
-        # Whole or not at all: the other bitness's run may write the same picture meanwhile.
-        subprocess.run(["convert", bmp, "-strip", f"png:{png}.{os.getpid()}"], check=True, stdin=subprocess.DEVNULL)
-        os.replace(f"{png}.{os.getpid()}", png)
+        winelab.save_png(bmp, os.path.join(SCREENSHOTS, os.path.splitext(os.path.basename(bmp))[0] + ".png"))
+
+
+def hides_typing(out, window, control):
+    """Whether the control has ES_PASSWORD in the window's first dump."""
+    return int(dict(out.dumps(window)[0])[f"{window}.{control}.style"], 16) & ES_PASSWORD == ES_PASSWORD
 
 
 class ConfigProgramCase(unittest.TestCase):
@@ -105,7 +92,7 @@ class ConfigProgramCase(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.work, ignore_errors=True)
         list(map(os.remove, cls.lab.job_files()))
-        winelab.reg_import(cls.lab, {SETTINGS_KEY: None})
+        cls.lab.reg_import({SETTINGS_KEY: None})
 
     def prepare(self, settings=None, task=False, profiles=PROFILES, client="installed", lang=None):
         """One run's state: the VPN client ("installed", "no key" or "no InstallPath") and its
@@ -113,7 +100,7 @@ class ConfigProgramCase(unittest.TestCase):
         in one of LANG_FOLDERS, or none."""
         client_values = {"TunnelEstablished": 0, **({} if client == "no InstallPath" else
                                                      {"InstallPath": winelab.SIM_FOLDER + "\\"})}
-        winelab.reg_import(self.lab, {winelab.VPN_CLIENT_KEY: None if client == "no key" else client_values,
+        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None if client == "no key" else client_values,
                                       SETTINGS_KEY: settings})
         self.lab.write_profiles({name: {} for name in profiles})
         list(map(os.remove, self.lab.job_files()))
@@ -126,15 +113,6 @@ class ConfigProgramCase(unittest.TestCase):
             os.makedirs(self.lab.unix_path(LANG_FOLDERS[lang]), exist_ok=True)
             shutil.copy(os.path.join(BUILD, "tests", "ui", "ui_partial_lang.dll"),
                         os.path.join(self.lab.unix_path(LANG_FOLDERS[lang]), "Lang.dll"))
-
-    def assert_tab_order(self, out, dialog):
-        """The dialog's first dump shows its controls in TAB_ORDER's order with those styles."""
-        expected = [(0xFFFF if i == "-" else int(i), kind, sum(STYLE_BITS[w] for w in words))
-                    for i, kind, *words in (c.split() for c in TAB_ORDER[dialog].split(","))]
-        lines = out.dumps("main" if dialog == "main" else "popup")[0]
-        classes = [(int(k.split(".")[1]) & 0xFFFF, v) for k, v in lines if k.endswith(".class")]  # -1: DIALOGEX
-        styles = [int(v, 16) for k, v in lines if k.endswith(".style")]
-        self.assertEqual([(i, k, style & STYLE_MASKS[k]) for (i, k), style in zip(classes, styles)], expected, dialog)
 
     def drive(self, *steps, debug="-all"):
         """Runs the program through the driver with these steps."""

@@ -10,7 +10,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.environ["FERROLINK_SOURCE"], "tools"))
-from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix, error_modes, reg_import  # noqa: E402
+from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix, error_modes  # noqa: E402
 
 import pefile  # noqa: E402
 
@@ -53,7 +53,7 @@ class ConnectorTest(unittest.TestCase):
         ]
         for name, key, script, command_line, exit_code, messages, runs in rows:
             with self.subTest(name):
-                reg_import(PREFIX, {VPN_CLIENT_KEY: key})
+                PREFIX.reg_import({VPN_CLIENT_KEY: key})
                 PREFIX.script_sim(script)
                 PREFIX.clear_journal()
                 pathlib.Path(PREFIX.unix_path(LOG)).unlink(missing_ok=True)

@@ -5,7 +5,7 @@ the tunnel's state from the view where it found the key. Both connectors on one 
 import os, shutil, sys, unittest
 
 sys.path.insert(0, os.path.join(os.environ["FERROLINK_SOURCE"], "tools"))
-from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix, reg_import, runs_32bit_programs  # noqa: E402
+from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix, runs_32bit_programs  # noqa: E402
 
 PREFIX = WinePrefix(os.environ["WINEPREFIX"], os.environ["FERROLINK_BUILD"])
 CONNECTOR_32 = r"C:\Program Files (x86)\Ferrolink\Ferrolink.exe"
@@ -20,7 +20,7 @@ class ClientKeyInTheOtherView(unittest.TestCase):
                     PREFIX.unix_path(CONNECTOR_32))
         connectors = {"64-bit": PREFIX.install_connector(), "32-bit": CONNECTOR_32}
         # A key left in the 32-bit view would be found by every later test's programs.
-        self.addCleanup(reg_import, PREFIX, {KEY_32: None})
+        self.addCleanup(PREFIX.reg_import, {KEY_32: None})
         connect = ["stat", 'connect "Office" user "jo" pwd "secret"']
         rows = [  # connector, view that holds the key, tunnel flag, events, client commands
             ("64-bit", "/reg:32", 0, ["VPN connection established."], connect),
@@ -37,7 +37,7 @@ class ClientKeyInTheOtherView(unittest.TestCase):
                 # 32-bit view is the 64-bit registry's Wow6432Node.
                 key = {"/reg:32": KEY_32, "/reg:64": VPN_CLIENT_KEY}
                 values = {"InstallPath": SIM_FOLDER + "\\", "TunnelEstablished": flag}
-                reg_import(PREFIX, {key[v]: values if v == view else None for v in key})
+                PREFIX.reg_import({key[v]: values if v == view else None for v in key})
                 result = PREFIX.launch(f'"{connectors[bits]}" "Office" -u "jo" -p "secret"')
                 self.assertEqual((result.exit_code, result.events, [params for _, params in PREFIX.journal()]),
                                  (0, events, commands))

@@ -39,11 +39,11 @@ class SetupProgramTest(unittest.TestCase):
         start_display(cls)
         os.makedirs(cls.lab.unix_path(WORK))
         cls.lab.install_sim({"Office": {}})  # its key and the settings go to the programs' view
-        winelab.reg_import(cls.lab, {SETTINGS: EARLIER})
+        cls.lab.reg_import({SETTINGS: EARLIER})
 
     def values(self, key):
         """{name: (type, data)} of the key in the programs' registry view; None when missing."""
-        return winelab.reg_values(self.lab, key, VIEW)
+        return self.lab.reg_values(key, VIEW)
 
     def setup(self, arguments):
         """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
@@ -83,9 +83,9 @@ class SetupProgramTest(unittest.TestCase):
         self.check_installed(FOLDER)
 
         # The installed program, which finds the connector through the setup's "InstallPath".
-        seen = drive(self, self.lab, "run", f"{FOLDER}\\FerrolinkConfig_WIN.exe", "main", "select:1013:Office",
-                     "settext:1008:jo", "settext:1009:s3cret", "select:1022:5 minutes", "press:main:1", "popup",
-                     "popuptext:1015:windows-pw", "press:popup:1", "exit")
+        seen = drive(self, self.lab, "run", f"{FOLDER}\\FerrolinkConfig_WIN.exe", "main", "select:main:1013:Office",
+                     "settext:main:1008:jo", "settext:main:1009:s3cret", "select:main:1022:5 minutes", "press:main:1",
+                     "popup", "settext:popup:1015:windows-pw", "press:popup:1", "exit")
         self.assertEqual(seen["exit"], "0")
         stored = self.values(SETTINGS)
 

@@ -2,108 +2,96 @@
 // the demo (which uses it to capture the dialog when there is no display).
 //
 //   config_driver run <program.exe> <step>...   start the program and run the steps in order
-//   config_driver task create|delete|exists      the work item "Ferrolink", for preparing a run
+//   config_driver task show|create               the stored work item (task_command.cpp)
 //
-// Everything observed is printed as one "key=value" line; values escape a backslash, CR, LF
-// and every byte outside printable ASCII (\\, \r, \n, \xNN), so the caller sees the exact bytes
-// of the system code page ("acp=" names it). Steps of `run`:
-//   main                        wait for the main dialog (the program's visible dialog holding
-//                               the profile list 1013); prints main.title
-//   popup                       wait for another visible dialog of the program (About box,
-//                               message box); prints popup.title and popup.text (static 0xFFFF)
-//   dump:main|popup             "dump=<w>", <w>.title, then every control in tab order (the
-//                               order of creation): <w>.<id>.class/.text/.visible/.enabled/.style
-//                               (0xXXXXXXXX), and for combo boxes .count/.item.<n>/.cursel
-//   select:<id>:<text>          select the combo item with exactly this text and tell the dialog
-//                               (CBN_SELCHANGE), as a click would
-//   settext:<id>:<text>         set an edit's text (the edit reports EN_CHANGE itself)
-//   syscommand:<n>              post WM_SYSCOMMAND n to the main dialog
-//   press:main|popup:<id>       click a button (BM_CLICK)
-//   gone                        wait until the popup has closed; prints popup.closed
-//   f1[:shift|ctrl]             press and release F1 (with Shift or Ctrl held) through the
-//                               keyboard input queue, with the program's foreground dialog
-//                               active; prints f1.focus.id
-//   shot:main|popup:<file.bmp>  copy the window's pixels from the screen into a 24-bit BMP
-//   windows                     prints windows=<number of visible top-level windows>
-//   sleep:<ms>
-//   waitfile:<ms>:<file>        wait up to ms for the file to exist; prints waitfile=1 or 0
-//   waitlines:<n>:<file>        wait (bounded) until the file holds n lines; prints waitlines=<lines>
-//   exit                        wait for the program to end; prints exit=<code>
-// Steps for the configuration test's dialog:
-//   waitenabled:popup:<id>      wait (bounded) until the popup's control is enabled; prints
-//                               waitenabled=<1 or 0>
-//   esc:popup                   Escape pressed in the popup, through its modal loop
-//   sysclose:popup              the popup's close box (WM_SYSCOMMAND SC_CLOSE)
-//   timer:main:<id>             post WM_TIMER with this timer id to the main dialog
-//   regdelete:<key>[:<value>]   delete an HKEY_LOCAL_MACHINE key (without subkeys), or one of
-//                               its values, while the program runs; prints regdelete=<result>
-// Steps for the apply and delete flows:
-//   popuptext:<id>:<text>       set an edit's text in the popup (the edit reports EN_CHANGE)
-//   focus                       prints focus.id, the control of the program that has the focus
-// `config_driver task show` prints the stored work item: task.exists, task.application,
-// task.parameters, task.account.hr, task.triggers and trigger.<n>.<field> of each trigger.
-// A step that cannot be done prints "fail=<step>: <why>"; the driver then ends the program it
-// started and exits with 2. Every wait is bounded, so no run hangs.
+// Everything observed is printed as "key=value" lines (driver_output.h). A step is a command
+// and its arguments joined by colons; each command takes a fixed number of arguments, the last
+// of which takes the rest of the step, colons included. <window> is "main" (the program's
+// visible dialog that holds the profile list) or "popup" (the other visible dialog that the
+// last "popup" step found: About box, message box, credentials or test dialog).
+//   main                          wait for the main dialog; prints main.title
+//   popup                         wait for another visible dialog of the program; prints
+//                                 popup.title and popup.text (a message box's static 0xFFFF)
+//   gone                          wait until the popup has closed; prints popup.closed
+//   exit                          wait for the program to end; prints exit=<code>
+//   windows                       prints windows=<number of the program's visible top-level windows>
+//   sleep:<ms>                    for what no event shows
+//   waitlines:<n>:<file>          wait until the file holds n lines; prints waitlines=<lines seen>
+//   regdeletekey:<key>            delete an HKEY_LOCAL_MACHINE key (without subkeys) while the
+//   regdeletevalue:<key>:<name>   program runs, or one of its values; prints regdelete=<result>
+//   dump:<window>                 "dump=<window>", <window>.title, then every control in tab
+//                                 order (the order of creation): <window>.<id>.class/.text/
+//                                 .visible/.enabled/.style (0xXXXXXXXX), and for combo boxes
+//                                 .count/.item.<n>/.cursel
+//   select:<window>:<id>:<text>   select the combo item with exactly this text and tell the
+//                                 dialog (CBN_SELCHANGE), as a click would
+//   settext:<window>:<id>:<text>  set an edit's text (the edit reports EN_CHANGE itself)
+//   press:<window>:<id>           click a button (BM_CLICK)
+//   waitenabled:<window>:<id>     wait until the control is enabled; prints waitenabled=<1 or 0>
+//   syscommand:<window>:<n>       post WM_SYSCOMMAND n
+//   esc:<window>                  Escape pressed in the window, through its modal loop
+//   f1:<window>                   make the window active, as a click would, and press F1
+//                                 through the keyboard input queue
+//   shot:<window>:<file.bmp>      copy the window's pixels from the screen into a 24-bit BMP;
+//                                 prints shot.<window>=<file>
+// Every wait is bounded (WaitUntil). A step that cannot be done prints "fail=<step>: <why>";
+// the driver then ends the program it started and exits with 2.
 #include <windows.h>
-#include <initguid.h>
-#include <mstask.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "com_ptr.h"
+#include "driver_output.h"
+#include "resource.h"
+#include "task_command.h"
 #include "win_handles.h"
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 20000;
-constexpr DWORD kWindowTimeoutMs = 10000;
-constexpr DWORD kExitTimeoutMs = 10000;
-constexpr int kProfileListId = 1013;
-constexpr int kMessageTextId = 0xFFFF;
+constexpr DWORD kStartTimeoutMs = 20000;  // the program's first dialog, on a cold prefix
+constexpr DWORD kWaitTimeoutMs = 10000;   // every other wait
+constexpr DWORD kPollMs = 50;
+constexpr DWORD kMessageTimeoutMs = 2000;
+constexpr int kMessageBoxTextId = 0xFFFF;
+const char* const kDialogClass = "#32770";
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            out += hex;
-        } else {
-            out += c;
-        }
+// The one wait of every step: polls `done` until it holds or `timeoutMs` has passed; gives
+// whether it held.
+template <typename Done>
+bool WaitUntil(Done done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(kPollMs);
     }
-    return out;
+    return true;
 }
 
-void Print(const std::string& key, const std::string& value) {
-    std::printf("%s=%s\n", key.c_str(), Escape(value).c_str());
-    std::fflush(stdout);
+// A whole decimal number, or nothing: a step with a malformed number is refused, not guessed.
+bool ParseNumber(const std::string& text, long& value) {
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 0);
+    return !text.empty() && *end == '\0';
 }
 
-void Print(const std::string& key, long long value) { Print(key, std::to_string(value)); }
+// Messages go through SendMessageTimeout: a hung program must not hang the driver.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
 
 std::string WindowText(HWND window) {
-    // WM_GETTEXT through SendMessageTimeout: a hung program must not hang the driver.
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) {
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length)) {
         return {};
     }
     std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
-    text.resize(copied);
+    text.resize(static_cast<std::size_t>(
+        Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -113,46 +101,50 @@ std::string ClassName(HWND window) {
     return name;
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result);
-    return static_cast<LRESULT>(result);
-}
-
 // A combo box item's text in the system code page. Asked for in UTF-16 and converted here:
 // Wine hands an ANSI CB_GETLBTEXT from another process back in UTF-16.
 std::string ComboItem(HWND combo, LRESULT index) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
-                             2000, &length) ||
+                             kMessageTimeoutMs, &length) ||
         static_cast<LRESULT>(length) == CB_ERR) {
         return {};
     }
     std::wstring wide(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                        reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG, 2000, &copied);
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()),
+                        SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
     if (static_cast<LRESULT>(copied) == CB_ERR) return {};
-    wide.resize(copied);
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                         0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
+    return Narrow(wide.data(), copied);
 }
+
+class ProgramDriver;
+
+// One step as its command reads it: the window named by its first argument, for a command that
+// acts on a window, and its other arguments.
+struct Step {
+    HWND window = nullptr;
+    std::string windowName;
+    std::vector<std::string> arguments;
+};
+
+struct Command {
+    const char* name;
+    bool onWindow;  // the first argument names the window that the command acts on
+    int arguments;  // the others
+    std::string (ProgramDriver::*run)(const Step&);
+};
 
 class ProgramDriver {
 public:
-
     bool Start(const std::string& program, std::string desktop) {
         std::string commandLine = "\"" + program + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         startup.lpDesktop = desktop.data();
         PROCESS_INFORMATION info{};
-        if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                            nullptr, nullptr, &startup, &info)) {
+        if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info)) {
             Print("fail", "start: CreateProcess failed with " + std::to_string(GetLastError()));
             return false;
         }
@@ -164,40 +156,11 @@ public:
     }
 
     // Runs one step; gives what went wrong, or an empty text.
-    std::string Run(const std::string& step) {
-        const auto fields = Split(step);
-        const std::string& verb = fields[0];
-        if (verb == "main") return WaitMain();
-        if (verb == "popup") return WaitPopup();
-        if (verb == "dump" && fields.size() == 2) return Dump(fields[1]);
-        if (verb == "select" && fields.size() == 3) return Select(fields[1], fields[2]);
-        if (verb == "settext" && fields.size() == 3) return SetText(fields[1], fields[2]);
-        if (verb == "syscommand" && fields.size() == 2) {
-            if (m_main == nullptr) return "no main window";
-            PostMessageA(m_main, WM_SYSCOMMAND, std::strtoul(fields[1].c_str(), nullptr, 0), 0);
-            return {};
-        }
-        if (verb == "press" && fields.size() == 3) return Press(fields[1], fields[2]);
-        if (verb == "gone") return WaitGone();
-        if (verb == "f1") return PressF1(fields.size() == 2 ? fields[1] : "");
-        if (verb == "shot" && fields.size() == 3) return Shot(fields[1], fields[2]);
-        if (verb == "windows") {
-            Print("windows", static_cast<long long>(ProgramWindows(false).size()));
-            return {};
-        }
-        if (verb == "sleep" && fields.size() == 2) {
-            Sleep(std::strtoul(fields[1].c_str(), nullptr, 10));
-            return {};
-        }
-        if (verb == "waitfile" && fields.size() == 3) return WaitFile(fields[1], fields[2]);
-        if (verb == "waitlines" && fields.size() == 3) return WaitLines(fields[1], fields[2]);
-        if (verb == "exit") return WaitExit();
-        return RunTestDialogStep(fields);
-    }
+    std::string Run(const std::string& text);
 
     // Ends the program if it still runs, so that a failed run leaves nothing behind.
     void Finish() {
-        if (m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT) {
+        if (m_process && Running()) {
             TerminateProcess(m_process.get(), 99);
             WaitForSingleObject(m_process.get(), 5000);
             Print("terminated", 1);
@@ -205,21 +168,15 @@ public:
     }
 
 private:
-    // "verb:a:b" splits at the first two colons only: a text may hold colons.
-    static std::vector<std::string> Split(const std::string& step) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        while (fields.size() < 2) {
-            const auto colon = step.find(':', start);
-            if (colon == std::string::npos) break;
-            fields.push_back(step.substr(start, colon - start));
-            start = colon + 1;
-        }
-        fields.push_back(step.substr(start));
-        return fields;
-    }
+    static const Command kCommands[];
 
     bool Running() const { return WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+
+    DWORD ExitCode() const {
+        DWORD code = 0;
+        GetExitCodeProcess(m_process.get(), &code);
+        return code;
+    }
 
     struct Search {
         DWORD processId;
@@ -232,190 +189,217 @@ private:
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == search->processId && IsWindowVisible(window) &&
-            (!search->dialogsOnly || ClassName(window) == "#32770")) {
+            (!search->dialogsOnly || ClassName(window) == kDialogClass)) {
             search->found.push_back(window);
         }
         return TRUE;
     }
 
+    // The program's visible top-level windows; only its dialogs when `dialogsOnly`.
     std::vector<HWND> ProgramWindows(bool dialogsOnly) const {
         Search search{m_processId, dialogsOnly, {}};
         EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 
-    HWND FindMain() const {
-        for (HWND window : ProgramWindows(true)) {
-            if (GetDlgItem(window, kProfileListId) != nullptr) return window;
-        }
-        return nullptr;
-    }
-
-    HWND FindPopup() const {
-        for (HWND window : ProgramWindows(true)) {
-            if (window != m_main && GetDlgItem(window, kProfileListId) == nullptr) return window;
-        }
-        return nullptr;
-    }
-
-    // Polls `find` until it gives a window, the program ends or the time is up.
+    // Waits until `find` gives a window; fails when the program ends or the time is up.
     template <typename Find>
-    HWND WaitFor(Find find, DWORD timeoutMs, std::string& why) const {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            if (HWND window = find()) return window;
-            if (!Running()) {
-                DWORD code = 0;
-                GetExitCodeProcess(m_process.get(), &code);
-                why = "the program ended with " + std::to_string(code);
-                return nullptr;
-            }
-            if (GetTickCount() - start > timeoutMs) {
-                why = "not seen within " + std::to_string(timeoutMs) + " ms";
-                return nullptr;
-            }
-            Sleep(50);
-        }
+    std::string WaitWindow(HWND& window, Find find, DWORD timeoutMs) const {
+        window = nullptr;
+        WaitUntil([&] { return (window = find()) != nullptr || !Running(); }, timeoutMs);
+        if (window != nullptr) return {};
+        if (!Running()) return "the program ended with " + std::to_string(ExitCode());
+        return "not seen within " + std::to_string(timeoutMs) + " ms";
     }
 
-    HWND Window(const std::string& which) const { return which == "popup" ? m_popup : m_main; }
-
-    std::string WaitMain() {
-        std::string why;
-        m_main = WaitFor([this] { return FindMain(); }, kStartTimeoutMs, why);
-        if (m_main == nullptr) return why;
-        Print("main.title", WindowText(m_main));
-        return {};
+    // The control `id` (the step's argument `index`) of the step's window.
+    static std::string Control(const Step& step, std::size_t index, HWND& control) {
+        long id = 0;
+        control = ParseNumber(step.arguments[index], id) ? GetDlgItem(step.window, static_cast<int>(id)) : nullptr;
+        if (control != nullptr) return {};
+        return "no control " + step.arguments[index] + " in the " + step.windowName + " window";
     }
 
-    std::string WaitPopup() {
-        std::string why;
-        m_popup = WaitFor([this] { return FindPopup(); }, kWindowTimeoutMs, why);
-        if (m_popup == nullptr) return why;
+    std::string Main(const Step&) {
+        const std::string why = WaitWindow(m_main, [this]() -> HWND {
+            for (HWND window : ProgramWindows(true)) {
+                if (GetDlgItem(window, IDC_PROFILE_COMBO) != nullptr) return window;
+            }
+            return nullptr;
+        }, kStartTimeoutMs);
+        if (why.empty()) Print("main.title", WindowText(m_main));
+        return why;
+    }
+
+    std::string Popup(const Step&) {
+        const std::string why = WaitWindow(m_popup, [this]() -> HWND {
+            for (HWND window : ProgramWindows(true)) {
+                if (window != m_main && GetDlgItem(window, IDC_PROFILE_COMBO) == nullptr) return window;
+            }
+            return nullptr;
+        }, kWaitTimeoutMs);
+        if (!why.empty()) return why;
         Print("popup.title", WindowText(m_popup));
-        if (HWND text = GetDlgItem(m_popup, kMessageTextId)) Print("popup.text", WindowText(text));
+        if (HWND text = GetDlgItem(m_popup, kMessageBoxTextId)) Print("popup.text", WindowText(text));
         return {};
     }
 
-    std::string WaitGone() {
-        const DWORD start = GetTickCount();
-        while (m_popup != nullptr && IsWindow(m_popup) && IsWindowVisible(m_popup)) {
-            if (GetTickCount() - start > kWindowTimeoutMs) return "the popup is still open";
-            Sleep(50);
+    std::string Gone(const Step&) {
+        const HWND popup = m_popup;
+        if (!WaitUntil([popup] { return popup == nullptr || !IsWindow(popup) || !IsWindowVisible(popup); },
+                       kWaitTimeoutMs)) {
+            return "the popup is still open";
         }
         m_popup = nullptr;
         Print("popup.closed", 1);
         return {};
     }
 
-    std::string Dump(const std::string& which) {
-        HWND window = Window(which);
-        if (window == nullptr) return "no " + which + " window";
+    std::string Exit(const Step&) {
+        if (!WaitUntil([this] { return !Running(); }, kWaitTimeoutMs)) return "the program is still running";
+        Print("exit", ExitCode());
+        return {};
+    }
+
+    std::string Windows(const Step&) {
+        Print("windows", static_cast<long long>(ProgramWindows(false).size()));
+        return {};
+    }
+
+    std::string Pause(const Step& step) {
+        long ms = 0;
+        if (!ParseNumber(step.arguments[0], ms) || ms < 0 || ms > 60000) return "not a pause of 0 to 60000 ms";
+        Sleep(static_cast<DWORD>(ms));
+        return {};
+    }
+
+    std::string WaitLines(const Step& step) {
+        long wanted = 0;
+        if (!ParseNumber(step.arguments[0], wanted)) return "not a number of lines";
+        const std::string& file = step.arguments[1];
+        long lines = 0;
+        WaitUntil([&] {
+            lines = 0;
+            if (FILE* in = std::fopen(file.c_str(), "rb")) {
+                for (int c; (c = std::fgetc(in)) != EOF;) lines += c == '\n' ? 1 : 0;
+                std::fclose(in);
+            }
+            return lines >= wanted;
+        }, kWaitTimeoutMs);
+        Print("waitlines", lines);
+        return {};
+    }
+
+    std::string DeleteKey(const Step& step) {
+        Print("regdelete", RegDeleteKeyA(HKEY_LOCAL_MACHINE, step.arguments[0].c_str()));
+        return {};
+    }
+
+    std::string DeleteValue(const Step& step) {
+        const std::string& key = step.arguments[0];
+        Print("regdelete", RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), step.arguments[1].c_str()));
+        return {};
+    }
+
+    std::string Dump(const Step& step) {
+        const std::string& which = step.windowName;
         Print("dump", which);
-        Print(which + ".title", WindowText(window));
-        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
-             child = GetWindow(child, GW_HWNDNEXT)) {
+        Print(which + ".title", WindowText(step.window));
+        for (HWND child = GetWindow(step.window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
             const std::string key = which + "." + std::to_string(GetDlgCtrlID(child));
             const std::string className = ClassName(child);
             Print(key + ".class", className);
             Print(key + ".text", WindowText(child));
             Print(key + ".visible", IsWindowVisible(child) ? 1 : 0);
             Print(key + ".enabled", IsWindowEnabled(child) ? 1 : 0);
-            char style[16];
-            std::snprintf(style, sizeof style, "0x%08lX",
-                          static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)));
-            Print(key + ".style", style);
+            Print(key + ".style", Hex(static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE))));
             if (className == "ComboBox") {
                 const auto count = Send(child, CB_GETCOUNT, 0, 0);
                 Print(key + ".count", count);
-                for (LRESULT i = 0; i < count; ++i) {
-                    Print(key + ".item." + std::to_string(i), ComboItem(child, i));
-                }
+                for (LRESULT i = 0; i < count; ++i) Print(key + ".item." + std::to_string(i), ComboItem(child, i));
                 Print(key + ".cursel", Send(child, CB_GETCURSEL, 0, 0));
             }
         }
         return {};
     }
 
-    std::string Select(const std::string& id, const std::string& text) {
-        const int control = std::atoi(id.c_str());
-        HWND combo = GetDlgItem(m_main, control);
-        if (combo == nullptr) return "no control " + id;
+    std::string Select(const Step& step) {
+        HWND combo = nullptr;
+        if (std::string why = Control(step, 0, combo); !why.empty()) return why;
         const auto count = Send(combo, CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            if (ComboItem(combo, i) == text) {
+            if (ComboItem(combo, i) == step.arguments[1]) {
                 Send(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-                Send(m_main, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+                Send(step.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
                 return {};
             }
         }
-        return "no item \"" + text + "\"";
+        return "no item \"" + step.arguments[1] + "\"";
     }
 
-    std::string SetText(const std::string& id, const std::string& text) {
-        HWND edit = GetDlgItem(m_main, std::atoi(id.c_str()));
-        if (edit == nullptr) return "no control " + id;
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                            SMTO_ABORTIFHUNG, 2000, &result);
+    std::string SetText(const Step& step) {
+        HWND edit = nullptr;
+        if (std::string why = Control(step, 0, edit); !why.empty()) return why;
+        Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.arguments[1].c_str()));
         return {};
     }
 
-    std::string Press(const std::string& which, const std::string& id) {
-        HWND window = Window(which);
-        if (window == nullptr) return "no " + which + " window";
-        HWND button = GetDlgItem(window, std::atoi(id.c_str()));
-        if (button == nullptr) return "no button " + id;
+    std::string Press(const Step& step) {
+        HWND button = nullptr;
+        if (std::string why = Control(step, 0, button); !why.empty()) return why;
         // Posted: the click may end a modal loop or open one, and the driver must not wait on it.
         PostMessageA(button, BM_CLICK, 0, 0);
         return {};
     }
 
-    std::string PressF1(const std::string& modifier) {
-        WORD modifierKey = 0;
-        if (modifier == "shift") {
-            modifierKey = VK_SHIFT;
-        } else if (modifier == "ctrl") {
-            modifierKey = VK_CONTROL;
-        } else if (!modifier.empty()) {
-            return "unknown modifier " + modifier;
-        }
-        // Keyboard input goes to the foreground window's thread: make the program's active
-        // dialog the foreground one first, as a user's click would.
-        HWND target = m_popup != nullptr ? m_popup : m_main;
-        if (target == nullptr) return "no window";
-        SetForegroundWindow(target);
-        const DWORD start = GetTickCount();
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        while (!(GetGUIThreadInfo(m_threadId, &info) && info.hwndFocus != nullptr &&
-                 GetForegroundWindow() == target)) {
-            if (GetTickCount() - start > kWindowTimeoutMs) return "the program's dialog did not become active";
-            Sleep(50);
-            SetForegroundWindow(target);
-        }
-        Print("f1.focus.id", GetDlgCtrlID(info.hwndFocus));
-        std::vector<INPUT> keys;
-        const auto key = [&keys](WORD virtualKey, DWORD flags) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = virtualKey;
-            input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
-            input.ki.dwFlags = flags;
-            keys.push_back(input);
-        };
-        if (modifierKey != 0) key(modifierKey, 0);
-        key(VK_F1, 0);
-        key(VK_F1, KEYEVENTF_KEYUP);
-        if (modifierKey != 0) key(modifierKey, KEYEVENTF_KEYUP);
-        const auto count = static_cast<UINT>(keys.size());
-        if (SendInput(count, keys.data(), sizeof(INPUT)) != count) return "SendInput failed";
+    std::string WaitEnabled(const Step& step) {
+        HWND control = nullptr;
+        if (std::string why = Control(step, 0, control); !why.empty()) return why;
+        const bool enabled = WaitUntil([control] { return IsWindowEnabled(control) != FALSE; }, kWaitTimeoutMs);
+        Print("waitenabled", enabled ? 1 : 0);
         return {};
     }
 
-    std::string Shot(const std::string& which, const std::string& file) {
-        HWND window = Window(which);
-        if (window == nullptr) return "no " + which + " window";
+    std::string SysCommand(const Step& step) {
+        long command = 0;
+        if (!ParseNumber(step.arguments[0], command)) return "not a system command";
+        PostMessageA(step.window, WM_SYSCOMMAND, static_cast<WPARAM>(command), 0);
+        return {};
+    }
+
+    std::string Escape(const Step& step) {
+        // Posted, as the keyboard delivers it: the dialog's modal loop turns it into IDCANCEL.
+        PostMessageA(step.window, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(step.window, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
+        return {};
+    }
+
+    std::string PressF1(const Step& step) {
+        // Keyboard input goes to the foreground window's thread: make the dialog the foreground
+        // one with a focused control first, as a user's click would.
+        HWND target = step.window;
+        const bool active = WaitUntil([this, target] {
+            SetForegroundWindow(target);
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(m_threadId, &info) && info.hwndFocus != nullptr && GetForegroundWindow() == target;
+        }, kWaitTimeoutMs);
+        if (!active) return "the " + step.windowName + " window did not become active";
+        INPUT keys[2]{};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wVk = VK_F1;
+            key.ki.wScan = static_cast<WORD>(MapVirtualKeyA(VK_F1, MAPVK_VK_TO_VSC));
+        }
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, keys, sizeof(INPUT)) != 2) return "SendInput failed";
+        return {};
+    }
+
+    std::string Shot(const Step& step) {
+        HWND window = step.window;
+        const std::string& file = step.arguments[0];
         RECT rect{};
         GetWindowRect(window, &rect);
         const int width = rect.right - rect.left;
@@ -450,121 +434,15 @@ private:
         header.bfOffBits = sizeof header + sizeof info.bmiHeader;
         header.bfSize = header.bfOffBits + imageBytes;
         info.bmiHeader.biSizeImage = imageBytes;
-        const UniqueFile out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        const UniqueFile out(
+            CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (!out || !WriteFile(out.get(), &header, sizeof header, &written, nullptr) ||
             !WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) ||
             !WriteFile(out.get(), bits, imageBytes, &written, nullptr)) {
             return "cannot write " + file;
         }
-        Print("shot." + which, file);
-        return {};
-    }
-
-    static std::string WaitFile(const std::string& ms, const std::string& file) {
-        const DWORD timeoutMs = std::strtoul(ms.c_str(), nullptr, 10);
-        const DWORD start = GetTickCount();
-        bool found = false;
-        while (!(found = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) &&
-               GetTickCount() - start < timeoutMs) {
-            Sleep(50);
-        }
-        Print("waitfile", found ? 1 : 0);
-        return {};
-    }
-
-    static std::string WaitLines(const std::string& count, const std::string& file) {
-        const long wanted = std::strtol(count.c_str(), nullptr, 10);
-        const DWORD start = GetTickCount();
-        long lines = 0;
-        for (;;) {
-            lines = 0;
-            if (FILE* in = std::fopen(file.c_str(), "rb")) {
-                for (int c; (c = std::fgetc(in)) != EOF;) lines += c == '\n' ? 1 : 0;
-                std::fclose(in);
-            }
-            if (lines >= wanted || GetTickCount() - start > kWindowTimeoutMs) break;
-            Sleep(50);
-        }
-        Print("waitlines", lines);
-        return {};
-    }
-
-    std::string WaitExit() {
-        if (WaitForSingleObject(m_process.get(), kExitTimeoutMs) != WAIT_OBJECT_0) {
-            return "the program is still running";
-        }
-        DWORD code = 0;
-        GetExitCodeProcess(m_process.get(), &code);
-        Print("exit", code);
-        return {};
-    }
-
-    // -- steps for the configuration test's dialog -------------------------------------------
-    std::string RunTestDialogStep(const std::vector<std::string>& fields) {
-        const std::string& verb = fields[0];
-        if (verb == "waitenabled" && fields.size() == 3) return WaitEnabled(fields[1], fields[2]);
-        if ((verb == "esc" || verb == "sysclose") && fields.size() == 2) {
-            HWND window = Window(fields[1]);
-            if (window == nullptr) return "no " + fields[1] + " window";
-            // Posted, as the keyboard and the close box would deliver them: the dialog's modal
-            // loop turns both into IDCANCEL.
-            if (verb == "esc") {
-                PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
-                PostMessageA(window, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
-            } else {
-                PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-            }
-            return {};
-        }
-        if (verb == "timer" && fields.size() == 3) {
-            HWND window = Window(fields[1]);
-            if (window == nullptr) return "no " + fields[1] + " window";
-            PostMessageA(window, WM_TIMER, std::strtoul(fields[2].c_str(), nullptr, 10), 0);
-            return {};
-        }
-        if (verb == "regdelete" && (fields.size() == 2 || fields.size() == 3)) {
-            const LONG result = fields.size() == 2
-                ? RegDeleteKeyA(HKEY_LOCAL_MACHINE, fields[1].c_str())
-                : RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, fields[1].c_str(), fields[2].c_str());
-            Print("regdelete", result);
-            return {};
-        }
-        return RunApplyFlowStep(fields);
-    }
-
-    // -- steps for the apply and delete flows ------------------------------------------------
-    std::string RunApplyFlowStep(const std::vector<std::string>& fields) {
-        const std::string& verb = fields[0];
-        if (verb == "popuptext" && fields.size() == 3) {
-            HWND edit = m_popup != nullptr ? GetDlgItem(m_popup, std::atoi(fields[1].c_str())) : nullptr;
-            if (edit == nullptr) return "no popup control " + fields[1];
-            DWORD_PTR result = 0;
-            SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fields[2].c_str()),
-                                SMTO_ABORTIFHUNG, 2000, &result);
-            return {};
-        }
-        if (verb == "focus") {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            if (!GetGUIThreadInfo(m_threadId, &info)) return "no thread information";
-            Print("focus.id", info.hwndFocus != nullptr ? GetDlgCtrlID(info.hwndFocus) : 0);
-            return {};
-        }
-        return "unknown step";
-    }
-
-    std::string WaitEnabled(const std::string& which, const std::string& id) {
-        HWND window = Window(which);
-        if (window == nullptr) return "no " + which + " window";
-        HWND control = GetDlgItem(window, std::atoi(id.c_str()));
-        if (control == nullptr) return "no control " + id;
-        const DWORD start = GetTickCount();
-        while (!IsWindowEnabled(control) && GetTickCount() - start < kWindowTimeoutMs) {
-            Sleep(20);
-        }
-        Print("waitenabled", IsWindowEnabled(control) ? 1 : 0);
+        Print("shot." + step.windowName, file);
         return {};
     }
 
@@ -580,6 +458,61 @@ private:
     HWND m_main = nullptr;
     HWND m_popup = nullptr;
 };
+
+const Command ProgramDriver::kCommands[] = {
+    {"main", false, 0, &ProgramDriver::Main},
+    {"popup", false, 0, &ProgramDriver::Popup},
+    {"gone", false, 0, &ProgramDriver::Gone},
+    {"exit", false, 0, &ProgramDriver::Exit},
+    {"windows", false, 0, &ProgramDriver::Windows},
+    {"sleep", false, 1, &ProgramDriver::Pause},
+    {"waitlines", false, 2, &ProgramDriver::WaitLines},
+    {"regdeletekey", false, 1, &ProgramDriver::DeleteKey},
+    {"regdeletevalue", false, 2, &ProgramDriver::DeleteValue},
+    {"dump", true, 0, &ProgramDriver::Dump},
+    {"select", true, 2, &ProgramDriver::Select},
+    {"settext", true, 2, &ProgramDriver::SetText},
+    {"press", true, 1, &ProgramDriver::Press},
+    {"waitenabled", true, 1, &ProgramDriver::WaitEnabled},
+    {"syscommand", true, 1, &ProgramDriver::SysCommand},
+    {"esc", true, 0, &ProgramDriver::Escape},
+    {"f1", true, 0, &ProgramDriver::PressF1},
+    {"shot", true, 1, &ProgramDriver::Shot},
+};
+
+std::string ProgramDriver::Run(const std::string& text) {
+    const std::size_t colon = text.find(':');
+    const std::string name = text.substr(0, colon);
+    const Command* command = nullptr;
+    for (const Command& candidate : kCommands) {
+        if (name == candidate.name) command = &candidate;
+    }
+    if (command == nullptr) return "unknown command \"" + name + "\"";
+    // The last argument takes the rest of the step: a text or a path may hold colons.
+    const std::size_t count = static_cast<std::size_t>(command->arguments) + (command->onWindow ? 1 : 0);
+    std::vector<std::string> fields;
+    for (std::size_t start = colon; start != std::string::npos && fields.size() < count;) {
+        ++start;
+        const std::size_t end = fields.size() + 1 < count ? text.find(':', start) : std::string::npos;
+        fields.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        start = end;
+    }
+    if (fields.size() != count || (count == 0 && colon != std::string::npos)) {
+        return name + " takes " + std::to_string(count) + " argument(s)";
+    }
+    Step step;
+    if (command->onWindow) {
+        step.windowName = fields.front();
+        fields.erase(fields.begin());
+        if (step.windowName != "main" && step.windowName != "popup") {
+            return "no window \"" + step.windowName + "\" (main or popup)";
+        }
+        step.window = step.windowName == "main" ? m_main : m_popup;
+        if (step.window == nullptr || !IsWindow(step.window)) return "no " + step.windowName + " window";
+    }
+    step.arguments = std::move(fields);
+    return (this->*command->run)(step);
+}
 
 using UniqueDesktop = UniqueResource<NullEmptyTraits<HDESK, CloseDesktop>>;
 
@@ -619,112 +552,14 @@ int RunProgram(int argc, char** argv) {
     return 0;
 }
 
-std::string Hex(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
-// Prepares or inspects the work item "Ferrolink" through the Task Scheduler, as an earlier run
-// of the configuration program would have left it.
-int RunTask(const std::string& action) {
-    const ComApartment apartment;
-    ComPtr<ITaskScheduler> scheduler;
-    HRESULT hr = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_ITaskScheduler, scheduler.put_void());
-    if (FAILED(hr)) {
-        Print("fail", "task: CoCreateInstance " + Hex(hr));
-        return 2;
-    }
-    if (action == "exists") {
-        ComPtr<ITask> task;
-        hr = scheduler->Activate(L"Ferrolink", IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
-        Print("task.exists", SUCCEEDED(hr) ? 1 : 0);
-        return 0;
-    }
-    if (action == "delete") {
-        hr = scheduler->Delete(L"Ferrolink");
-        Print("task.deleted", SUCCEEDED(hr) ? 1 : 0);
-        return 0;
-    }
-    if (action == "create") {
-        scheduler->Delete(L"Ferrolink");
-        ComPtr<ITask> task;
-        hr = scheduler->NewWorkItem(L"Ferrolink", CLSID_CTask, IID_ITask,
-                                    reinterpret_cast<IUnknown**>(task.put()));
-        if (SUCCEEDED(hr)) hr = task->SetApplicationName(L"C:\\Program Files\\Ferrolink\\Ferrolink.exe");
-        if (SUCCEEDED(hr)) hr = task->SetParameters(L"\"Office\" -u \"jo\" -p \"secret\"");
-        ComPtr<IPersistFile> file;
-        if (SUCCEEDED(hr)) hr = task.QueryInterface(IID_IPersistFile, file);
-        if (SUCCEEDED(hr)) hr = file->Save(nullptr, TRUE);
-        if (FAILED(hr)) {
-            Print("fail", "task create: " + Hex(hr));
-            return 2;
-        }
-        Print("task.created", 1);
-        return 0;
-    }
-    if (action == "show") {
-        ComPtr<ITask> task;
-        hr = scheduler->Activate(L"Ferrolink", IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
-        Print("task.exists", SUCCEEDED(hr) ? 1 : 0);
-        if (FAILED(hr)) return 0;
-        const auto text = [](HRESULT result, LPWSTR value) {
-            std::string narrow;
-            if (SUCCEEDED(result) && value != nullptr) {
-                const int size = WideCharToMultiByte(CP_ACP, 0, value, -1, nullptr, 0, nullptr, nullptr);
-                narrow.assign(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-                WideCharToMultiByte(CP_ACP, 0, value, -1, narrow.data(), size, nullptr, nullptr);
-            }
-            CoTaskMemFree(value);
-            return narrow;
-        };
-        LPWSTR value = nullptr;
-        HRESULT got = task->GetApplicationName(&value);
-        Print("task.application", text(got, value));
-        value = nullptr;
-        got = task->GetParameters(&value);
-        Print("task.parameters", text(got, value));
-        value = nullptr;
-        DWORD maxRunMs = 0;
-        Print("task.maxruntime", SUCCEEDED(task->GetMaxRunTime(&maxRunMs)) ? std::to_string(maxRunMs) : "-");
-        got = task->GetAccountInformation(&value);
-        Print("task.account.hr", Hex(got));
-        Print("task.account", text(got, value));
-        WORD count = 0;
-        task->GetTriggerCount(&count);
-        Print("task.triggers", count);
-        for (WORD i = 0; i < count; ++i) {
-            ComPtr<ITaskTrigger> trigger;
-            TASK_TRIGGER t{};
-            t.cbTriggerSize = sizeof t;
-            if (FAILED(task->GetTrigger(i, trigger.put())) || FAILED(trigger->GetTrigger(&t))) continue;
-            const std::string key = "trigger." + std::to_string(i) + ".";
-            const std::pair<const char*, long long> fields[] = {
-                {"cbTriggerSize", t.cbTriggerSize}, {"Reserved1", t.Reserved1},
-                {"wBeginYear", t.wBeginYear}, {"wBeginMonth", t.wBeginMonth},
-                {"wBeginDay", t.wBeginDay}, {"wEndYear", t.wEndYear}, {"wEndMonth", t.wEndMonth},
-                {"wEndDay", t.wEndDay}, {"wStartHour", t.wStartHour},
-                {"wStartMinute", t.wStartMinute}, {"MinutesDuration", t.MinutesDuration},
-                {"MinutesInterval", t.MinutesInterval}, {"rgFlags", t.rgFlags},
-                {"TriggerType", t.TriggerType}, {"DaysInterval", t.Type.Daily.DaysInterval},
-                {"Reserved2", t.Reserved2}, {"wRandomMinutesInterval", t.wRandomMinutesInterval}};
-            for (const auto& [name, field] : fields) Print(key + name, field);
-        }
-        return 0;
-    }
-    Print("fail", "task: unknown action " + action);
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "run" && argc >= 3) return RunProgram(argc, argv);
-    if (command == "task" && argc == 3) return RunTask(argv[2]);
+    if (command == "task" && argc == 3) return RunTaskCommand(argv[2]);
     std::fprintf(stderr,
                  "usage: config_driver run <program.exe> <step>...\n"
-                 "       config_driver task create|delete|exists|show\n");
+                 "       config_driver task show|create\n");
     return 2;
 }
