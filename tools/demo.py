@@ -82,8 +82,8 @@ def show_config_program(prefix, screenshot):
     os.makedirs(os.path.dirname(prefix.unix_path(bmp)), exist_ok=True)
     out = prefix.drive("run", program, "main", "dump:main", f"shot:main:{bmp}", f"press:main:{IDCANCEL}", "exit")
     for key in ("main.title", *(f"main.{i}.text" for i in (PROFILE_LIST, INTERVAL_LIST, CHECK_TEXT)), "exit", "fail"):
-        for value in out.all(key):
-            print(f"  {key}={value}")
+        if out.all(key):
+            print(f"  {key}={out[key]}")
     png = os.path.abspath(os.path.join(os.path.dirname(prefix.prefix), "config-main-dialog.png"))
     save_png(prefix.unix_path(bmp), png)
     print(f"  no display: shown under Xvfb; screenshot saved as {png}")

@@ -40,7 +40,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -70,7 +69,8 @@ bool WaitUntil(Done done, DWORD timeoutMs) {
     return true;
 }
 
-// A whole decimal number, or nothing: a step with a malformed number is refused, not guessed.
+// A whole number (decimal, or hexadecimal after "0x"), or nothing: a step with a malformed
+// number is refused, not guessed.
 bool ParseNumber(const std::string& text, long& value) {
     char* end = nullptr;
     value = std::strtol(text.c_str(), &end, 0);
