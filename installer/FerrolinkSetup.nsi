@@ -102,10 +102,42 @@ Function .onVerifyInstDir
   ${EndIf}
 FunctionEnd
 
-!macro InstallPrograms BIN
-  File "/oname=Ferrolink.exe" "${BIN}\connector\Ferrolink.exe"
-  File "/oname=FerrolinkConfig_WIN.exe" "${BIN}\config\FerrolinkConfig_WIN.exe"
-  File "/oname=setup_helper.exe" "${BIN}\installer\setup_helper.exe"
+; Every file that the setup installs, each named once: installing extracts these, uninstalling
+; deletes exactly these, so that whatever the administrator put into the folder stays.
+; OP is a macro of (subfolder: "" or "\name", file name, file to ship); BIN the build tree.
+!macro InstalledFiles OP BIN
+  !insertmacro ${OP} "" "FerrolinkConfig_WIN.exe" "${BIN}\config\FerrolinkConfig_WIN.exe"
+  !insertmacro ${OP} "" "setup_helper.exe" "${BIN}\installer\setup_helper.exe"
+  !insertmacro ${OP} "" "Ferrolink.exe" "${BIN}\connector\Ferrolink.exe"
+  !insertmacro ${OP} "\Help" "ferrolink.html" "${SOURCE}\docs\help\ferrolink.html"
+  !insertmacro ${OP} "\Help" "ferrolink.css" "${SOURCE}\docs\help\ferrolink.css"
+  !insertmacro ${OP} "\screenshots" "main-dialog.png" "${SOURCE}\docs\screenshots\main-dialog.png"
+  !insertmacro ${OP} "\screenshots" "credentials-dialog.png" "${SOURCE}\docs\screenshots\credentials-dialog.png"
+  !insertmacro ${OP} "\screenshots" "test-waiting.png" "${SOURCE}\docs\screenshots\test-waiting.png"
+  !insertmacro ${OP} "\screenshots" "test-succeeded.png" "${SOURCE}\docs\screenshots\test-succeeded.png"
+  !insertmacro ${OP} "\screenshots" "test-failed.png" "${SOURCE}\docs\screenshots\test-failed.png"
+  !insertmacro ${OP} "\screenshots" "start-scheduler.png" "${SOURCE}\docs\screenshots\start-scheduler.png"
+  !insertmacro ${OP} "\screenshots" "client-not-found.png" "${SOURCE}\docs\screenshots\client-not-found.png"
+!macroend
+
+!macro ExtractFile FOLDER NAME SHIPPED
+  SetOutPath "$INSTDIR${FOLDER}"
+  File "/oname=${NAME}" "${SHIPPED}"
+!macroend
+
+!macro DeleteInstalledFile FOLDER NAME SHIPPED
+  Delete "$INSTDIR${FOLDER}\${NAME}"
+!macroend
+
+; The programs of this Windows' bitness and the documents, through OP.
+!macro ForNativeFiles OP
+  ${If} ${RunningX64}
+    !insertmacro InstalledFiles ${OP} "${BIN64}"
+  ${Else}
+!ifdef BIN32
+    !insertmacro InstalledFiles ${OP} "${BIN32}"
+!endif
+  ${EndIf}
 !macroend
 
 Section "${PRODUCT}" SecMain
@@ -117,25 +149,7 @@ Section "${PRODUCT}" SecMain
     Abort
   ${EndIf}
   SetShellVarContext all
-  SetOutPath "$INSTDIR"
-  ${If} ${RunningX64}
-    !insertmacro InstallPrograms "${BIN64}"
-  ${Else}
-!ifdef BIN32
-    !insertmacro InstallPrograms "${BIN32}"
-!endif
-  ${EndIf}
-  SetOutPath "$INSTDIR\Help"
-  File "${SOURCE}\docs\help\ferrolink.html"
-  File "${SOURCE}\docs\help\ferrolink.css"
-  SetOutPath "$INSTDIR\screenshots"
-  File "${SOURCE}\docs\screenshots\main-dialog.png"
-  File "${SOURCE}\docs\screenshots\credentials-dialog.png"
-  File "${SOURCE}\docs\screenshots\test-waiting.png"
-  File "${SOURCE}\docs\screenshots\test-succeeded.png"
-  File "${SOURCE}\docs\screenshots\test-failed.png"
-  File "${SOURCE}\docs\screenshots\start-scheduler.png"
-  File "${SOURCE}\docs\screenshots\client-not-found.png"
+  !insertmacro ForNativeFiles ExtractFile
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -195,13 +209,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\Ferrolink Help.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
 
-  Delete "$INSTDIR\Ferrolink.exe"
-  Delete "$INSTDIR\FerrolinkConfig_WIN.exe"
-  Delete "$INSTDIR\setup_helper.exe"
-  Delete "$INSTDIR\Help\ferrolink.html"
-  Delete "$INSTDIR\Help\ferrolink.css"
+  !insertmacro InstalledFiles DeleteInstalledFile ""
   RMDir "$INSTDIR\Help"
-  Delete "$INSTDIR\screenshots\*.png"
   RMDir "$INSTDIR\screenshots"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: a log file or anything else the administrator put there stays.

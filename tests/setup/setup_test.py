@@ -49,6 +49,10 @@ class SetupProgramTest(unittest.TestCase):
         shutil.copy(SETUP, self.lab.unix_path(WORK))
         return self.lab.launch(f'"{WORK}\\FerrolinkSetup.exe" {arguments}', timeout=60, debug="-all").exit_code
 
+    def files_under(self, folder):
+        root = self.lab.unix_path(folder)
+        return sorted(os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs)
+
     def check_installed(self, folder, settings=None):
         """Everything an installation into `folder` leaves; `settings`: the other values that
         the settings key must hold (by default those of the earlier installation)."""
@@ -108,9 +112,13 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual((task["task.application"], task["task.parameters"], len(self.lab.job_files())),
                          (f"{FOLDER}\\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', 1))
 
-        # The uninstaller runs a copy of itself from the temporary folder and returns at once.
+        # The uninstaller runs a copy of itself from the temporary folder and returns at once. It
+        # deletes what the setup installed, by name: the administrator's own picture stays.
+        with open(self.lab.unix_path(f"{FOLDER}\\screenshots\\mine.png"), "wb") as f:
+            f.write(b"the administrator's")
         self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"), "/S"]).exit_code, 0)
-        self.assertTrue(wait_until(lambda: not os.path.exists(self.lab.unix_path(FOLDER)), 30))
+        wait_until(lambda: self.files_under(FOLDER) == ["screenshots/mine.png"], 30)
+        self.assertEqual(self.files_under(FOLDER), ["screenshots/mine.png"])
         self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
         for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, UNINSTALL):
             self.assertIsNone(self.values(key), key)
