@@ -8,11 +8,16 @@
 ; Each build tree holds connector\Ferrolink.exe, config\FerrolinkConfig_WIN.exe and
 ; installer\setup_helper.exe. Without BIN32 the setup refuses to run on 32-bit Windows.
 ;
-; Silent: FerrolinkSetup.exe /S [/D=C:\folder]; uninstall.exe /S. Exit code 0 on success.
+; Silent: FerrolinkSetup.exe /S [/D=C:\folder]; uninstall.exe /S. Exit codes: 0 done, 1 cancelled,
+; 2 refused (nothing installed), 3 done but the key could not be restricted or the task not
+; deleted, 4 not done: a file of the earlier installation could not be replaced.
 
 Unicode true
 Target x86-unicode
 SetCompressor /SOLID lzma
+; A file that cannot be replaced is never skipped: an old connector beside a new configuration
+; program is no installation. Silently, NSIS answers the file error with Cancel.
+AllowSkipFiles off
 RequestExecutionLevel admin
 ; The folder page shows no disk space figures: they differ from machine to machine and run to run.
 SpaceTexts none
@@ -34,6 +39,7 @@ ManifestSupportedOS all
 !define HELP_FILE "Help\ferrolink.html"
 ; The configuration program reads "HelpFile" into 200 bytes, terminator included.
 !define HELP_PATH_LIMIT 199
+!define EXIT_NOT_REPLACED 4
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -125,6 +131,11 @@ FunctionEnd
   File "/oname=${NAME}" "${SHIPPED}"
 !macroend
 
+!macro EnsureReplaceable FOLDER NAME SHIPPED
+  Push "$INSTDIR${FOLDER}\${NAME}"
+  Call EnsureReplaceable
+!macroend
+
 !macro DeleteInstalledFile FOLDER NAME SHIPPED
   Delete "$INSTDIR${FOLDER}\${NAME}"
 !macroend
@@ -140,6 +151,33 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; A file of an earlier installation that cannot be written (its program is running, or another
+; program holds it open) is found before anything is replaced: the administrator can close it
+; and retry; Cancel, and a silent setup, leave the earlier installation as it is and end with
+; exit code 4.
+Function EnsureReplaceable
+  Exch $R0
+  Push $R1
+  ${If} ${FileExists} $R0
+    ${Do}
+      ClearErrors
+      FileOpen $R1 $R0 a
+      ${IfNot} ${Errors}
+        FileClose $R1
+        ${ExitDo}
+      ${EndIf}
+      ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONSTOP "$R0 cannot be replaced: its program is \
+          running or another program holds it open.$\n$\nClose it and choose Retry, or Cancel to \
+          leave the installation as it is." /SD IDCANCEL IDCANCEL`
+        SetErrorLevel ${EXIT_NOT_REPLACED}
+        Abort
+      ${EndIf}
+    ${Loop}
+  ${EndIf}
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
 Section "${PRODUCT}" SecMain
   StrLen $0 "$INSTDIR\${HELP_FILE}"
   ${If} $0 > ${HELP_PATH_LIMIT}
@@ -149,7 +187,11 @@ Section "${PRODUCT}" SecMain
     Abort
   ${EndIf}
   SetShellVarContext all
+  !insertmacro ForNativeFiles EnsureReplaceable
+  ; A file that becomes busy meanwhile is answered by NSIS's own Retry/Cancel box.
+  SetErrorLevel ${EXIT_NOT_REPLACED}
   !insertmacro ForNativeFiles ExtractFile
+  SetErrorLevel 0
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 

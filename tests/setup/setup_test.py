@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """FerrolinkSetup.exe on a fresh Wine prefix: silent install, a task through the installed program,
 an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent uninstall,
-default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose driver runs
-here), FERROLINK_SETUP (the setup program), FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX
-(recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
-import os, shutil, sys, unittest
+default folder; after it (the tests run in name order) an upgrade over a running connector.
+Environment: FERROLINK_BUILD (whose programs are
+installed and whose driver runs here), FERROLINK_SETUP (the setup program), FERROLINK_SOURCE,
+FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
+import os, shutil, subprocess, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, wait_until, winelab  # noqa: E402
@@ -24,6 +25,9 @@ HELP = os.path.join(SOURCE, "docs", "help")
 FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"), "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
          "setup_helper.exe": os.path.join(BUILD, "installer"), r"Help\ferrolink.html": HELP, r"Help\ferrolink.css": HELP}
 EARLIER = {"Profile": "Office", "ProfilePassword": "kept"}  # settings of an earlier installation
+PROGRAM_FILES = r"C:\Program Files\Ferrolink"
+NOT_REPLACED = 4  # the setup's exit code when a file of the earlier installation is busy
+OLDER = ("FerrolinkConfig_WIN.exe", "Ferrolink.exe")
 
 
 class SetupProgramTest(unittest.TestCase):
@@ -53,13 +57,17 @@ class SetupProgramTest(unittest.TestCase):
         root = self.lab.unix_path(folder)
         return sorted(os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs)
 
-    def check_installed(self, folder, settings=None):
-        """Everything an installation into `folder` leaves; `settings`: the other values that
-        the settings key must hold (by default those of the earlier installation)."""
+    def check_files(self, folder):
+        """The programs and the help document in `folder` are the shipped ones."""
         for name, shipped_in in FILES.items():
             with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, \
                     open(os.path.join(shipped_in, name.split("\\")[-1]), "rb") as shipped:
                 self.assertEqual(f.read(), shipped.read(), name)
+
+    def check_installed(self, folder, settings=None):
+        """Everything an installation into `folder` leaves; `settings`: the other values that
+        the settings key must hold (by default those of the earlier installation)."""
+        self.check_files(folder)
         help_file = f"{folder}\\Help\\ferrolink.html"
         settings = {k: ("REG_SZ", v) for k, v in EARLIER.items()} if settings is None else settings
         self.assertEqual(self.values(SETTINGS), {"InstallPath": ("REG_SZ", folder), "HelpFile": ("REG_SZ", help_file),
@@ -126,8 +134,36 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual(self.lab.job_files(), [])
 
         self.assertEqual(self.setup("/S"), 0)
-        self.check_installed(r"C:\Program Files\Ferrolink", settings={})
+        self.check_installed(PROGRAM_FILES, settings={})
         save_shots(self.lab, shots)
+
+    def test_running_connector_is_not_replaced(self):
+        self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), 0)
+        # The scheduled task's connector runs, waiting for the client; it and the configuration
+        # program, which the setup would replace before it, are older ones.
+        for name in OLDER:
+            with open(self.lab.unix_path(f"{PROGRAM_FILES}\\{name}"), "ab") as f:
+                f.write(b"older")
+        self.lab.script_sim("stat delay=60000\n")
+        self.lab.clear_journal()
+        self.addCleanup(self.lab.script_sim, "")
+        command = [self.lab.loader(), f"{PROGRAM_FILES}\\Ferrolink.exe", "Office", "-u", "jo", "-p", "x"]
+        connector = subprocess.Popen(command, env=self.lab.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        self.addCleanup(connector.wait, 30)
+        self.addCleanup(self.lab.wine, ["taskkill", "/f", "/im", "vpnclient.exe"])
+        self.assertTrue(wait_until(self.lab.journal, 30))
+
+        # Silently nothing is replaced, and the exit code says so.
+        self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), NOT_REPLACED)
+        for name in OLDER:
+            with open(self.lab.unix_path(f"{PROGRAM_FILES}\\{name}"), "rb") as f:
+                self.assertEqual(f.read()[-5:], b"older", f"{name} was replaced")
+        # Once the connector has ended, the same command installs.
+        self.lab.wine(["taskkill", "/f", "/im", "vpnclient.exe"])
+        connector.wait(30)
+        self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), 0)
+        self.check_files(PROGRAM_FILES)
 
 
 if __name__ == "__main__":
