@@ -26,6 +26,7 @@ ManifestSupportedOS all
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
+!include FileFunc.nsh
 
 !ifndef VERSION | SOURCE | BIN64 | OUTFILE
   !error "VERSION, SOURCE, BIN64 and OUTFILE must be defined"
@@ -178,6 +179,56 @@ Function EnsureReplaceable
   Pop $R0
 FunctionEnd
 
+; A folder that the setup creates would carry the rights of the folder it is created in, which
+; may let users replace the programs that the scheduled task runs. Below the program files
+; folders those rights protect the programs already; elsewhere the outermost folder that does
+; not exist yet is created by the helper with an access list of its own. A folder that exists is
+; left as it is.
+Function CreateProtectedFolder
+  ; The full path, so that "..\" cannot lead out of the program files folder unseen.
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r0'
+  ${If} $0 == 0
+    StrCpy $1 $INSTDIR
+  ${EndIf}
+  StrLen $2 "$PROGRAMFILES\"
+  StrCpy $3 $1 $2
+  StrLen $2 "$PROGRAMFILES64\"
+  StrCpy $4 $1 $2
+  ${If} $3 == "$PROGRAMFILES\"
+  ${OrIf} $4 == "$PROGRAMFILES64\"
+    Return
+  ${EndIf}
+  StrCpy $0 ""
+  ${Do}
+    ${If} $1 == ""
+    ${OrIf} ${FileExists} "$1\*.*"
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $0 $1
+    ${GetParent} $1 $1
+  ${Loop}
+  ${If} $0 == ""
+    Return
+  ${EndIf}
+  ; The helper of the installed programs' bitness, before any of them is in place.
+  InitPluginsDir
+  ${If} ${RunningX64}
+    File "/oname=$PLUGINSDIR\setup_helper.exe" "${BIN64}\installer\setup_helper.exe"
+  ${Else}
+!ifdef BIN32
+    File "/oname=$PLUGINSDIR\setup_helper.exe" "${BIN32}\installer\setup_helper.exe"
+!endif
+  ${EndIf}
+  nsExec::ExecToLog '"$PLUGINSDIR\setup_helper.exe" create-folder "$0"'
+  Pop $2
+  ${If} $2 != 0
+    MessageBox MB_ICONSTOP "The folder $0 could not be created with an access list that lets only \
+        administrators change it." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+FunctionEnd
+
 Section "${PRODUCT}" SecMain
   StrLen $0 "$INSTDIR\${HELP_FILE}"
   ${If} $0 > ${HELP_PATH_LIMIT}
@@ -187,6 +238,7 @@ Section "${PRODUCT}" SecMain
     Abort
   ${EndIf}
   SetShellVarContext all
+  Call CreateProtectedFolder
   !insertmacro ForNativeFiles EnsureReplaceable
   ; A file that becomes busy meanwhile is answered by NSIS's own Retry/Cancel box.
   SetErrorLevel ${EXIT_NOT_REPLACED}

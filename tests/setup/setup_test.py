@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """FerrolinkSetup.exe on a fresh Wine prefix: silent install, a task through the installed program,
 an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent uninstall,
-default folder; after it (the tests run in name order) an upgrade over a running connector.
-Environment: FERROLINK_BUILD (whose programs are
+default folder; after it (the tests run in name order) an upgrade over a running connector and a
+folder created outside the program files folder. Environment: FERROLINK_BUILD (whose programs are
 installed and whose driver runs here), FERROLINK_SETUP (the setup program), FERROLINK_SOURCE,
 FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
 import os, shutil, subprocess, sys, unittest
@@ -52,6 +52,11 @@ class SetupProgramTest(unittest.TestCase):
         and NSIS takes the folder unquoted); returns its exit code."""
         shutil.copy(SETUP, self.lab.unix_path(WORK))
         return self.lab.launch(f'"{WORK}\\FerrolinkSetup.exe" {arguments}', timeout=60, debug="-all").exit_code
+
+    def others(self, folder):
+        """What Wine shows of a folder's access list: it keeps no descriptor for files but derives
+        the Unix permissions of others from the entry for Everyone."""
+        return os.stat(self.lab.unix_path(folder)).st_mode & 0o007
 
     def files_under(self, folder):
         root = self.lab.unix_path(folder)
@@ -135,6 +140,7 @@ class SetupProgramTest(unittest.TestCase):
 
         self.assertEqual(self.setup("/S"), 0)
         self.check_installed(PROGRAM_FILES, settings={})
+        self.assertEqual(self.others(PROGRAM_FILES), 0o5)  # made as any folder: it has the rights of Program Files
         save_shots(self.lab, shots)
 
     def test_running_connector_is_not_replaced(self):
@@ -164,6 +170,13 @@ class SetupProgramTest(unittest.TestCase):
         connector.wait(30)
         self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), 0)
         self.check_files(PROGRAM_FILES)
+
+    def test_protected_folder_outside_program_files(self):
+        # The outermost folder that the setup creates gets the helper's access list, which gives
+        # Everyone nothing; the folder it is created in existed and keeps its rights.
+        self.assertEqual(self.setup(f"/S /D={WORK}\\new\\Ferrolink"), 0)
+        self.check_files(f"{WORK}\\new\\Ferrolink")
+        self.assertEqual((self.others(WORK), self.others(f"{WORK}\\new")), (0o5, 0))
 
 
 if __name__ == "__main__":
