@@ -36,6 +36,8 @@ class SetupProgramTest(unittest.TestCase):
         cls.lab = winelab.WinePrefix(os.environ["FERROLINK_SETUP_PREFIX"], BUILD)
         shutil.rmtree(cls.lab.prefix, ignore_errors=True)
         cls.lab.init()
+        # Its server makes the files: a folder made without an access list is then 755.
+        os.umask(0o022)
         cls.lab.start_server()
         cls.addClassCleanup(cls.lab.stop_server)
         start_display(cls)
