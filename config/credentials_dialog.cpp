@@ -3,24 +3,6 @@
 #include "program_texts.h"
 #include "wipe_text.h"
 
-namespace {
-
-// Replaces `text` with the whole text of `control`, read straight into `text`'s own buffer:
-// the old text is wiped first, and no other copy of the new one is made.
-void ReadSecretText(HWND control, std::string& text) {
-    WipeText(text);
-    const int length = GetWindowTextLengthA(control);
-    if (length <= 0) {
-        return;
-    }
-    // Growing from empty copies nothing, and the buffer given up was wiped above.
-    text.resize(static_cast<std::size_t>(length) + 1);
-    const int copied = GetWindowTextA(control, text.data(), length + 1);
-    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-}
-
-}  // namespace
-
 CredentialsDialog::CredentialsDialog(LogonChecker& logon, Dialog* parent)
     : Dialog(IDD_CREDENTIALS_DIALOG, parent), m_logon(logon) {}
 
@@ -62,4 +44,4 @@ void CredentialsDialog::OnCancel() {
 
 void CredentialsDialog::OnChangeUserName() { m_userName = m_userNameEdit.Text(); }
 
-void CredentialsDialog::OnChangePassword() { ReadSecretText(m_passwordEdit.Window(), m_password); }
+void CredentialsDialog::OnChangePassword() { m_passwordEdit.ReadSecretText(m_password); }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "config_logic.h"
 #include "win_handles.h"
 
 namespace {

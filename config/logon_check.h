@@ -10,6 +10,12 @@ enum class LogonOutcome {
     Rejected,          // Windows refused the pair
 };
 
+// The outcome of a batch logon that Windows refused with `error` (its GetLastError):
+// ERROR_ACCESS_DENIED (5) and ERROR_PRIVILEGE_NOT_HELD (1314) say that this process may not
+// make the test, so the pair counts as valid; every other code means the pair was refused.
+LogonOutcome LogonOutcomeOfError(unsigned long error);
+
+
 class LogonChecker {
 public:
     virtual ~LogonChecker() = default;

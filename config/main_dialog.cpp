@@ -6,7 +6,7 @@
 
 #include "about_dialog.h"
 #include "client_contract.h"
-#include "config_logic.h"
+#include "main_dialog_texts.h"
 #include "convert_string.h"
 #include "program_texts.h"
 #include "resource_module.h"
@@ -217,10 +217,7 @@ void MainDialog::OnSelchangeProfile() { m_profileName = m_profileCombo.Text(); }
 
 void MainDialog::OnChangeProfileUser() { m_profileUser = m_profileUserEdit.Text(); }
 
-void MainDialog::OnChangeProfilePassword() {
-    WipeText(m_profilePassword);
-    m_profilePassword = m_profilePasswordEdit.Text();
-}
+void MainDialog::OnChangeProfilePassword() { m_profilePasswordEdit.ReadSecretText(m_profilePassword); }
 
 void MainDialog::OnSelchangeInterval() {
     const std::optional<int> minutes = LeadingInteger(m_intervalCombo.Text());

@@ -17,6 +17,10 @@
 #include "test_dialog.h"
 #include "win_handles.h"
 
+// The main dialog. Its members are defined in four files: main_dialog.cpp (start-up, what
+// the dialog shows, its controls, the system menu and help), task/apply_flows.cpp (OK and
+// the delete flow), task/task_definition.cpp (what goes into the work item) and
+// configuration_check.cpp (the "Test configuration" button).
 class MainDialog : public Dialog {
 public:
     // `logon` checks the Windows account that is to run the task; `schedulerService` is what
@@ -35,7 +39,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
-    // The apply flow: checks the entries, saves the settings, asks for the Windows account,
+    // The apply flow (task/apply_flows.cpp): checks the entries, saves the settings, asks for the Windows account,
     // makes sure the Task Scheduler runs, and creates or updates the work item; with "disable
     // checks" the delete flow instead. Closes the dialog except where an answer keeps it open.
     void OnOK() override;
@@ -53,10 +57,11 @@ protected:
     void OnChangeProfileUser();
     void OnChangeProfilePassword();
     void OnSelchangeInterval();
-    // The delete flow: after a confirmation deletes the work item and saves the settings;
+    // The delete flow (task/apply_flows.cpp): after a confirmation deletes the work item and saves the settings;
     // closes the dialog whatever the answer.
     void OnDeleteTask();
 
+    // What goes into the work item (task/task_definition.cpp).
     // The work item's account, from m_accountUser and m_accountPassword.
     HRESULT SetTaskAccount(WorkItem& task);
     // The work item's program (the connector in the settings key's "InstallPath"), its
@@ -70,7 +75,7 @@ protected:
     // Writes the work item to the Task Scheduler's store.
     HRESULT SaveWorkItem(WorkItem& task);
 
-    // The configuration test (configuration_test.cpp): connects the profile shown once with
+    // The configuration test (configuration_check.cpp): connects the profile shown once with
     // the VPN client, hidden, shows the outcome in a TestDialog and disconnects again after a
     // success. Does nothing when the client's "InstallPath" cannot be read.
     void OnTestConfiguration();
@@ -109,7 +114,7 @@ private:
     void ListProfiles(const std::string& installFolder);
     void ApplyStoredSettings();
     void ShowTaskState();
-    // Parts of the configuration test (configuration_test.cpp).
+    // Parts of the configuration test (configuration_check.cpp).
     bool StartTest();
     void ShowTestDialog();
     void StartDisconnectRun();

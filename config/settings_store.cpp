@@ -1,7 +1,6 @@
 #include "settings_store.h"
 
 #include <windows.h>
-#include <sddl.h>
 
 #include <cstring>
 
@@ -18,8 +17,6 @@ constexpr const char* kProfileUserValue = "ProfileUsername";
 constexpr const char* kProfilePasswordValue = "ProfilePassword";
 constexpr const char* kTriggerIdValue = "TriggerID";
 
-using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
-
 RegistryKey OpenSettingsKey() {
     RegistryKey key;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, key.put()) != ERROR_SUCCESS) {
@@ -30,15 +27,13 @@ RegistryKey OpenSettingsKey() {
 
 // Sets the access list kSettingsKeySecurity on `key`, opened with WRITE_DAC.
 LONG SetAdministratorsOnly(HKEY key) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kSettingsKeySecurity, SDDL_REVISION_1,
-                                                              &descriptor, nullptr)) {
+    const LocalMemory descriptor = DescriptorFromSddl(kSettingsKeySecurity);
+    if (!descriptor) {
         return static_cast<LONG>(GetLastError());
     }
-    const LocalMemory descriptorOwner(descriptor);
     // Set on the open key rather than passed at creation: Windows takes either, but only this
     // way keeps the protected flag everywhere the programs have been proven.
-    return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.get());
 }
 
 // The settings key opened for writing, created when missing; a key created here is protected

@@ -4,13 +4,8 @@
 
 #include "error_mode.h"
 #include "run.h"
-#include "vpn_client_driver.h"
-
-namespace {
-
-void Wipe(std::string& text) { SecureZeroMemory(text.data(), text.size()); }
-
-}  // namespace
+#include "windows_machine.h"
+#include "wipe_text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UseUnattendedErrorMode();
@@ -18,12 +13,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // quoted program name differently from the Windows runtime.
     std::vector<std::string> args = SplitCommandLine(CommandLineAfterProgramName(GetCommandLineA()));
     ConnectorOptions options;
-    WindowsConnectorDriver driver;
-    const int exitCode = RunConnector(args, options, driver);
+    WindowsMachine machine;
+    const int exitCode = RunConnector(args, options, machine);
     // The password stood in a token and in the options.
     for (auto& token : args) {
-        Wipe(token);
+        WipeText(token);
     }
-    Wipe(options.password);
+    WipeText(options.password);
     return exitCode;
 }

@@ -8,43 +8,43 @@ std::string BuildConnectAttemptMessage(const std::string& profile, int exitCode)
 }
 
 int RunConnector(const std::vector<std::string>& args, ConnectorOptions& options,
-                 ConnectorDriver& driver) {
+                 ConnectorMachine& machine) {
     if (ParseOptions(args, options) != 0) {
-        driver.ReportResult(options, kMsgBadCommandLine);
+        machine.ReportResult(options, kMsgBadCommandLine);
         return 1;
     }
     if (options.profile.empty()) {
-        driver.ReportResult(options, kMsgNoProfile);
+        machine.ReportResult(options, kMsgNoProfile);
         return 1;
     }
     if (options.user.empty()) {
-        driver.ReportResult(options, kMsgNoUser);
+        machine.ReportResult(options, kMsgNoUser);
         return 1;
     }
     if (options.password.empty()) {
-        driver.ReportResult(options, kMsgNoPassword);
+        machine.ReportResult(options, kMsgNoPassword);
         return 1;
     }
 
-    const int statCode = driver.RunVpnClientStat();
-    const int tunnelFlag = driver.ReadTunnelEstablished();
+    const int statCode = machine.RunVpnClientStat();
+    const int tunnelFlag = machine.ReadTunnelEstablished();
     // A flag that cannot be read (-1) is not 0: then the status code alone decides.
     if (statCode == SUCCESS_STAT && tunnelFlag != 0) {
         return 0;
     }
 
-    const int connectCode = driver.RunVpnClientConnect(options);
+    const int connectCode = machine.RunVpnClientConnect(options);
     if (connectCode == -1) {
-        driver.ReportResult(options, kMsgConnectFailed);
+        machine.ReportResult(options, kMsgConnectFailed);
         return 1;
     }
     if (connectCode < 0) {
         return 1;
     }
     if (connectCode == SUCCESS_START) {
-        driver.ReportResult(options, kMsgEstablished);
+        machine.ReportResult(options, kMsgEstablished);
         return 0;
     }
-    driver.ReportResult(options, BuildConnectAttemptMessage(options.profile, connectCode));
+    machine.ReportResult(options, BuildConnectAttemptMessage(options.profile, connectCode));
     return 0;
 }

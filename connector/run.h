@@ -4,11 +4,11 @@
 
 #include "command_line.h"
 
-// The operations that one run needs of the machine: the VPN client and the reports.
-// The Windows program implements them with the real client; tests replace them.
-class ConnectorDriver {
+// What one run needs of the machine it runs on: the VPN client and the reports. The Windows
+// program gives it the real client, the log file and the event log; tests replace them.
+class ConnectorMachine {
 public:
-    virtual ~ConnectorDriver() = default;
+    virtual ~ConnectorMachine() = default;
     // Exit code of the client's "stat" command, or -1 when the client cannot be located or started.
     virtual int RunVpnClientStat() = 0;
     // The client's TunnelEstablished value, or -1 when it cannot be read.
@@ -37,4 +37,4 @@ std::string BuildConnectAttemptMessage(const std::string& profile, int exitCode)
 // One run of the connector: parses the argument vector into `options`, checks it, asks
 // whether the tunnel is up and connects when it is not. Returns the process exit code, 0 or 1.
 int RunConnector(const std::vector<std::string>& args, ConnectorOptions& options,
-                 ConnectorDriver& driver);
+                 ConnectorMachine& machine);

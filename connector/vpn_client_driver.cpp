@@ -2,7 +2,6 @@
 
 #include "client_contract.h"
 #include "client_start.h"
-#include "report.h"
 #include "win_handles.h"
 
 namespace {
@@ -12,7 +11,7 @@ constexpr DWORD kPollIntervalMs = 300;
 }  // namespace
 
 DWORD WaitForExitCode(HANDLE process) {
-    DWORD code = kStillActive;
+    DWORD code = STILL_ACTIVE;
     for (;;) {
         if (!GetExitCodeProcess(process, &code)) {
             return code;
@@ -32,38 +31,4 @@ int RunVpnClient(const std::string& clientPath, const std::string& parameters) {
         return -1;
     }
     return static_cast<int>(WaitForExitCode(process.get()));
-}
-
-int WindowsConnectorDriver::RunVpnClientStat() {
-    const auto clientPath = LocateVpnClient();
-    if (!clientPath) {
-        return -1;
-    }
-    return RunVpnClient(*clientPath, kStatCommand);
-}
-
-int WindowsConnectorDriver::ReadTunnelEstablished() {
-    const RegistryKey key = OpenVpnClientKey();
-    if (!key) {
-        return -1;
-    }
-    const auto value = QueryRegistryDword(key.get(), kVpnClientTunnelValue);
-    return value ? static_cast<int>(*value) : -1;
-}
-
-int WindowsConnectorDriver::RunVpnClientConnect(const ConnectorOptions& options) {
-    const auto clientPath = LocateVpnClient();
-    if (!clientPath) {
-        ReportResult(options, kMsgClientNotFound);
-        return -1;
-    }
-    std::string connectText = BuildConnectText(options.profile, options.user, options.password);
-    const int code = RunVpnClient(*clientPath, connectText);
-    SecureZeroMemory(connectText.data(), connectText.size());
-    return code;
-}
-
-void WindowsConnectorDriver::ReportResult(const ConnectorOptions& options,
-                                          const std::string& message) {
-    ::ReportResult(options.logFile, message);
 }

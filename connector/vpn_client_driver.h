@@ -1,12 +1,9 @@
 #pragma once
+// The connector's runs of the VPN client's program: started hidden through the shell and
+// waited for by polling the exit code.
 #include <windows.h>
 
-#include <optional>
 #include <string>
-
-#include "client_start.h"
-#include "run.h"
-
 
 // Starts the client hidden through the shell with the given parameters and waits for its
 // exit code. Returns -1 when the start fails.
@@ -16,13 +13,3 @@ int RunVpnClient(const std::string& clientPath, const std::string& parameters);
 // the very first query fails. A process that has ended ends the wait whatever its code,
 // 259 included.
 DWORD WaitForExitCode(HANDLE process);
-
-// The connector's driver on the real machine: the installed VPN client, the log file and the
-// event log.
-class WindowsConnectorDriver final : public ConnectorDriver {
-public:
-    int RunVpnClientStat() override;
-    int ReadTunnelEstablished() override;
-    int RunVpnClientConnect(const ConnectorOptions& options) override;
-    void ReportResult(const ConnectorOptions& options, const std::string& message) override;
-};

@@ -7,12 +7,22 @@
 ;            [-DBIN32=<32-bit build tree>] -DOUTFILE=<FerrolinkSetup.exe> FerrolinkSetup.nsi
 ; Each build tree holds connector\Ferrolink.exe, config\FerrolinkConfig_WIN.exe and
 ; installer\setup_helper.exe. Without BIN32 the setup refuses to run on 32-bit Windows.
+; -DTARGET=amd64-unicode makes a 64-bit setup instead, which runs where a Wine runs no 32-bit
+; programs (makensis then warns of LogicLib labels that ${RunningX64} leaves unused).
 ;
-; Silent: FerrolinkSetup.exe /S [/D=C:\folder]; uninstall.exe /S. Exit code 0 on success.
+; Silent: FerrolinkSetup.exe /S [/D=C:\folder]; uninstall.exe /S. Exit codes: 0 done, 1 cancelled,
+; 2 refused (nothing installed), 3 done but the key could not be restricted or the task not
+; deleted, 4 not done: a file of the earlier installation could not be replaced.
 
 Unicode true
-Target x86-unicode
+!ifndef TARGET
+  !define TARGET x86-unicode
+!endif
+Target ${TARGET}
 SetCompressor /SOLID lzma
+; A file that cannot be replaced is never skipped: an old connector beside a new configuration
+; program is no installation. Silently, NSIS answers the file error with Cancel.
+AllowSkipFiles off
 RequestExecutionLevel admin
 ; The folder page shows no disk space figures: they differ from machine to machine and run to run.
 SpaceTexts none
@@ -21,6 +31,7 @@ ManifestSupportedOS all
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
+!include FileFunc.nsh
 
 !ifndef VERSION | SOURCE | BIN64 | OUTFILE
   !error "VERSION, SOURCE, BIN64 and OUTFILE must be defined"
@@ -34,6 +45,7 @@ ManifestSupportedOS all
 !define HELP_FILE "Help\ferrolink.html"
 ; The configuration program reads "HelpFile" into 200 bytes, terminator included.
 !define HELP_PATH_LIMIT 199
+!define EXIT_NOT_REPLACED 4
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -102,11 +114,125 @@ Function .onVerifyInstDir
   ${EndIf}
 FunctionEnd
 
-!macro InstallPrograms BIN
-  File "/oname=Ferrolink.exe" "${BIN}\connector\Ferrolink.exe"
-  File "/oname=FerrolinkConfig_WIN.exe" "${BIN}\config\FerrolinkConfig_WIN.exe"
-  File "/oname=setup_helper.exe" "${BIN}\installer\setup_helper.exe"
+; Every file that the setup installs, each named once: installing extracts these, uninstalling
+; deletes exactly these, so that whatever the administrator put into the folder stays.
+; OP is a macro of (subfolder: "" or "\name", file name, file to ship); BIN the build tree.
+!macro InstalledFiles OP BIN
+  !insertmacro ${OP} "" "FerrolinkConfig_WIN.exe" "${BIN}\config\FerrolinkConfig_WIN.exe"
+  !insertmacro ${OP} "" "setup_helper.exe" "${BIN}\installer\setup_helper.exe"
+  !insertmacro ${OP} "" "Ferrolink.exe" "${BIN}\connector\Ferrolink.exe"
+  !insertmacro ${OP} "\Help" "ferrolink.html" "${SOURCE}\docs\help\ferrolink.html"
+  !insertmacro ${OP} "\Help" "ferrolink.css" "${SOURCE}\docs\help\ferrolink.css"
+  !insertmacro ${OP} "\screenshots" "main-dialog.png" "${SOURCE}\docs\screenshots\main-dialog.png"
+  !insertmacro ${OP} "\screenshots" "credentials-dialog.png" "${SOURCE}\docs\screenshots\credentials-dialog.png"
+  !insertmacro ${OP} "\screenshots" "test-waiting.png" "${SOURCE}\docs\screenshots\test-waiting.png"
+  !insertmacro ${OP} "\screenshots" "test-succeeded.png" "${SOURCE}\docs\screenshots\test-succeeded.png"
+  !insertmacro ${OP} "\screenshots" "test-failed.png" "${SOURCE}\docs\screenshots\test-failed.png"
+  !insertmacro ${OP} "\screenshots" "start-scheduler.png" "${SOURCE}\docs\screenshots\start-scheduler.png"
+  !insertmacro ${OP} "\screenshots" "client-not-found.png" "${SOURCE}\docs\screenshots\client-not-found.png"
 !macroend
+
+!macro ExtractFile FOLDER NAME SHIPPED
+  SetOutPath "$INSTDIR${FOLDER}"
+  File "/oname=${NAME}" "${SHIPPED}"
+!macroend
+
+!macro EnsureReplaceable FOLDER NAME SHIPPED
+  Push "$INSTDIR${FOLDER}\${NAME}"
+  Call EnsureReplaceable
+!macroend
+
+!macro DeleteInstalledFile FOLDER NAME SHIPPED
+  Delete "$INSTDIR${FOLDER}\${NAME}"
+!macroend
+
+; The programs of this Windows' bitness and the documents, through OP.
+!macro ForNativeFiles OP
+  ${If} ${RunningX64}
+    !insertmacro InstalledFiles ${OP} "${BIN64}"
+  ${Else}
+!ifdef BIN32
+    !insertmacro InstalledFiles ${OP} "${BIN32}"
+!endif
+  ${EndIf}
+!macroend
+
+; A file of an earlier installation that cannot be written (its program is running, or another
+; program holds it open) is found before anything is replaced: the administrator can close it
+; and retry; Cancel, and a silent setup, leave the earlier installation as it is and end with
+; exit code 4.
+Function EnsureReplaceable
+  Exch $R0
+  Push $R1
+  ${If} ${FileExists} $R0
+    ${Do}
+      ClearErrors
+      FileOpen $R1 $R0 a
+      ${IfNot} ${Errors}
+        FileClose $R1
+        ${ExitDo}
+      ${EndIf}
+      ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONSTOP "$R0 cannot be replaced: its program is \
+          running or another program holds it open.$\n$\nClose it and choose Retry, or Cancel to \
+          leave the installation as it is." /SD IDCANCEL IDCANCEL`
+        SetErrorLevel ${EXIT_NOT_REPLACED}
+        Abort
+      ${EndIf}
+    ${Loop}
+  ${EndIf}
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+; A folder that the setup creates would carry the rights of the folder it is created in, which
+; may let users replace the programs that the scheduled task runs. Below the program files
+; folders those rights protect the programs already; elsewhere the outermost folder that does
+; not exist yet is created by the helper with an access list of its own. A folder that exists is
+; left as it is.
+Function CreateProtectedFolder
+  ; The full path, so that "..\" cannot lead out of the program files folder unseen.
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r0'
+  ${If} $0 == 0
+    StrCpy $1 $INSTDIR
+  ${EndIf}
+  StrLen $2 "$PROGRAMFILES\"
+  StrCpy $3 $1 $2
+  StrLen $2 "$PROGRAMFILES64\"
+  StrCpy $4 $1 $2
+  ${If} $3 == "$PROGRAMFILES\"
+  ${OrIf} $4 == "$PROGRAMFILES64\"
+    Return
+  ${EndIf}
+  StrCpy $0 ""
+  ${Do}
+    ${If} $1 == ""
+    ${OrIf} ${FileExists} "$1\*.*"
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $0 $1
+    ${GetParent} $1 $1
+  ${Loop}
+  ${If} $0 == ""
+    Return
+  ${EndIf}
+  ; The helper of the installed programs' bitness, before any of them is in place.
+  InitPluginsDir
+  ${If} ${RunningX64}
+    File "/oname=$PLUGINSDIR\setup_helper.exe" "${BIN64}\installer\setup_helper.exe"
+  ${Else}
+!ifdef BIN32
+    File "/oname=$PLUGINSDIR\setup_helper.exe" "${BIN32}\installer\setup_helper.exe"
+!endif
+  ${EndIf}
+  nsExec::ExecToLog '"$PLUGINSDIR\setup_helper.exe" create-folder "$0"'
+  Pop $2
+  ${If} $2 != 0
+    MessageBox MB_ICONSTOP "The folder $0 could not be created with an access list that lets only \
+        administrators change it." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+FunctionEnd
 
 Section "${PRODUCT}" SecMain
   StrLen $0 "$INSTDIR\${HELP_FILE}"
@@ -117,25 +243,12 @@ Section "${PRODUCT}" SecMain
     Abort
   ${EndIf}
   SetShellVarContext all
-  SetOutPath "$INSTDIR"
-  ${If} ${RunningX64}
-    !insertmacro InstallPrograms "${BIN64}"
-  ${Else}
-!ifdef BIN32
-    !insertmacro InstallPrograms "${BIN32}"
-!endif
-  ${EndIf}
-  SetOutPath "$INSTDIR\Help"
-  File "${SOURCE}\docs\help\ferrolink.html"
-  File "${SOURCE}\docs\help\ferrolink.css"
-  SetOutPath "$INSTDIR\screenshots"
-  File "${SOURCE}\docs\screenshots\main-dialog.png"
-  File "${SOURCE}\docs\screenshots\credentials-dialog.png"
-  File "${SOURCE}\docs\screenshots\test-waiting.png"
-  File "${SOURCE}\docs\screenshots\test-succeeded.png"
-  File "${SOURCE}\docs\screenshots\test-failed.png"
-  File "${SOURCE}\docs\screenshots\start-scheduler.png"
-  File "${SOURCE}\docs\screenshots\client-not-found.png"
+  Call CreateProtectedFolder
+  !insertmacro ForNativeFiles EnsureReplaceable
+  ; A file that becomes busy meanwhile is answered by NSIS's own Retry/Cancel box.
+  SetErrorLevel ${EXIT_NOT_REPLACED}
+  !insertmacro ForNativeFiles ExtractFile
+  SetErrorLevel 0
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -195,13 +308,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\Ferrolink Help.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
 
-  Delete "$INSTDIR\Ferrolink.exe"
-  Delete "$INSTDIR\FerrolinkConfig_WIN.exe"
-  Delete "$INSTDIR\setup_helper.exe"
-  Delete "$INSTDIR\Help\ferrolink.html"
-  Delete "$INSTDIR\Help\ferrolink.css"
+  !insertmacro InstalledFiles DeleteInstalledFile ""
   RMDir "$INSTDIR\Help"
-  Delete "$INSTDIR\screenshots\*.png"
   RMDir "$INSTDIR\screenshots"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: a log file or anything else the administrator put there stays.

@@ -7,6 +7,9 @@
 //                               key (it holds the profile password in plain text)
 //   setup_helper key-security   print the settings key's access list (SDDL), for checking
 //   setup_helper delete-task    delete the work item "Ferrolink" through the Task Scheduler
+//   setup_helper create-folder <path>
+//                               create the folder with an access list of its own: full control
+//                               for Administrators and SYSTEM, read and execute for Users
 //
 // Exit code 0 when the step was done (a work item that does not exist counts as deleted),
 // 1 when it failed, 2 for a command line it does not know. Every failure is printed once.
@@ -25,6 +28,11 @@
 namespace {
 
 constexpr const wchar_t* kWorkItemName = L"Ferrolink";
+// For a folder the setup creates outside the program files folder: the scheduled task runs its
+// programs, so only Administrators and SYSTEM may change them. Inherited by every file and
+// subfolder; protected, because the folder it is created in may let users write.
+constexpr const char* kProgramFolderAccess =
+    "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
 int SecureSettingsKey() {
@@ -47,6 +55,25 @@ int PrintKeySecurity() {
         return 1;
     }
     std::printf("%s\n", text.c_str());
+    return 0;
+}
+
+// The access list is given at creation, so that no moment passes in which the folder has the
+// rights of the folder it is created in.
+int CreateProgramFolder(const char* path) {
+    const LocalMemory descriptor = DescriptorFromSddl(kProgramFolderAccess);
+    if (!descriptor) {
+        std::printf("Error: the access list could not be built (error %lu)\n", GetLastError());
+        return 1;
+    }
+    SECURITY_ATTRIBUTES attributes{};
+    attributes.nLength = sizeof attributes;
+    attributes.lpSecurityDescriptor = descriptor.get();
+    if (!CreateDirectoryA(path, &attributes)) {
+        std::printf("Error: the folder \"%s\" could not be created (error %lu)\n", path, GetLastError());
+        return 1;
+    }
+    std::printf("The folder \"%s\" was created; only Administrators and SYSTEM can change it.\n", path);
     return 0;
 }
 
@@ -86,6 +113,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "delete-task") == 0) {
         return DeleteWorkItem();
     }
-    std::printf("usage: setup_helper secure-key | key-security | delete-task\n");
+    if (argc == 3 && std::strcmp(argv[1], "create-folder") == 0) {
+        return CreateProgramFolder(argv[2]);
+    }
+    std::printf("usage: setup_helper secure-key | key-security | delete-task | create-folder <path>\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 // Move-only owners of Windows handles and registry keys: each releases what it holds exactly
 // once, on every path.
 #include <windows.h>
+#include <sddl.h>
 
 #include <optional>
 #include <string>
@@ -76,6 +77,19 @@ using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using RegistryKey = UniqueResource<NullEmptyTraits<HKEY, RegCloseKey>>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
+// Memory that the system allocated for the caller with LocalAlloc (security descriptors, texts).
+using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
+
+// The security descriptor that the SDDL text `sddl` describes, owned; empty when the text
+// cannot be converted (GetLastError says why).
+inline LocalMemory DescriptorFromSddl(const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+        return LocalMemory();
+    }
+    return LocalMemory(descriptor);
+}
 
 // Reads a registry value as text into a buffer of `bufferSize` bytes, as RegQueryValueExA
 // does with that size: nothing when the value is missing or does not fit (terminator

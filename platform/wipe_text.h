@@ -5,7 +5,8 @@
 
 #include <string>
 
-inline void WipeText(std::string& text) {
-    SecureZeroMemory(text.data(), text.size());
+template <typename Char>
+void WipeText(std::basic_string<Char>& text) {
+    SecureZeroMemory(text.data(), text.size() * sizeof(Char));
     text.clear();
 }

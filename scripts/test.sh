@@ -45,8 +45,8 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   logs+=(build/windows-x86/windows-tests.log)
 else
   skipped="NOT RUN: this machine cannot run 32-bit programs (its kernel's 32-bit support is off), so
-the 32-bit prefix's tests, the setup program's test and the 32-bit connector's rows of
-registry_views were skipped; the 32-bit build was only built."
+the 32-bit prefix's tests and the 32-bit connector's rows of registry_views were skipped, and
+the setup test ran a 64-bit build of the setup script; the 32-bit build was only built."
 fi
 status=0
 for run in "${runs[@]}"; do wait "$run" || status=1; done

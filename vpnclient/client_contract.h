@@ -12,9 +12,6 @@ inline constexpr const char* kVpnClientProgram = "vpnclient.exe";
 inline constexpr const char* kStatCommand = "stat";
 inline constexpr const char* kDisconnectCommand = "disconnect";
 
-// STILL_ACTIVE: the exit code that a process reports while it runs.
-inline constexpr unsigned long kStillActive = 259;
-
 // Returns the folder text with exactly one backslash appended unless it already ends in one.
 std::string WithTrailingBackslash(const std::string& folder);
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "client_contract.h"
+#include "wipe_text.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ VpnClientRequest::VpnClientRequest(std::string clientPath, std::string parameter
     : m_clientPath(std::move(clientPath)), m_parameters(std::move(parameters)) {}
 
 VpnClientRequest::~VpnClientRequest() {
-    SecureZeroMemory(m_parameters.data(), m_parameters.size());
+    WipeText(m_parameters);
 }
 
 VpnClientRequest VpnClientRequest::WithParameters(std::string parameters) const {

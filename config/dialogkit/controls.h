@@ -14,6 +14,10 @@ public:
 
     // The control's whole text, whatever its length.
     std::string Text() const;
+    // Replaces `secret` with the control's whole text, read straight into `secret`'s own
+    // buffer: the old text is wiped first, and no other copy of the new one is made. For the
+    // fields that hold a password.
+    void ReadSecretText(std::string& secret) const;
     void SetText(const std::string& text) const { SetWindowTextA(m_window, text.c_str()); }
     void Enable(bool enable) const { EnableWindow(m_window, enable ? TRUE : FALSE); }
     bool IsEnabled() const { return IsWindowEnabled(m_window) != FALSE; }

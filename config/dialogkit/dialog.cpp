@@ -5,12 +5,11 @@
 
 #include "application.h"
 #include "resource_module.h"
+#include "resource_types.h"
 #include "template_data.h"
 
 namespace {
 
-// The resource type of a template's initialisation data.
-const LPCSTR kDialogInitType = MAKEINTRESOURCEA(240);
 
 bool IsCommandCode(WPARAM wParam) {
     // A button click (0) or an accelerator (1).
@@ -111,7 +110,7 @@ HWND Dialog::OwnerWindow() const {
 }
 
 void Dialog::ApplyInitData() const {
-    const ResourceBytes data = FindResourceBytes(kDialogInitType, m_templateId);
+    const ResourceBytes data = FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), m_templateId);
     for (const DialogInitItem& item : ReadDialogInitData(data.data, data.size)) {
         SendDlgItemMessageA(m_window, item.controlId, item.message, 0,
                             reinterpret_cast<LPARAM>(item.text.c_str()));

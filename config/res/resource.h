@@ -9,7 +9,7 @@
 #define IDD_TEST_DIALOG 121
 
 // Resource type of a template's initialisation data (the items its list controls start with).
-#define RT_DIALOG_INIT_DATA 240
+#include "../dialogkit/resource_types.h"
 
 // Icons (32 x 32, 16 colours).
 #define IDR_MAINFRAME 128    // the application icon

@@ -2,12 +2,13 @@
 // settings (saves them, asks for the Windows account, makes sure the Task Scheduler runs, and
 // creates or updates the work item "Ferrolink"); with "disable checks" OK deletes the work
 // item instead, after a confirmation.
-#include "config_logic.h"
 #include "credentials_dialog.h"
 #include "main_dialog.h"
+#include "main_dialog_texts.h"
 #include "program_texts.h"
 #include "scheduler_service.h"
 #include "settings_store.h"
+#include "task_texts.h"
 #include "wipe_text.h"
 
 void MainDialog::OnOK() {

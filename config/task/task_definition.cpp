@@ -2,14 +2,14 @@
 // it, the connector with its parameters, and its one daily trigger; and saving it. These are
 // operations of the main dialog, whose members hold the values. They show nothing and return
 // results.
-#include <cstdio>
 #include <string>
 
-#include "config_logic.h"
 #include "convert_string.h"
 #include "main_dialog.h"
+#include "main_dialog_texts.h"
 #include "settings_store.h"
-#include "win_handles.h"
+#include "task_texts.h"
+#include "wipe_text.h"
 
 namespace {
 
@@ -29,14 +29,13 @@ constexpr WORD kNoTrigger = static_cast<WORD>(-1);
 class WideText {
 public:
     explicit WideText(const std::string& text) : m_text(text.size() + 1, L'\0') {
-        std::string copy = text;
-        m_converted = ConvertString(copy.data(), m_text.data(), static_cast<int>(m_text.size()),
-                                    1) == 1;
-        SecureZeroMemory(copy.data(), copy.size());
+        // From ANSI the conversion only reads its ANSI buffer.
+        m_converted = ConvertString(const_cast<char*>(text.c_str()), m_text.data(),
+                                    static_cast<int>(m_text.size()), 1) == 1;
     }
     WideText(const WideText&) = delete;
     WideText& operator=(const WideText&) = delete;
-    ~WideText() { SecureZeroMemory(m_text.data(), m_text.size() * sizeof(wchar_t)); }
+    ~WideText() { WipeText(m_text); }
 
     const wchar_t* get() const { return m_text.c_str(); }
     bool converted() const { return m_converted; }
@@ -95,7 +94,7 @@ HRESULT MainDialog::SetTaskCommand(WorkItem& task) {
 
     std::string parameters = BuildTaskParameters(m_profileName, m_profileUser, m_profilePassword);
     const WideText wideParameters(parameters);
-    SecureZeroMemory(parameters.data(), parameters.size());
+    WipeText(parameters);
     const HRESULT parametersSet =
         wideParameters.converted() ? task.SetParameters(wideParameters.get()) : E_INVALIDARG;
     const HRESULT maxRunTimeSet = task.SetMaxRunTime(kMaxRunMs);

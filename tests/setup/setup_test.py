@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
 """FerrolinkSetup.exe on a fresh Wine prefix: silent install, a task through the installed program,
 an interactive install over it (pages saved as docs/screenshots/setup-*.png), silent uninstall,
-default folder. Environment: FERROLINK_BUILD (whose programs are installed and whose driver runs
-here), FERROLINK_SETUP (the setup program), FERROLINK_SOURCE, FERROLINK_SETUP_PREFIX
-(recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
-import os, shutil, sys, unittest
+default folder; after it (the tests run in name order) an upgrade over a running connector and a
+folder created outside the program files folder. Environment: FERROLINK_BUILD (whose programs are
+installed and whose driver runs here), FERROLINK_SETUP (the setup program), FERROLINK_SOURCE,
+FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
+import os, shutil, subprocess, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, wait_until, winelab  # noqa: E402
 
-SETUP = os.environ["FERROLINK_SETUP"]
+# The shipped setup is a 32-bit program; where Wine runs no 32-bit programs, the same script
+# built as a 64-bit one stands in for it (on a 64-bit prefix only).
+SETUP = (os.environ["FERROLINK_SETUP"] if winelab.runs_32bit_programs()
+         else os.environ.get("FERROLINK_SETUP_AMD64") or None)
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
 VIEW = ["/reg:64"] if WIN64 else []
 FOLDER = r"C:\Ferrolink Tunnel"
@@ -24,16 +28,21 @@ HELP = os.path.join(SOURCE, "docs", "help")
 FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"), "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
          "setup_helper.exe": os.path.join(BUILD, "installer"), r"Help\ferrolink.html": HELP, r"Help\ferrolink.css": HELP}
 EARLIER = {"Profile": "Office", "ProfilePassword": "kept"}  # settings of an earlier installation
+PROGRAM_FILES = r"C:\Program Files\Ferrolink"
+NOT_REPLACED = 4  # the setup's exit code when a file of the earlier installation is busy
+OLDER = ("FerrolinkConfig_WIN.exe", "Ferrolink.exe")
 
 
 class SetupProgramTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if not winelab.runs_32bit_programs():
+        if SETUP is None:
             raise unittest.SkipTest("the setup is a 32-bit program, which this machine cannot run")
         cls.lab = winelab.WinePrefix(os.environ["FERROLINK_SETUP_PREFIX"], BUILD)
         shutil.rmtree(cls.lab.prefix, ignore_errors=True)
         cls.lab.init()
+        # Its server makes the files: a folder made without an access list is then 755.
+        os.umask(0o022)
         cls.lab.start_server()
         cls.addClassCleanup(cls.lab.stop_server)
         start_display(cls)
@@ -48,16 +57,29 @@ class SetupProgramTest(unittest.TestCase):
     def setup(self, arguments):
         """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
         and NSIS takes the folder unquoted); returns its exit code."""
-        shutil.copy(SETUP, self.lab.unix_path(WORK))
+        shutil.copy(SETUP, self.lab.unix_path(WORK + r"\FerrolinkSetup.exe"))
         return self.lab.launch(f'"{WORK}\\FerrolinkSetup.exe" {arguments}', timeout=60, debug="-all").exit_code
 
-    def check_installed(self, folder, settings=None):
-        """Everything an installation into `folder` leaves; `settings`: the other values that
-        the settings key must hold (by default those of the earlier installation)."""
+    def others(self, folder):
+        """What Wine shows of a folder's access list: it keeps no descriptor for files but derives
+        the Unix permissions of others from the entry for Everyone."""
+        return os.stat(self.lab.unix_path(folder)).st_mode & 0o007
+
+    def files_under(self, folder):
+        root = self.lab.unix_path(folder)
+        return sorted(os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs)
+
+    def check_files(self, folder):
+        """The programs and the help document in `folder` are the shipped ones."""
         for name, shipped_in in FILES.items():
             with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, \
                     open(os.path.join(shipped_in, name.split("\\")[-1]), "rb") as shipped:
                 self.assertEqual(f.read(), shipped.read(), name)
+
+    def check_installed(self, folder, settings=None):
+        """Everything an installation into `folder` leaves; `settings`: the other values that
+        the settings key must hold (by default those of the earlier installation)."""
+        self.check_files(folder)
         help_file = f"{folder}\\Help\\ferrolink.html"
         settings = {k: ("REG_SZ", v) for k, v in EARLIER.items()} if settings is None else settings
         self.assertEqual(self.values(SETTINGS), {"InstallPath": ("REG_SZ", folder), "HelpFile": ("REG_SZ", help_file),
@@ -110,9 +132,13 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual((task["task.application"], task["task.parameters"], len(self.lab.job_files())),
                          (f"{FOLDER}\\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', 1))
 
-        # The uninstaller runs a copy of itself from the temporary folder and returns at once.
+        # The uninstaller runs a copy of itself from the temporary folder and returns at once. It
+        # deletes what the setup installed, by name: the administrator's own picture stays.
+        with open(self.lab.unix_path(f"{FOLDER}\\screenshots\\mine.png"), "wb") as f:
+            f.write(b"the administrator's")
         self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"), "/S"]).exit_code, 0)
-        self.assertTrue(wait_until(lambda: not os.path.exists(self.lab.unix_path(FOLDER)), 30))
+        wait_until(lambda: self.files_under(FOLDER) == ["screenshots/mine.png"], 30)
+        self.assertEqual(self.files_under(FOLDER), ["screenshots/mine.png"])
         self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
         for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, UNINSTALL):
             self.assertIsNone(self.values(key), key)
@@ -120,8 +146,45 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual(self.lab.job_files(), [])
 
         self.assertEqual(self.setup("/S"), 0)
-        self.check_installed(r"C:\Program Files\Ferrolink", settings={})
-        save_shots(self.lab, shots)
+        self.check_installed(PROGRAM_FILES, settings={})
+        self.assertEqual(self.others(PROGRAM_FILES), 0o5)  # made as any folder: it has the rights of Program Files
+        if SETUP == os.environ["FERROLINK_SETUP"]:  # the pictures show the shipped setup only
+            save_shots(self.lab, shots)
+
+    def test_running_connector_is_not_replaced(self):
+        self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), 0)
+        # The scheduled task's connector runs, waiting for the client; it and the configuration
+        # program, which the setup would replace before it, are older ones.
+        for name in OLDER:
+            with open(self.lab.unix_path(f"{PROGRAM_FILES}\\{name}"), "ab") as f:
+                f.write(b"older")
+        self.lab.script_sim("stat delay=60000\n")
+        self.lab.clear_journal()
+        self.addCleanup(self.lab.script_sim, "")
+        command = [self.lab.loader(), f"{PROGRAM_FILES}\\Ferrolink.exe", "Office", "-u", "jo", "-p", "x"]
+        connector = subprocess.Popen(command, env=self.lab.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        self.addCleanup(connector.wait, 30)
+        self.addCleanup(self.lab.wine, ["taskkill", "/f", "/im", "vpnclient.exe"])
+        self.assertTrue(wait_until(self.lab.journal, 30))
+
+        # Silently nothing is replaced, and the exit code says so.
+        self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), NOT_REPLACED)
+        for name in OLDER:
+            with open(self.lab.unix_path(f"{PROGRAM_FILES}\\{name}"), "rb") as f:
+                self.assertEqual(f.read()[-5:], b"older", f"{name} was replaced")
+        # Once the connector has ended, the same command installs.
+        self.lab.wine(["taskkill", "/f", "/im", "vpnclient.exe"])
+        connector.wait(30)
+        self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), 0)
+        self.check_files(PROGRAM_FILES)
+
+    def test_protected_folder_outside_program_files(self):
+        # The outermost folder that the setup creates gets the helper's access list, which gives
+        # Everyone nothing; the folder it is created in existed and keeps its rights.
+        self.assertEqual(self.setup(f"/S /D={WORK}\\new\\Ferrolink"), 0)
+        self.check_files(f"{WORK}\\new\\Ferrolink")
+        self.assertEqual((self.others(WORK), self.others(f"{WORK}\\new")), (0o5, 0))
 
 
 if __name__ == "__main__":

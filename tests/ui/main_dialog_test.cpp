@@ -158,7 +158,7 @@ protected:
         }
         if (run != nullptr) {
             m_testProcess.reset(run);
-            m_testExitCode = kStillActive;
+            m_testExitCode = STILL_ACTIVE;
             for (const WPARAM id : {112, 111}) {
                 SendMessageA(Window(), WM_TIMER, id, 0);
                 afterTimers += std::to_string(m_testExitCode) + (m_testProcess ? " held " : " closed ");

@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "client_contract.h"
-#include "config_logic.h"
+#include "logon_check.h"
+#include "main_dialog_texts.h"
 #include "exit_codes.h"
 #include "log_line.h"
 #include "resource.h"
 #include "run.h"
+#include "task_texts.h"
 #include "test_outcome.h"
 
 namespace {
@@ -73,7 +75,7 @@ TEST(ParseOptions, FillsTheOptionsUpToTheFirstTokenItRejects) {
 
 // A tunnel that is down and a connect that ends with the code given; traces each connect and
 // each report: its log file when one is set, then its message.
-struct ScriptedDriver : ConnectorDriver {
+struct ScriptedMachine : ConnectorMachine {
     int connectCode = 0;
     Texts trace;
     int RunVpnClientStat() override { return 202; }
@@ -100,12 +102,12 @@ TEST(RunConnector, EachOutcomeHasItsMessagesAndExitCode) {
         {full, 14, 0, {"connect",
           "Attempt to connect profile \"Office\" exitted with return code: 14 (ERR_START_FAILED)"}}};
     for (const auto& c : cases) {
-        ScriptedDriver driver;
-        driver.connectCode = c.connect;
+        ScriptedMachine machine;
+        machine.connectCode = c.connect;
         ConnectorOptions options;
-        EXPECT_EQ(RunConnector(SplitCommandLine(c.commandLine), options, driver), c.exitCode)
+        EXPECT_EQ(RunConnector(SplitCommandLine(c.commandLine), options, machine), c.exitCode)
             << c.commandLine;
-        EXPECT_EQ(driver.trace, c.trace) << c.commandLine;
+        EXPECT_EQ(machine.trace, c.trace) << c.commandLine;
     }
     const std::string profile(5000, 'p');
     EXPECT_EQ(BuildConnectAttemptMessage(profile, INT_MIN), "Attempt to connect profile \"" +

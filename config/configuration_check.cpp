@@ -12,7 +12,7 @@
 #include <string>
 
 #include "client_contract.h"
-#include "config_logic.h"
+#include "task_texts.h"
 #include "exit_codes.h"
 #include "main_dialog.h"
 #include "program_texts.h"
@@ -54,7 +54,7 @@ bool MainDialog::StartTest() {
     m_disconnectRequest.emplace(connect.WithParameters(kDisconnectCommand));
     m_testDialog = std::make_unique<TestDialog>();
     // Nothing is read yet: a code left from an earlier test must not count for this one.
-    m_testExitCode = kStillActive;
+    m_testExitCode = STILL_ACTIVE;
     m_testProcess = connect.Start();
     if (m_testProcess) {
         SetTimer(Window(), kTestTimerId, kTestPollMs, nullptr);

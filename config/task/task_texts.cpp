@@ -1,0 +1,54 @@
+#include "task_texts.h"
+
+#include "client_contract.h"
+#include "resource.h"
+
+namespace {
+
+// Case folding of the letters A to Z only: the same answer on every host and code page.
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
+                                             const std::string& password) {
+    const auto hasQuote = [](const std::string& text) { return text.find('"') != std::string::npos; };
+    const auto leadingSlash = [](const std::string& text) { return text.rfind('/', 0) == 0; };
+    if (hasQuote(user) || hasQuote(password)) {
+        return IDS_QUOTE_IN_CREDENTIALS;
+    }
+    if (leadingSlash(user) || leadingSlash(password)) {
+        return IDS_SLASH_IN_CREDENTIALS;
+    }
+    if (profile.size() == 2 && profile[0] == '-' &&
+        std::string("liup").find(FoldCase(profile[1])) != std::string::npos) {
+        return IDS_OPTION_PROFILE;
+    }
+    return std::nullopt;
+}
+
+std::string BuildTaskParameters(const std::string& profile, const std::string& user,
+                                const std::string& password) {
+    // Built in one buffer of its final size, so that wiping the result wipes the only copy of
+    // the password: no temporary that held it is left behind.
+    std::string parameters;
+    parameters.reserve(profile.size() + user.size() + password.size() + 16);
+    parameters.append("\"").append(profile).append("\"");
+    if (!user.empty()) {
+        parameters.append(" -u \"").append(user).append("\"");
+    }
+    if (!password.empty()) {
+        parameters.append(" -p \"").append(password).append("\"");
+    }
+    return parameters;
+}
+
+std::optional<std::string> BuildConnectorPath(const std::optional<std::string>& installFolder,
+                                              std::size_t limit) {
+    std::string path = installFolder ? WithTrailingBackslash(*installFolder) : std::string();
+    path += kConnectorProgram;
+    if (path.size() > limit) {
+        return std::nullopt;
+    }
+    return path;
+}
