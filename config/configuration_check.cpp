@@ -72,8 +72,8 @@ void MainDialog::ShowTestDialog() {
     m_testDialog->DoModal();
     m_testDialog.reset();
     // A run that still goes on is finished by the timer.
-    if (!m_testProcess && m_testExitCode == static_cast<DWORD>(SUCCESS_START)) {
-        StartDisconnectRun();
+    if (!m_testProcess) {
+        DisconnectAfterSuccess();
     }
 }
 
@@ -93,7 +93,13 @@ void MainDialog::OnTimer(UINT_PTR id) {
     m_testProcess.reset();
     if (m_testDialog) {
         m_testDialog->ShowOutcome(TestOutcomeFor(true, m_testExitCode));
-    } else if (m_testExitCode == static_cast<DWORD>(SUCCESS_START)) {
+    } else {
+        DisconnectAfterSuccess();
+    }
+}
+
+void MainDialog::DisconnectAfterSuccess() {
+    if (m_testExitCode == static_cast<DWORD>(SUCCESS_START)) {
         StartDisconnectRun();
     }
 }
@@ -115,7 +121,10 @@ void MainDialog::FinishTestOnClose() {
         GetExitCodeProcess(m_testProcess.get(), &m_testExitCode);
     }
     m_testProcess.reset();
-    if (!ended || m_testExitCode == static_cast<DWORD>(SUCCESS_START)) {
+    // A run that did not end may still bring the tunnel up.
+    if (ended) {
+        DisconnectAfterSuccess();
+    } else {
         StartDisconnectRun();
     }
 }

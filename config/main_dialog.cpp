@@ -78,14 +78,7 @@ BOOL MainDialog::OnInitDialog() {
 
     LoadProgramTexts();
 
-    std::optional<std::string> installFolder;
-    {
-        const RegistryKey clientKey = OpenVpnClientKey();
-        if (clientKey) {
-            installFolder =
-                QueryRegistryText(clientKey.get(), kVpnClientInstallPathValue, kInstallPathBufferSize);
-        }
-    }
+    const std::optional<std::string> installFolder = ReadVpnClientFolder(kInstallPathBufferSize);
     if (!installFolder) {
         StopWithoutClient();
     }

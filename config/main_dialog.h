@@ -117,6 +117,8 @@ private:
     // Parts of the configuration test (configuration_check.cpp).
     bool StartTest();
     void ShowTestDialog();
+    // Takes down the tunnel of a connect run that ended with 200: the test leaves none up.
+    void DisconnectAfterSuccess();
     void StartDisconnectRun();
     // Closing while a test's connect run still runs: waits for it (bounded) and takes down a
     // tunnel that it brings up. Called by the destructor.

@@ -14,20 +14,18 @@
 // Exit code 0 when the step was done (a work item that does not exist counts as deleted),
 // 1 when it failed, 2 for a command line it does not know. Every failure is printed once.
 #include <windows.h>
-#include <initguid.h>
-#include <mstask.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "com_ptr.h"
+#include "scheduler_access.h"
 #include "settings_store.h"
 #include "win_handles.h"
 
 namespace {
 
-constexpr const wchar_t* kWorkItemName = L"Ferrolink";
 // For a folder the setup creates outside the program files folder: the scheduled task runs its
 // programs, so only Administrators and SYSTEM may change them. Inherited by every file and
 // subfolder; protected, because the folder it is created in may let users write.
@@ -79,14 +77,13 @@ int CreateProgramFolder(const char* path) {
 
 int DeleteWorkItem() {
     const ComApartment apartment;
-    ComPtr<ITaskScheduler> scheduler;
+    SchedulerAccess scheduler;
     HRESULT hr = apartment.result();
     if (SUCCEEDED(hr)) {
-        hr = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_ITaskScheduler, scheduler.put_void());
+        hr = scheduler.CreateScheduler();
     }
     if (SUCCEEDED(hr)) {
-        hr = scheduler->Delete(kWorkItemName);
+        hr = scheduler.DeleteWorkItem(kWorkItemName);
     }
     if (hr == kNoSuchWorkItem) {
         std::printf("There is no scheduled task \"Ferrolink\".\n");

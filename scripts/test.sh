@@ -29,7 +29,9 @@ run_windows_tests() {
   export WINEPREFIX="$root/$2/wineprefix" WINEARCH=$3
   {
     /usr/bin/python3 tools/winelab.py --prefix "$WINEPREFIX" --build "$2" init
-    wineserver -p
+    # A server left running by an earlier use of this prefix would refuse the new one.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -p || { echo "the wineserver of $WINEPREFIX could not be started"; exit 1; }
     ctest --preset "$1" && rc=0 || rc=$?
     wineserver -k >/dev/null 2>&1 || true
     exit $rc

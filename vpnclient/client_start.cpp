@@ -31,13 +31,16 @@ RegistryKey OpenVpnClientKey() {
     return key;
 }
 
-std::optional<std::string> LocateVpnClient() {
+std::optional<std::string> ReadVpnClientFolder(DWORD room) {
     const RegistryKey key = OpenVpnClientKey();
     if (!key) {
         return std::nullopt;
     }
-    const auto folder = QueryRegistryText(key.get(), kVpnClientInstallPathValue,
-                                          kInstallPathBufferSize);
+    return QueryRegistryText(key.get(), kVpnClientInstallPathValue, room);
+}
+
+std::optional<std::string> LocateVpnClient() {
+    const auto folder = ReadVpnClientFolder(kInstallPathBufferSize);
     if (!folder) {
         return std::nullopt;
     }

@@ -16,8 +16,12 @@
 // Empty when neither view holds the key.
 RegistryKey OpenVpnClientKey();
 
-// Path of vpnclient.exe from the client's "InstallPath" (read into 200 bytes, terminator
-// included) and one backslash, or nothing when the client's key or that value cannot be read.
+// The client's folder, its "InstallPath" read into `room` bytes (terminator included); nothing
+// when the client's key or that value cannot be read or the value does not fit.
+std::optional<std::string> ReadVpnClientFolder(DWORD room);
+
+// Path of vpnclient.exe from the client's folder (read into 200 bytes) and one backslash, or
+// nothing when the folder cannot be read.
 std::optional<std::string> LocateVpnClient();
 
 class VpnClientRequest {
