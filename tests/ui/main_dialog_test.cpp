@@ -140,7 +140,7 @@ protected:
             return SendMessageA(Window(), WM_GETICON, kind, 0) == reinterpret_cast<LRESULT>(m_hIcon);
         };
         startup = m_checkStatic.Text() + "|" + m_taskStatic.Text() +
-                  (m_deleteButton.IsEnabled() ? "|delete on|" : "|delete off|") + m_accountUser +
+                  (IsWindowEnabled(m_deleteButton.Window()) ? "|delete on|" : "|delete off|") + m_accountUser +
                   (m_accountRequired ? "|account required" : "|no account") +
                   (m_hIcon != nullptr && icon(ICON_BIG) && icon(ICON_SMALL) ? "|icons" : "|no icons");
         // The last two items of the system menu: "separator" or "<id> <text>".
@@ -174,7 +174,7 @@ protected:
     }
     void OnOK() override {
         MainDialog::OnOK();
-        display = m_taskStatic.Text() + (m_deleteButton.IsEnabled() ? " on" : " off");
+        display = m_taskStatic.Text() + (IsWindowEnabled(m_deleteButton.Window()) ? " on" : " off");
     }
 };
 
