@@ -30,12 +30,6 @@ int Application::Run() {
     return 0;
 }
 
-void Application::OnHelp() {
-    if (m_mainWindow != nullptr) {
-        m_mainWindow->WinHelp(0, HELP_CONTEXT);
-    }
-}
-
 HelpKeyWatch::HelpKeyWatch()
     : m_hook(SetWindowsHookExA(WH_MSGFILTER, Filter, nullptr, GetCurrentThreadId())) {}
 

@@ -27,9 +27,6 @@ public:
     void SetMainWindow(Dialog* window) { m_mainWindow = window; }
     Dialog* MainWindow() const { return m_mainWindow; }
 
-    // The help command: asks the main window for help (its WinHelp).
-    virtual void OnHelp();
-
     // The application object of the process, or nullptr.
     static Application* Current();
 

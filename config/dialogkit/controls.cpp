@@ -25,15 +25,3 @@ void ControlWindow::ReadSecretText(std::string& secret) const {
     const int copied = GetWindowTextA(m_window, secret.data(), length + 1);
     secret.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
 }
-
-std::string ComboBoxControl::ItemText(int index) const {
-    const auto length = Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
-    if (length == CB_ERR || length <= 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const auto copied = Send(CB_GETLBTEXT, static_cast<WPARAM>(index),
-                             reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    return text;
-}

@@ -20,9 +20,7 @@ public:
     void ReadSecretText(std::string& secret) const;
     void SetText(const std::string& text) const { SetWindowTextA(m_window, text.c_str()); }
     void Enable(bool enable) const { EnableWindow(m_window, enable ? TRUE : FALSE); }
-    bool IsEnabled() const { return IsWindowEnabled(m_window) != FALSE; }
     void Show(bool show) const { ShowWindow(m_window, show ? SW_SHOW : SW_HIDE); }
-    bool IsVisible() const { return IsWindowVisible(m_window) != FALSE; }
 
 protected:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
@@ -55,7 +53,4 @@ public:
     // Selects item `index`; -1 clears the selection.
     void SetCurSel(int index) const { Send(CB_SETCURSEL, static_cast<WPARAM>(index)); }
     int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
-    int GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
-    // The text of item `index`; empty for an index that does not exist.
-    std::string ItemText(int index) const;
 };

@@ -78,9 +78,7 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCancel();
         return TRUE;
     case kHelpCommand:
-        if (Application* application = Application::Current()) {
-            application->OnHelp();
-        }
+        WinHelp(0, HELP_CONTEXT);
         return TRUE;
     default:
         return FALSE;

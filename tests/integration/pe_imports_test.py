@@ -15,8 +15,8 @@ OLDEST = {pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]: (5, 1),
 WINDOWS_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "gdi32.dll", "shell32.dll",
                 "comctl32.dll", "ole32.dll", "oleaut32.dll", "msvcrt.dll"}
 # Functions whose documented minimum supported client is Windows Vista or later (Microsoft's
-# reference pages), among those that mingw-w64's runtime and threads library, libstdc++ and
-# this code could pull in; for msvcrt.dll, functions that came with the Visual C++ 2005 runtime
+# reference pages), among those that mingw-w64's runtime and threads library and libstdc++
+# could pull in whatever headers the program's own code sees (which are XP's); for msvcrt.dll, functions that came with the Visual C++ 2005 runtime
 # and are missing from XP's msvcrt.dll (the secure "_s" variants and their kind).
 NOT_ON_XP = {
     "kernel32.dll": """GetTickCount64 InitializeCriticalSectionEx InitOnceExecuteOnce InitOnceBeginInitialize
@@ -32,11 +32,6 @@ NOT_ON_XP = {
         GetSystemTimePreciseAsFileTime WerRegisterRuntimeExceptionModule""",
     "advapi32.dll": """RegGetValueA RegGetValueW RegDeleteKeyValueA RegSetKeyValueA RegDeleteTreeA RegCopyTreeA
         RegLoadMUIStringA RegDeleteKeyExA RegDeleteKeyExW EventRegister EventWrite""",
-    "user32.dll": """SetProcessDPIAware IsProcessDPIAware ChangeWindowMessageFilter ChangeWindowMessageFilterEx
-        ShutdownBlockReasonCreate ShutdownBlockReasonDestroy GetWindowDisplayAffinity RegisterTouchWindow
-        CalculatePopupWindowPosition""",
-    "shell32.dll": """SHGetKnownFolderPath SHCreateItemFromParsingName SHGetStockIconInfo
-        SHGetPropertyStoreForWindow""",
     "msvcrt.dll": """_localtime64_s _gmtime64_s _ctime64_s localtime_s strcpy_s strncpy_s strcat_s sprintf_s
         vsprintf_s _vsnprintf_s _snprintf_s memcpy_s memmove_s fopen_s _wfopen_s _get_errno _set_errno _fseeki64
         _ftelli64 _get_output_format _itoa_s _ultoa_s""",

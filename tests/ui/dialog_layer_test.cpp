@@ -107,7 +107,12 @@ TEST_F(DialogLayer, ResourcesComeFromTheLibraryOrElseFromTheProgram) {
     std::string seen;  // caption: list items, whether the icon control shows an icon
     dialog.onInit = [&seen](ProbeDialog& d) {
         seen = WindowText(d.Window()) + ":";
-        for (int i = 0; i < d.choice.GetCount(); ++i) seen += " " + d.choice.ItemText(i) + ",";
+        const HWND list = d.choice.Window();
+        for (WPARAM i = 0; i < static_cast<WPARAM>(SendMessageA(list, CB_GETCOUNT, 0, 0)); ++i) {
+            char item[64] = {};
+            SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            seen += " " + std::string(item) + ",";
+        }
         seen += SendDlgItemMessageA(d.Window(), IDC_CHECK_STATIC, STM_GETICON, 0, 0) ? " icon" : " none";
         PostMessageA(d.Window(), WM_COMMAND, IDOK, 0);
     };

@@ -38,7 +38,7 @@ public:
 // `seen` when it first becomes active (a box whole, the credentials dialog as its caption,
 // fields and focus; "<owner" unless the owner is `home`). "front:..." types at the start of
 // the user name, "password:..." into the password; "ok", "ok:rejected", "ok:not allowed",
-// "yes", "no", "cancel" and "closebox" end the window as a user would. With no action left,
+// "yes", "no" and "cancel" end the window as a user would. With no action left,
 // `home` active again is cancelled; after two idle seconds it is all the same, and after ten
 // seconds every window of the run is, so that a fault fails rather than hangs.
 class Autopilot {
@@ -102,12 +102,8 @@ private:
         if (action == "ok:not allowed") logon->next = LogonOutcome::NotAllowedToTest;
         if (action == "ok") logon->next = LogonOutcome::Accepted;
         m_closing = active;
-        if (action == "closebox") {
-            PostMessageA(active, WM_SYSCOMMAND, SC_CLOSE, 0);
-        } else {
-            const int button = action == "yes" ? IDYES : action == "no" ? IDNO : action == "cancel" ? IDCANCEL : IDOK;
-            PostMessageA(active, WM_COMMAND, button, 0);
-        }
+        const int button = action == "yes" ? IDYES : action == "no" ? IDNO : action == "cancel" ? IDCANCEL : IDOK;
+        PostMessageA(active, WM_COMMAND, button, 0);
         // A refused pair keeps the dialog open: it may take the next action after its box.
         if (action == "ok:rejected") m_closing = nullptr;
     }
@@ -144,7 +140,7 @@ protected:
             return SendMessageA(Window(), WM_GETICON, kind, 0) == reinterpret_cast<LRESULT>(m_hIcon);
         };
         startup = m_checkStatic.Text() + "|" + m_taskStatic.Text() +
-                  (m_deleteButton.IsEnabled() ? "|delete on|" : "|delete off|") + m_accountUser +
+                  (IsWindowEnabled(m_deleteButton.Window()) ? "|delete on|" : "|delete off|") + m_accountUser +
                   (m_accountRequired ? "|account required" : "|no account") +
                   (m_hIcon != nullptr && icon(ICON_BIG) && icon(ICON_SMALL) ? "|icons" : "|no icons");
         // The last two items of the system menu: "separator" or "<id> <text>".
@@ -178,7 +174,7 @@ protected:
     }
     void OnOK() override {
         MainDialog::OnOK();
-        display = m_taskStatic.Text() + (m_deleteButton.IsEnabled() ? " on" : " off");
+        display = m_taskStatic.Text() + (IsWindowEnabled(m_deleteButton.Window()) ? " on" : " off");
     }
 };
 
@@ -379,12 +375,10 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
          {"front:x", "password:pw", "ok:rejected", "ok", "ok:rejected", "ok", "ok"},
          {kAccount, "logon xoperator|pw", kRefused, "logon xoperator|pw", kRefused, "logon xoperator|pw"},
          kSaved + "#0", "xoperator|pw|" + kApplied + "5 ", "no task off", IDOK},
-        // Cancel and the close box end it at once, unchecked: the settings are saved, the work
-        // item is left as it was. Esc and WM_CLOSE become Cancel in Windows' dialog manager.
+        // Cancel ends it at once, unchecked: the settings are saved, the work item is left as it
+        // was. (Esc and the close box become Cancel in Windows' dialog manager.)
         {"credentials cancelled", entries, true, SERVICE_RUNNING, IDYES, {"password:pw", "cancel"}, {kAccount},
          kSaved + "-", kOld, "Ferrolink on", IDCANCEL},
-        {"credentials, close box", entries, true, SERVICE_RUNNING, IDYES, {"password:pw", "closebox"},
-         {kAccount}, kSaved + "-", kOld, "Ferrolink on", IDCANCEL},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

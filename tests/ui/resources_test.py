@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """What FerrolinkConfig_WIN.exe's resources promise that its running dialogs cannot show: the
-icons' format, the version block and the manifest. FERROLINK_CONFIG_PROGRAM names the program
+icons' format and the manifest. FERROLINK_CONFIG_PROGRAM names the program
 file (ctest sets it)."""
 import os, struct, unittest
 
@@ -23,19 +23,6 @@ class ProgramResources(unittest.TestCase):
                 "<HHHBBBBHHIH", self.found[(RT_GROUP_ICON, ident)])
             self.assertEqual((kind, count, width, height, colours, bits), (1, 1, 32, 32, 16, 4), ident)
             self.assertEqual(struct.unpack_from("<IiiHH", self.found[(RT_ICON, icon)]), (40, 32, 64, 1, 4), ident)
-
-    def test_version_block(self):
-        fixed = self.pe.VS_FIXEDFILEINFO[0]
-        self.assertEqual((fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS,
-                          fixed.ProductVersionLS, fixed.FileType), (4, 0, 4, 0, 1))
-        tables = [t for info in self.pe.FileInfo[0] if info.Key == b"StringFileInfo" for t in info.StringTable]
-        self.assertEqual([(t.LangID, t.entries) for t in tables], [(b"040904B0", {
-            b"Comments": b"", b"CompanyName": b"", b"FileDescription": b"FerrolinkConfig_WIN MFC Application",
-            b"FileVersion": b"0, 4, 0, 0", b"InternalName": b"FerrolinkConfig_WIN",
-            b"OriginalFilename": b"FerrolinkConfig_WIN.EXE", b"ProductName": b"FerrolinkConfig_WIN Application",
-            b"ProductVersion": b"0, 4, 0, 0"})])
-        self.assertEqual([var.entry for info in self.pe.FileInfo[0] if info.Key == b"VarFileInfo"
-                          for var in info.Var], [{b"Translation": "0x0409 0x04b0"}])
 
     def test_manifest_asks_for_current_controls_and_administrator(self):
         manifests = [data for (kind, _), data in self.found.items() if kind == RT_MANIFEST]

@@ -28,15 +28,12 @@ TEST(SchedulerServiceCheck, EachPathOfBothFamiliesGivesItsResultAndClosesWhatItO
         bool window = false;
     } rows[] = {
         {"running", NT, running, "", IDYES, true, 0, nt + "Query Close"},
-        {"running, no question", NT, running, "", IDYES, false, 0, nt + "Query Close"},
         {"stopped, Yes", NT, stopped, "", IDYES, true, 0, nt + "Query Ask Start Close"},
         {"stopped, No", NT, stopped, "", IDNO, true, 0, nt + "Query Ask Close"},
         {"stopped, no question", NT, stopped, "", IDNO, false, 0, nt + "Query Start Close"},
         {"stopped, Yes, refused", NT, stopped, "Start", IDYES, true, disabled, nt + "Query Ask Start Close Error"},
         {"start pending, refused", NT, SERVICE_START_PENDING, "Start", IDYES, true, ERROR_SERVICE_ALREADY_RUNNING,
          nt + "Query Ask Start Close Error", ERROR_SERVICE_ALREADY_RUNNING},
-        {"stop pending", NT, SERVICE_STOP_PENDING, "", IDYES, false, 0, nt + "Query Start Close"},
-        {"paused", NT, SERVICE_PAUSED, "", IDYES, true, 0, nt + "Query Ask Start Close"},
         {"question not shown", NT, stopped, "", 0, true, 0, nt + "Query Ask Start Close"},
         {"refused, no error left", NT, stopped, "Start", IDYES, false, ERROR_GEN_FAILURE,
          nt + "Query Start Close Error", ERROR_SUCCESS},
