@@ -17,7 +17,8 @@ SETUP = (os.environ["FERROLINK_SETUP"] if winelab.runs_32bit_programs()
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
 VIEW = ["/reg:64"] if WIN64 else []
 FOLDER = r"C:\Ferrolink Tunnel"
-SETTINGS = r"HKLM\Software\Halvane\Ferrolink"
+SETTINGS = winelab.SETTINGS_KEY
+C = winelab.CONFIG  # the configuration program's control ids
 EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Ferrolink"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ferrolink"
 MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Ferrolink"
@@ -105,9 +106,11 @@ class SetupProgramTest(unittest.TestCase):
         self.check_installed(FOLDER)
 
         # The installed program, which finds the connector through the setup's "InstallPath".
-        seen = drive(self, self.lab, "run", f"{FOLDER}\\FerrolinkConfig_WIN.exe", "main", "select:main:1013:Office",
-                     "settext:main:1008:jo", "settext:main:1009:s3cret", "select:main:1022:5 minutes", "press:main:1",
-                     "popup", "settext:popup:1015:windows-pw", "press:popup:1", "exit")
+        seen = drive(self, self.lab, "run", f"{FOLDER}\\FerrolinkConfig_WIN.exe", "main",
+                     f"select:main:{C['IDC_PROFILE_COMBO']}:Office", f"settext:main:{C['IDC_PROFILE_USER_EDIT']}:jo",
+                     f"settext:main:{C['IDC_PROFILE_PASSWORD_EDIT']}:s3cret",
+                     f"select:main:{C['IDC_INTERVAL_COMBO']}:5 minutes", "press:main:1", "popup",
+                     f"settext:popup:{C['IDC_ACCOUNT_PASSWORD_EDIT']}:windows-pw", "press:popup:1", "exit")
         self.assertEqual(seen["exit"], "0")
         stored = self.values(SETTINGS)
 
