@@ -64,6 +64,7 @@ def show_work_item(prefix):
           f"{int(fields['trigger.0.wBeginDay']):02} {int(fields['trigger.0.wStartHour']):02}:"
           f"{int(fields['trigger.0.wStartMinute']):02}, every {fields['trigger.0.MinutesInterval']} "
           f"minutes for {fields['trigger.0.MinutesDuration']} minutes")
+    print(f"    longest run  {int(fields['task.maxruntime']) // 60000} minutes, then the Task Scheduler ends it")
     print(f"    account      (Wine keeps none: {fields['task.account.hr']})")
     return f'"{application}" {parameters}'
 

@@ -410,6 +410,10 @@ def run_windowed(prefix, command):
     """Runs a windowed program on an X server of its own, with the windows Wine draws itself,
     and prints its output; returns its exit code."""
     with xvfb_display():
+        # A desktop that an earlier program started without a display would not show these
+        # windows: a new session ties the desktop to this display.
+        prefix.stop_server()
+        prefix.start_server()
         prefix.draw_title_bars(os.path.basename(command[0]))
         result = prefix.wine([os.path.abspath(command[0]), *command[1:]], timeout=240)
     sys.stdout.write(result.stdout + (result.stderr[-4000:] if result.exit_code else ""))
