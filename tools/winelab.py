@@ -416,6 +416,9 @@ def run_windowed(prefix, command):
         prefix.start_server()
         prefix.draw_title_bars(os.path.basename(command[0]))
         result = prefix.wine([os.path.abspath(command[0]), *command[1:]], timeout=240)
+    # And the programs after it get a session whose desktop is not tied to that X server.
+    prefix.stop_server()
+    prefix.start_server()
     sys.stdout.write(result.stdout + (result.stderr[-4000:] if result.exit_code else ""))
     print(f"{os.path.basename(command[0])} ended with {result.exit_code} after {result.seconds:.1f} s")
     return 0 if result.exit_code == 0 else 1
