@@ -48,6 +48,7 @@ class RunResult:
     # Per event: (type, category, event id, sid, string count, data size, raw data), as passed
     # to ReportEventA; only for launch().
     event_calls: list = field(default_factory=list)
+    output: str = ""  # what a launched program wrote to standard output; launch(stdio=...)
 
 
 def _unescape(text):
@@ -127,13 +128,17 @@ class WinePrefix:
         return os.path.join(self.prefix, "drive_c", *[p for p in rest.split("\\") if p])
 
     # -- running programs -------------------------------------------------------------------
-    def wine(self, args, debug="-all", timeout=120):
-        """Runs a Windows program; output goes through files, never pipes (Wine's helper
-        processes outlive the program and would hold a pipe open)."""
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+    def wine(self, args, debug="-all", timeout=120, stdin=b""):
+        """Runs a Windows program with `stdin` as its standard input; output goes through
+        files, never pipes (Wine's helper processes outlive the program and would hold a pipe
+        open)."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err, \
+                tempfile.TemporaryFile() as given:
+            given.write(stdin)
+            given.seek(0)
             start = time.monotonic()
             proc = subprocess.run([self.loader(), *args], env=self.env(debug),
-                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                  stdin=given, stdout=out, stderr=err,
                                   timeout=timeout, check=False)
             seconds = time.monotonic() - start
             out.seek(0)
@@ -142,20 +147,26 @@ class WinePrefix:
             stderr = err.read().decode("latin-1")
         return RunResult(proc.returncode, stdout, stderr, seconds=seconds)
 
-    def launch(self, command_line, timeout=120, debug="-all,+eventlog,+relay"):
+    def launch(self, command_line, timeout=120, debug="-all,+eventlog,+relay", stdio=None):
         """Starts a program with exactly this command line (through launch.exe and a file,
         so no shell or Wine re-quoting touches it) and reports its full exit code and the
-        event-log messages of the whole process tree (with the default `debug`)."""
+        event-log messages of the whole process tree (with the default `debug`). With `stdio`
+        (bytes, possibly empty) the program reads them as its standard input, and what it
+        writes to standard output is in `output` (its standard error is in `stderr`, alone
+        with debug="-all")."""
         line_file = self.unix_path(r"C:\ferrolink-test\cmdline.txt")
         os.makedirs(os.path.dirname(line_file), exist_ok=True)
         with open(line_file, "wb") as f:
             f.write(command_line.encode("latin-1"))
-        result = self.wine([os.path.join(self.build, "tools", "launch.exe"), r"@C:\ferrolink-test\cmdline.txt"],
-                           debug=debug, timeout=timeout)
+        args = [os.path.join(self.build, "tools", "launch.exe"), r"@C:\ferrolink-test\cmdline.txt"]
+        if stdio is not None:
+            args.insert(1, "--stdio")
+        result = self.wine(args, debug=debug, timeout=timeout, stdin=stdio or b"")
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
             raise RuntimeError(f"launch.exe failed: {result.stdout} {result.stderr[-2000:]}")
         result.exit_code = int(match.group(1))
+        result.output = result.stdout[:match.start()]
         elapsed = re.search(r"^elapsed_ms=([\d.]+)", result.stdout, re.M)
         result.elapsed_ms = float(elapsed.group(1)) if elapsed else None
         result.events = [_unescape(m) for m in EVENT_TRACE.findall(result.stderr)]

@@ -38,6 +38,16 @@
 #define IDS_QUOTE_IN_CREDENTIALS 119
 #define IDS_SLASH_IN_CREDENTIALS 120
 #define IDS_OPTION_PROFILE 121
+// The command line's texts.
+#define IDS_USAGE 122
+#define IDS_USAGE_EXIT_CODES 123
+#define IDS_USAGE_NOTES 124
+#define IDS_CLI_UNKNOWN_SWITCH 125
+#define IDS_CLI_SWITCH_TWICE 126
+#define IDS_CLI_MISSING_VALUE 127
+#define IDS_CLI_BAD_NUMBER 128
+#define IDS_CLI_NOT_A_SWITCH 129
+#define IDS_CLI_NO_INPUT_LINE 130
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

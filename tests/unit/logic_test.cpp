@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "client_contract.h"
+#include "command_line_options.h"
 #include "logon_check.h"
 #include "main_dialog_texts.h"
 #include "exit_codes.h"
@@ -211,6 +212,92 @@ TEST(TestOutcomeFor, OnlyTwoHundredSucceeds) {
         const TestOutcome o = TestOutcomeFor(true, code);
         EXPECT_EQ(std::make_pair(o.state, std::string(o.codeName)),
                   std::make_pair(TestState::Failed, std::string(name))) << code;
+    }
+}
+
+// The command line read, as "command|profile|user|password|interval|account|accountpassword|
+// timeout|allowempty" ("-" for a value not given), or the fault and the switch it names.
+std::string DescribeReading(const Texts& arguments) {
+    const CommandLineReading r = ReadConfigCommandLine(arguments);
+    if (!r.commandLine) {
+        return "fault " + std::to_string(static_cast<int>(r.fault)) + " " + r.switchName;
+    }
+    const ConfigCommandLine& c = *r.commandLine;
+    std::string text = std::to_string(static_cast<int>(c.command));
+    for (const auto* value : {&c.profile, &c.user, &c.password, &c.intervalText, &c.account,
+                              &c.accountPassword}) {
+        text += "|" + value->value_or("-");
+    }
+    return text + "|" + (c.timeoutSeconds ? std::to_string(*c.timeoutSeconds) : "-") + "|" +
+           (c.allowEmpty ? "empty" : "");
+}
+
+TEST(ReadConfigCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
+    // Commands: 0 apply, 1 test, 2 delete, 3 status, 4 help. Faults: 1 unknown, 2 twice,
+    // 3 missing value, 4 bad number, 5 not a switch.
+    const struct { Texts arguments; const char* want; } cases[] = {
+        {{"/APPLY", "/Profile:Head Office", "/USER:jo", "/password:-", "/interval:15",
+          "/account:MACHINE\\vpn", "/AccountPassword:-", "/AllowEmpty"},
+         "0|Head Office|jo|-|15|MACHINE\\vpn|-|-|empty"},
+        {{"/apply", "/user:", "/password:", "/accountpassword:"}, "0|-|||-|-||-|"},
+        {{"/apply", "/password:a:b"}, "0|-|-|a:b|-|-|-|-|"},
+        {{"/Test", "/profile:Office", "/timeout:1"}, "1|Office|-|-|-|-|-|1|"},
+        {{"/test", "/timeout:86400"}, "1|-|-|-|-|-|-|86400|"},
+        {{"/delete"}, "2|-|-|-|-|-|-|-|"},
+        {{"/STATUS"}, "3|-|-|-|-|-|-|-|"},
+        {{"/?"}, "4|-|-|-|-|-|-|-|"},
+        {{}, "fault 1 "},
+        {{"/install"}, "fault 1 /install"},
+        {{"/profile:Office", "/apply"}, "fault 1 /profile"},
+        {{"status"}, "fault 5 "},
+        {{"/apply", "secret"}, "fault 5 "},
+        {{"/apply", "/status"}, "fault 1 /status"},
+        {{"/status", "/profile:Office"}, "fault 1 /profile"},
+        {{"/?", "/apply"}, "fault 1 /apply"},
+        {{"/test", "/interval:5"}, "fault 1 /interval"},
+        {{"/test", "/allowempty"}, "fault 1 /allowempty"},
+        {{"/apply", "/timeout:5"}, "fault 1 /timeout"},
+        {{"/apply", "/allowempty:yes"}, "fault 1 /allowempty"},
+        {{"/apply", "/user:a", "/USER:b"}, "fault 2 /USER"},
+        {{"/apply", "/allowempty", "/allowempty"}, "fault 2 /allowempty"},
+        {{"/apply", "/profile"}, "fault 3 /profile"},
+        {{"/apply", "/profile:"}, "fault 3 /profile"},
+        {{"/apply", "/account:"}, "fault 3 /account"},
+        {{"/apply", "/password"}, "fault 3 /password"},
+        {{"/apply", "/interval:"}, "fault 3 /interval"},
+        {{"/apply", "/interval:5m"}, "fault 4 /interval"},
+        {{"/apply", "/interval:-5"}, "fault 4 /interval"},
+        {{"/test", "/timeout:0"}, "fault 4 /timeout"},
+        {{"/test", "/timeout:86401"}, "fault 4 /timeout"},
+        {{"/test", "/timeout:99999999999"}, "fault 4 /timeout"},
+        {{"/test", "/timeout:+5"}, "fault 4 /timeout"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DescribeReading(c.arguments), c.want) << testing::PrintToString(c.arguments);
+    }
+}
+
+TEST(TakePasswordsFromInput, ReadsTheProfilePasswordFirstAndNamesAMissingLine) {
+    const struct { const char* password; const char* accountPassword; Texts lines; std::optional<std::string> missing;
+                   const char* want; } cases[] = {
+        {"-", "-", {"p1", "a1"}, std::nullopt, "p1|a1"},
+        {"typed", "-", {"a1"}, std::nullopt, "typed|a1"},
+        {"-", "typed", {"p1", "unused"}, std::nullopt, "p1|typed"},
+        {"-", "-", {"p1"}, "/accountpassword", "p1|-"},
+        {"-", nullptr, {}, "/password", "-|"},
+        {nullptr, nullptr, {}, std::nullopt, "|"},
+    };
+    for (const auto& c : cases) {
+        ConfigCommandLine line;
+        if (c.password) line.password = c.password;
+        if (c.accountPassword) line.accountPassword = c.accountPassword;
+        std::size_t next = 0;
+        const auto missing = TakePasswordsFromInput(line, [&]() -> std::optional<std::string> {
+            if (next == c.lines.size()) return std::nullopt;
+            return c.lines[next++];
+        });
+        EXPECT_EQ(missing, c.missing) << c.want;
+        EXPECT_EQ(line.password.value_or("") + "|" + line.accountPassword.value_or(""), c.want);
     }
 }
 

@@ -1,11 +1,15 @@
 // Starts a program with an exact command line, as the Task Scheduler would, waits for it and
 // ends with its exit code; prints "exit=<code>" and "elapsed_ms=<start to end>".
-// Usage: launch.exe <command line, passed on unchanged> | @<file holding it>
+// Usage: launch.exe [--stdio] <command line, passed on unchanged> | @<file holding it>
+// With --stdio the program gets this launcher's standard input, output and error (what a
+// batch file or a deployment tool gives a program whose output it reads); its output comes
+// before the launcher's own lines.
 // `wine prog.exe args` re-quotes its arguments; this launcher takes its own command-line
 // tail as it stands, so tests can give the connector any bytes they like.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "command_line.h"
@@ -15,6 +19,9 @@ int main() {
     const char* line = CommandLineAfterProgramName(GetCommandLineA());
     // The command line may be given in a file instead, for bytes that a shell cannot pass:
     // launch.exe @C:\path\to\file
+    constexpr char kStdio[] = "--stdio ";
+    const bool stdio = std::strncmp(line, kStdio, sizeof kStdio - 1) == 0;
+    if (stdio) line += sizeof kStdio - 1;
     std::string commandLine = line;
     if (!commandLine.empty() && commandLine[0] == '@') {
         FILE* file = std::fopen(commandLine.c_str() + 1, "rb");
@@ -33,8 +40,18 @@ int main() {
     QueryPerformanceCounter(&started);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (stdio) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+            SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        }
+        std::fflush(stdout);
+    }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, stdio, 0, nullptr, nullptr, &startup,
                         &process)) {
         std::fprintf(stderr, "launch: CreateProcess failed with %lu\n", GetLastError());
         return 121;

@@ -1,0 +1,47 @@
+#pragma once
+// Where the command line's texts go and where its passwords come from: standard output and
+// standard error when they are redirected (a pipe or a file), else the console of the program
+// that started this one. This windowed program has no console of its own.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "win_handles.h"
+
+// The command line's conversation with its caller. Texts end with "\n" where a line ends.
+class CommandChannel {
+public:
+    virtual ~CommandChannel() = default;
+    // Writes `text` to standard output.
+    virtual void Out(const std::string& text) = 0;
+    // Writes `text` to standard error.
+    virtual void Error(const std::string& text) = 0;
+    // One line from standard input, without its line end; at a console it is typed without
+    // echo. Nothing at the end of the input, or when there is none.
+    virtual std::optional<std::string> ReadSecretLine() = 0;
+};
+
+// The real channel. Each stream is the redirected handle this process was given, else the
+// parent's console (AttachConsole, once, when a stream first needs it), else nowhere: a
+// program started without either writes nothing and reads no line.
+class ConsoleChannel : public CommandChannel {
+public:
+    ConsoleChannel();
+    void Out(const std::string& text) override;
+    void Error(const std::string& text) override;
+    std::optional<std::string> ReadSecretLine() override;
+
+private:
+    // The console's input or output, opened on first use; INVALID_HANDLE_VALUE without one.
+    HANDLE Console(UniqueFile& handle, const char* name, DWORD access);
+    void Write(HANDLE redirected, const std::string& text);
+
+    HANDLE m_out;
+    HANDLE m_error;
+    HANDLE m_in;
+    bool m_attachTried = false;
+    bool m_attached = false;
+    UniqueFile m_consoleOut;
+    UniqueFile m_consoleIn;
+};

@@ -1,0 +1,154 @@
+#include "command_line_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace {
+
+struct CommandName {
+    const char* name;
+    ConfigCommand command;
+};
+constexpr CommandName kCommands[] = {
+    {"/apply", ConfigCommand::Apply},   {"/test", ConfigCommand::Test},
+    {"/delete", ConfigCommand::Delete}, {"/status", ConfigCommand::Status},
+    {"/?", ConfigCommand::Help},
+};
+
+enum class SwitchKind { Text, MayBeEmpty, Digits, Timeout, Flag };
+
+struct SwitchRule {
+    const char* name;
+    SwitchKind kind;
+    bool forApply;
+    bool forTest;
+};
+constexpr SwitchRule kSwitches[] = {
+    {"/profile", SwitchKind::Text, true, true},
+    {"/user", SwitchKind::MayBeEmpty, true, true},
+    {"/password", SwitchKind::MayBeEmpty, true, true},
+    {"/interval", SwitchKind::Digits, true, false},
+    {"/account", SwitchKind::Text, true, false},
+    {"/accountpassword", SwitchKind::MayBeEmpty, true, false},
+    {"/allowempty", SwitchKind::Flag, true, false},
+    {"/timeout", SwitchKind::Timeout, false, true},
+};
+
+std::string Lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+        return std::isdigit(c) != 0;
+    });
+}
+
+std::optional<std::string>* ValueSlot(ConfigCommandLine& line, const std::string& name) {
+    if (name == "/profile") return &line.profile;
+    if (name == "/user") return &line.user;
+    if (name == "/password") return &line.password;
+    if (name == "/interval") return &line.intervalText;
+    if (name == "/account") return &line.account;
+    if (name == "/accountpassword") return &line.accountPassword;
+    return nullptr;
+}
+
+CommandLineReading Fault(CommandLineFault fault, std::string name) {
+    CommandLineReading reading;
+    reading.fault = fault;
+    reading.switchName = std::move(name);
+    return reading;
+}
+
+}  // namespace
+
+CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) {
+        return Fault(CommandLineFault::UnknownSwitch, "");
+    }
+    ConfigCommandLine line;
+    const std::string commandText = Lowered(arguments.front());
+    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                      [&](const CommandName& c) { return commandText == c.name; });
+    if (command == std::end(kCommands)) {
+        if (arguments.front().empty() || arguments.front()[0] != '/') {
+            return Fault(CommandLineFault::NotASwitch, "");
+        }
+        return Fault(CommandLineFault::UnknownSwitch,
+                     arguments.front().substr(0, arguments.front().find(':')));
+    }
+    line.command = command->command;
+
+    std::vector<std::string> seen;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.empty() || argument[0] != '/') {
+            return Fault(CommandLineFault::NotASwitch, "");
+        }
+        const std::size_t colon = argument.find(':');
+        const std::string givenName = argument.substr(0, colon);
+        const std::string name = Lowered(givenName);
+        const auto rule = std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                                       [&](const SwitchRule& r) { return name == r.name; });
+        const bool allowed = rule != std::end(kSwitches) &&
+                             ((line.command == ConfigCommand::Apply && rule->forApply) ||
+                              (line.command == ConfigCommand::Test && rule->forTest));
+        if (!allowed || (rule->kind == SwitchKind::Flag && colon != std::string::npos)) {
+            return Fault(CommandLineFault::UnknownSwitch, givenName);
+        }
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
+            return Fault(CommandLineFault::SwitchTwice, givenName);
+        }
+        seen.push_back(name);
+        if (rule->kind == SwitchKind::Flag) {
+            line.allowEmpty = true;
+            continue;
+        }
+        if (colon == std::string::npos) {
+            return Fault(CommandLineFault::MissingValue, givenName);
+        }
+        std::string value = argument.substr(colon + 1);
+        if (value.empty() && rule->kind != SwitchKind::MayBeEmpty) {
+            return Fault(CommandLineFault::MissingValue, givenName);
+        }
+        if (rule->kind == SwitchKind::Digits && !AllDigits(value)) {
+            return Fault(CommandLineFault::BadNumber, givenName);
+        }
+        if (rule->kind == SwitchKind::Timeout) {
+            // Digits only, and at most six of them, so that the number cannot overflow.
+            if (!AllDigits(value) || value.size() > 6 ||
+                std::atoi(value.c_str()) < kMinTimeoutSeconds ||
+                std::atoi(value.c_str()) > kMaxTimeoutSeconds) {
+                return Fault(CommandLineFault::BadNumber, givenName);
+            }
+            line.timeoutSeconds = std::atoi(value.c_str());
+            continue;
+        }
+        *ValueSlot(line, name) = std::move(value);
+    }
+    CommandLineReading reading;
+    reading.commandLine = std::move(line);
+    return reading;
+}
+
+std::optional<std::string> TakePasswordsFromInput(
+    ConfigCommandLine& commandLine, const std::function<std::optional<std::string>()>& readLine) {
+    const std::pair<std::optional<std::string>*, const char*> passwords[] = {
+        {&commandLine.password, "/password"},
+        {&commandLine.accountPassword, "/accountpassword"},
+    };
+    for (const auto& [password, name] : passwords) {
+        if (*password == kFromStandardInput) {
+            std::optional<std::string> line = readLine();
+            if (!line) {
+                return std::string(name);
+            }
+            password->value().swap(*line);
+        }
+    }
+    return std::nullopt;
+}
