@@ -1,6 +1,8 @@
 #include "command_runner.h"
 
+#include "com_ptr.h"
 #include "command_line_options.h"
+#include "status_command.h"
 #include "resource.h"
 #include "resource_module.h"
 #include "text_format.h"
@@ -57,6 +59,12 @@ int Run(ConfigCommandLine& line, const std::string& commandName, CommandChannel&
     case ConfigCommand::Help:
         channel.Out(UsageText());
         return kExitDone;
+    case ConfigCommand::Status: {
+        const ComApartment com;
+        SchedulerAccess scheduler;
+        const HRESULT created = scheduler.CreateScheduler();
+        return RunStatus(channel, scheduler, created, WindowsSchedulerService());
+    }
     default:
         break;
     }

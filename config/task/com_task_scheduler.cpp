@@ -76,8 +76,62 @@ public:
         return file->Save(nullptr, FALSE);
     }
 
+    HRESULT GetApplicationName(std::wstring& path) override {
+        return TakeText(m_task->GetApplicationName(&Fresh().text), path);
+    }
+    HRESULT GetParameters(std::wstring& parameters) override {
+        return TakeText(m_task->GetParameters(&Fresh().text), parameters);
+    }
+    HRESULT GetTrigger(WORD index, TASK_TRIGGER& trigger) override {
+        ComPtr<ITaskTrigger> found;
+        HRESULT hr = m_task->GetTrigger(index, found.put());
+        if (FAILED(hr)) return hr;
+        if (!found) return E_POINTER;
+        TASK_TRIGGER values{};
+        values.cbTriggerSize = sizeof values;
+        hr = found->GetTrigger(&values);
+        if (SUCCEEDED(hr)) trigger = values;
+        return hr;
+    }
+    HRESULT GetStatus(HRESULT& status) override {
+        HRESULT value = S_OK;
+        const HRESULT hr = m_task->GetStatus(&value);
+        if (SUCCEEDED(hr)) status = value;
+        return hr;
+    }
+    HRESULT GetMostRecentRunTime(SYSTEMTIME& time) override {
+        SYSTEMTIME value{};
+        const HRESULT hr = m_task->GetMostRecentRunTime(&value);
+        if (hr == S_OK) time = value;
+        return hr;
+    }
+    HRESULT GetExitCode(DWORD& code) override {
+        DWORD value = 0;
+        const HRESULT hr = m_task->GetExitCode(&value);
+        if (hr == S_OK) code = value;
+        return hr;
+    }
+    HRESULT GetNextRunTime(SYSTEMTIME& time) override {
+        SYSTEMTIME value{};
+        const HRESULT hr = m_task->GetNextRunTime(&value);
+        if (hr == S_OK) time = value;
+        return hr;
+    }
+
 private:
+    // A text that the Task Scheduler allocates, freed with it on every path.
+    CoTaskMemText& Fresh() {
+        m_text = std::make_unique<CoTaskMemText>();
+        return *m_text;
+    }
+    HRESULT TakeText(HRESULT hr, std::wstring& text) {
+        if (SUCCEEDED(hr)) text = m_text->text != nullptr ? m_text->text : L"";
+        m_text.reset();
+        return hr;
+    }
+
     ComPtr<ITask> m_task;
+    std::unique_ptr<CoTaskMemText> m_text;
 };
 
 // The ITask of a work item that Activate or NewWorkItem gave.

@@ -188,3 +188,20 @@ DWORD EnsureSchedulerRunning(bool ask, SchedulerServicePlatform& platform) {
     }
     return EnsureSchedulerServiceRunning(ask, platform);
 }
+
+std::optional<bool> SchedulerIsRunning(SchedulerServicePlatform& platform) {
+    if (platform.PlatformId() == VER_PLATFORM_WIN32_WINDOWS) {
+        return platform.SchedulerWindowExists();
+    }
+    ServiceHandle manager(platform, platform.OpenServiceManager());
+    if (!manager) {
+        return std::nullopt;
+    }
+    ServiceHandle service(platform, platform.OpenSchedulerService(manager.get()));
+    manager.Close();
+    DWORD state = 0;
+    if (!service || !platform.QueryServiceState(service.get(), state)) {
+        return std::nullopt;
+    }
+    return state == SERVICE_RUNNING;
+}

@@ -4,6 +4,7 @@
 // the service "Schedule". Asks the user before starting it when told to.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // The platform operations the check makes, one each, so that both platform families and every
@@ -49,3 +50,8 @@ SchedulerServicePlatform& WindowsSchedulerService();
 // step left none, so that a failure never reads as success). Any answer but IDNO, also a box
 // that could not be shown, lets the start go ahead.
 DWORD EnsureSchedulerRunning(bool ask, SchedulerServicePlatform& platform = WindowsSchedulerService());
+
+// Whether the Task Scheduler runs, found as EnsureSchedulerRunning finds it but never started:
+// nothing when it cannot be told (the service control manager or the service could not be
+// opened or queried).
+std::optional<bool> SchedulerIsRunning(SchedulerServicePlatform& platform = WindowsSchedulerService());

@@ -40,6 +40,21 @@ public:
     // Writes the work item to the Task Scheduler's store under its name
     // (IPersistFile::Save(nullptr, FALSE)).
     virtual HRESULT Save() = 0;
+
+    // What a stored work item tells of itself. Each output is set only on success.
+    virtual HRESULT GetApplicationName(std::wstring& path) = 0;
+    virtual HRESULT GetParameters(std::wstring& parameters) = 0;
+    // The values of the trigger of that index (ITask::GetTrigger, then ITaskTrigger::GetTrigger).
+    virtual HRESULT GetTrigger(WORD index, TASK_TRIGGER& trigger) = 0;
+    // The work item's state (GetStatus): SCHED_S_TASK_READY, SCHED_S_TASK_RUNNING, ...
+    virtual HRESULT GetStatus(HRESULT& status) = 0;
+    // The start of the most recent run; SCHED_S_TASK_HAS_NOT_RUN, a success, when none was.
+    virtual HRESULT GetMostRecentRunTime(SYSTEMTIME& time) = 0;
+    // The exit code of the most recent run; SCHED_S_TASK_HAS_NOT_RUN when none was.
+    virtual HRESULT GetExitCode(DWORD& code) = 0;
+    // The next time it runs; SCHED_S_TASK_NO_VALID_TRIGGERS, SCHED_S_TASK_DISABLED or
+    // SCHED_S_EVENT_TRIGGER, successes, when there is no such time.
+    virtual HRESULT GetNextRunTime(SYSTEMTIME& time) = 0;
 };
 
 // The scheduler object.

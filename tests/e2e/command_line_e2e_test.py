@@ -10,13 +10,17 @@ from e2e_support import *  # noqa: E402,F403,F405
 CLI_WORK = r"C:\ferrolink-cli"
 CLI_PROGRAM = CLI_WORK + r"\FerrolinkConfig_WIN.exe"
 USAGE = """Usage:
-  FerrolinkConfig_WIN.exe       shows the configuration dialog
-  FerrolinkConfig_WIN.exe /?    shows this text
+  FerrolinkConfig_WIN.exe          shows the configuration dialog
+  FerrolinkConfig_WIN.exe /status  tells the state of the task, the Task Scheduler and the tunnel
+  FerrolinkConfig_WIN.exe /?       shows this text
 
 Exit codes: 0 done; 10 bad command line (this text is shown).
+/status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
+exists, but the tunnel is down or its last run ended with 1), 2 CRITICAL (no task, no VPN client, \
+or the Task Scheduler not running), 3 UNKNOWN (the state could not be read).
 
 This is a windowed program: from an interactive prompt, start it with start /wait to see its \
-exit code (start /wait FerrolinkConfig_WIN.exe /?, then echo %ERRORLEVEL%); a batch file waits \
+exit code (start /wait FerrolinkConfig_WIN.exe /status, then echo %ERRORLEVEL%); a batch file waits \
 for it by itself. On Windows with User Account Control, run it from an elevated prompt or a \
 deployment tool.
 """.replace("\n", "\r\n")
@@ -52,6 +56,54 @@ class UsageTest(CommandLineCase):
         for arguments, code, out, err in rows:
             with self.subTest(arguments):
                 self.assertEqual(self.run_command(arguments), (code, out, err))
+
+
+def status_lines(first, task_lines, tunnel):
+    """/status's output whole, for the simulated client and the stored settings of STORED."""
+    return "\r\n".join([first, f"VPN client: found in {winelab.SIM_FOLDER}\\", "Profile: Office",
+                         "Interval (minutes): 6", "Profile username: jo", *task_lines,
+                         "Task Scheduler: running", f"Tunnel: {tunnel}", ""])
+
+
+# The work item that config_driver's "task create" stores, as /status tells it under Wine, which
+# keeps no account with a work item and runs none of it.
+STORED_TASK = ["Task: present", rf"Task application: {winelab.CONNECTOR_FOLDER}\Ferrolink.exe",
+               'Task parameters: "Office" -u "jo" -p ***', "Task account: could not be read (0x80070002)"]
+
+
+class StatusTest(CommandLineCase):
+    def setUp(self):
+        self.lab.install_sim({"Office": {}})
+        self.lab.reg_import({SETTINGS_KEY: STORED})
+        list(map(os.remove, self.lab.job_files()))
+
+    def status(self):
+        code, out, err = self.run_command("/status")
+        # Neither the stored password nor the one in the work item's parameters.
+        self.assertNotIn(STORED["ProfilePassword"], out + err)
+        self.assertNotIn("secret", out + err)
+        self.assertEqual(err, "")
+        return code, out
+
+    def test_status_tells_the_machine_without_and_with_the_work_item(self):
+        self.assertEqual(self.status(), (2, status_lines("FERROLINK CRITICAL - no task", ["Task: no task"], "down")))
+        self.assertEqual(drive(self, self.lab, "task", "create")["task.created"], "1")
+        # What Wine tells of the trigger, state and runs of a work item that it never ran is
+        # proven with the stand-in; here that the lines are there, in their order.
+        code, out = self.status()
+        lines = out.splitlines()
+        self.assertEqual((code, lines[:9], [line.split(":")[0] for line in lines[9:13]], lines[13:]),
+                         (1, status_lines("FERROLINK WARNING - task present, tunnel down", STORED_TASK, "down")
+                          .splitlines()[:9], ["Task trigger", "Task state", "Task last run", "Task next run"],
+                          ["Task Scheduler: running", "Tunnel: down"]))
+        self.lab.reg_add(winelab.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
+        code, out = self.status()
+        self.assertEqual((code, out.splitlines()[0], out.splitlines()[-1]),
+                         (0, "FERROLINK OK - task present, tunnel up", "Tunnel: up"))
+        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None})
+        code, out = self.status()
+        self.assertEqual((code, out.splitlines()[:2]),
+                         (2, ["FERROLINK CRITICAL - Cisco VPN Client not found", "VPN client: not found"]))
 
 
 if __name__ == "__main__":

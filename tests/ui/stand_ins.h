@@ -45,6 +45,11 @@ inline bool InstallClient() {
 struct StandInItem {
     std::wstring account, password, application, parameters;
     std::vector<TASK_TRIGGER> triggers;
+    // What the Task Scheduler keeps of its runs; a time of year 0 is "none", given with the
+    // success that says why.
+    HRESULT status = SCHED_S_TASK_HAS_NOT_RUN;
+    SYSTEMTIME lastRun{}, nextRun{};
+    DWORD exitCode = 0;
 };
 
 struct SchedulerState {
@@ -113,6 +118,31 @@ public:
         });
     }
     HRESULT Save() override { return m_s.Do("Save", [&] { m_s.stored[m_name] = m_item; }); }
+    HRESULT GetApplicationName(std::wstring& path) override {
+        return m_s.Do("GetApplicationName", [&] { path = m_item.application; });
+    }
+    HRESULT GetParameters(std::wstring& parameters) override {
+        return m_s.Do("GetParameters", [&] { parameters = m_item.parameters; });
+    }
+    HRESULT GetTrigger(WORD index, TASK_TRIGGER& trigger) override {
+        if (index >= m_item.triggers.size()) return E_INVALIDARG;
+        return m_s.Do("GetTrigger", [&] { trigger = m_item.triggers[index]; });
+    }
+    HRESULT GetStatus(HRESULT& status) override {
+        return m_s.Do("GetStatus", [&] { status = m_item.status; });
+    }
+    HRESULT GetMostRecentRunTime(SYSTEMTIME& time) override {
+        if (m_item.lastRun.wYear == 0) return SCHED_S_TASK_HAS_NOT_RUN;
+        return m_s.Do("GetMostRecentRunTime", [&] { time = m_item.lastRun; });
+    }
+    HRESULT GetExitCode(DWORD& code) override {
+        if (m_item.lastRun.wYear == 0) return SCHED_S_TASK_HAS_NOT_RUN;
+        return m_s.Do("GetExitCode", [&] { code = m_item.exitCode; });
+    }
+    HRESULT GetNextRunTime(SYSTEMTIME& time) override {
+        if (m_item.nextRun.wYear == 0) return SCHED_S_TASK_NO_VALID_TRIGGERS;
+        return m_s.Do("GetNextRunTime", [&] { time = m_item.nextRun; });
+    }
 
 private:
     SchedulerState& m_s;
@@ -124,6 +154,7 @@ class StandInScheduler final : public TaskScheduler {
 public:
     explicit StandInScheduler(SchedulerState& s) : m_s(s) {}
     HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
+        if (const auto failing = m_s.failing.find("Activate"); failing != m_s.failing.end()) return failing->second;
         const auto found = m_s.stored.find(name);
         if (found == m_s.stored.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         item = std::make_unique<StandInWorkItem>(m_s, name, found->second);

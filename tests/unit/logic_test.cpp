@@ -15,6 +15,7 @@
 #include "log_line.h"
 #include "resource.h"
 #include "run.h"
+#include "status_verdict.h"
 #include "task_texts.h"
 #include "test_outcome.h"
 
@@ -299,6 +300,42 @@ TEST(TakePasswordsFromInput, ReadsTheProfilePasswordFirstAndNamesAMissingLine) {
         EXPECT_EQ(missing, c.missing) << c.want;
         EXPECT_EQ(line.password.value_or("") + "|" + line.accountPassword.value_or(""), c.want);
     }
+}
+
+TEST(JudgeStatus, NamesTheWorstThatIsKnown) {
+    using F = Fact;
+    using L = StatusLevel;
+    using R = StatusReason;
+    const std::optional<unsigned long> never, one = 1ul, zero = 0ul;
+    const struct { bool client; Fact scheduler, task, tunnel; std::optional<unsigned long> lastRun; L level; R reason; } cases[] = {
+        {true, F::Yes, F::Yes, F::Yes, zero, L::Ok, R::TunnelUp},
+        {true, F::Yes, F::Yes, F::Yes, never, L::Ok, R::TunnelUp},
+        {true, F::Yes, F::Yes, F::Yes, 2ul, L::Ok, R::TunnelUp},
+        {true, F::Yes, F::Yes, F::No, one, L::Warning, R::TunnelDown},
+        {true, F::Yes, F::Yes, F::Yes, one, L::Warning, R::LastRunFailed},
+        {false, F::No, F::No, F::Unreadable, never, L::Critical, R::NoClient},
+        {true, F::No, F::Unreadable, F::Yes, never, L::Critical, R::SchedulerNotRunning},
+        {true, F::Unreadable, F::No, F::Yes, never, L::Critical, R::NoTask},
+        {true, F::Unreadable, F::Yes, F::No, never, L::Unknown, R::Unreadable},
+        {true, F::Yes, F::Unreadable, F::Yes, never, L::Unknown, R::Unreadable},
+        {true, F::Yes, F::Yes, F::Unreadable, one, L::Unknown, R::Unreadable},
+    };
+    for (const auto& c : cases) {
+        const StatusVerdict v = JudgeStatus({c.client, c.scheduler, c.task, c.tunnel, c.lastRun});
+        EXPECT_EQ(std::make_pair(v.level, v.reason), std::make_pair(c.level, c.reason))
+            << c.client << static_cast<int>(c.scheduler) << static_cast<int>(c.task)
+            << static_cast<int>(c.tunnel);
+    }
+}
+
+TEST(MaskedParameters, HidesEverythingAfterTheConnectorsPasswordOption) {
+    ExpectTexts(MaskedParameters,
+                {{"\"Office\" -u \"jo\" -p \"s3cret\"", "\"Office\" -u \"jo\" -p ***"},
+                 {"\"Office\" -P \"a b\" -l C:\\f.log", "\"Office\" -P ***"},
+                 {"\"Office\" -p", "\"Office\" -p ***"},
+                 {"\"Office\" -u \"jo\"", "\"Office\" -u \"jo\""},
+                 {"\"a-p\" -u \"-px\"", "\"a-p\" -u \"-px\""}});
+    EXPECT_EQ(FormatRunTime(2026, 12, 8, 9, 5, 7), "2026-12-08 09:05:07");
 }
 
 }  // namespace

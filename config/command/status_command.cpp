@@ -1,0 +1,177 @@
+#include "status_command.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "client_start.h"
+#include "client_contract.h"
+#include "convert_string.h"
+#include "resource.h"
+#include "resource_module.h"
+#include "settings_store.h"
+#include "status_verdict.h"
+#include "text_format.h"
+#include "win_handles.h"
+#include "wipe_text.h"
+
+namespace {
+
+// Room for a line and for a text read from the Task Scheduler.
+constexpr std::size_t kLineLimit = 2048;
+constexpr int kTextRoom = 1024;
+// As much of the client's folder as the dialog reads.
+constexpr DWORD kInstallPathBufferSize = 400;
+
+std::string Text(unsigned id) { return LoadResourceString(id); }
+
+std::string With(unsigned id, const std::string& value) {
+    return FormatWithText(Text(id), value, kLineLimit);
+}
+
+std::string Hex(unsigned long value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", value);
+    return text;
+}
+
+std::string Decimal(unsigned long value) { return std::to_string(value); }
+
+// The source is not changed; it is taken by reference so that no copy of a password is made.
+std::string Narrow(std::wstring& text) {
+    std::string narrow(static_cast<std::size_t>(kTextRoom), '\0');
+    ConvertString(narrow.data(), text.data(), kTextRoom, 0);
+    narrow.resize(std::char_traits<char>::length(narrow.c_str()));
+    return narrow;
+}
+
+std::string Unreadable(HRESULT hr) {
+    return With(IDS_VALUE_NOT_READ, Hex(static_cast<unsigned long>(hr)));
+}
+
+std::string Time(const SYSTEMTIME& t) {
+    return FormatRunTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+std::string StatusText(HRESULT status) {
+    switch (status) {
+    case SCHED_S_TASK_READY: return Text(IDS_VALUE_READY);
+    case SCHED_S_TASK_RUNNING: return Text(IDS_VALUE_RUNNING);
+    case SCHED_S_TASK_DISABLED: return Text(IDS_VALUE_DISABLED);
+    case SCHED_S_TASK_HAS_NOT_RUN: return Text(IDS_VALUE_HAS_NOT_RUN);
+    case SCHED_S_TASK_NOT_SCHEDULED: return Text(IDS_VALUE_NOT_SCHEDULED);
+    case SCHED_S_TASK_NO_VALID_TRIGGERS: return Text(IDS_VALUE_NO_VALID_TRIGGERS);
+    default: return Hex(static_cast<unsigned long>(status));
+    }
+}
+
+unsigned FirstLineId(StatusReason reason) {
+    switch (reason) {
+    case StatusReason::TunnelUp: return IDS_STATUS_OK;
+    case StatusReason::TunnelDown: return IDS_STATUS_TUNNEL_DOWN;
+    case StatusReason::LastRunFailed: return IDS_STATUS_LAST_RUN_FAILED;
+    case StatusReason::NoClient: return IDS_STATUS_NO_CLIENT;
+    case StatusReason::SchedulerNotRunning: return IDS_STATUS_SCHEDULER_STOPPED;
+    case StatusReason::NoTask: return IDS_STATUS_NO_TASK;
+    case StatusReason::Unreadable: break;
+    }
+    return IDS_STATUS_UNREADABLE;
+}
+
+// The lines of the work item, and what the verdict needs of it.
+void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
+    const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
+    std::wstring text;
+    HRESULT hr = task.GetApplicationName(text);
+    line(IDS_STATUS_TASK_APPLICATION, SUCCEEDED(hr) ? Narrow(text) : Unreadable(hr));
+    hr = task.GetParameters(text);
+    if (SUCCEEDED(hr)) {
+        // The parameters hold the password: the unmasked copies are wiped at once.
+        std::string parameters = Narrow(text);
+        line(IDS_STATUS_TASK_PARAMETERS, MaskedParameters(parameters));
+        WipeText(parameters);
+        WipeText(text);
+    } else {
+        line(IDS_STATUS_TASK_PARAMETERS, Unreadable(hr));
+    }
+
+    std::wstring account;
+    hr = task.GetAccountInformation(account);
+    line(IDS_STATUS_TASK_ACCOUNT, SUCCEEDED(hr) ? Narrow(account)
+                                  : hr == SCHED_E_NO_SECURITY_SERVICES ? Text(IDS_VALUE_NOT_KEPT)
+                                                                       : Unreadable(hr));
+    TASK_TRIGGER trigger{};
+    hr = task.GetTrigger(static_cast<WORD>(LoadTriggerId().value_or(0)), trigger);
+    line(IDS_STATUS_TASK_TRIGGER, SUCCEEDED(hr) ? With(IDS_VALUE_EVERY_MINUTES, Decimal(trigger.MinutesInterval))
+                                                : Unreadable(hr));
+    HRESULT status = S_OK;
+    hr = task.GetStatus(status);
+    line(IDS_STATUS_TASK_STATE, SUCCEEDED(hr) ? StatusText(status) : Unreadable(hr));
+
+    SYSTEMTIME when{};
+    hr = task.GetMostRecentRunTime(when);
+    DWORD exitCode = 0;
+    if (hr == S_OK) {
+        const HRESULT exit = task.GetExitCode(exitCode);
+        if (exit == S_OK) facts.lastRunExitCode = exitCode;
+        line(IDS_STATUS_TASK_LAST_RUN,
+             Time(when) + ", " + (exit == S_OK ? With(IDS_VALUE_EXIT_CODE, Decimal(exitCode)) : Unreadable(exit)));
+    } else {
+        line(IDS_STATUS_TASK_LAST_RUN, hr == SCHED_S_TASK_HAS_NOT_RUN ? Text(IDS_VALUE_NEVER) : Unreadable(hr));
+    }
+    hr = task.GetNextRunTime(when);
+    line(IDS_STATUS_TASK_NEXT_RUN, hr == S_OK ? Time(when) : SUCCEEDED(hr) ? Text(IDS_VALUE_NONE) : Unreadable(hr));
+}
+
+}  // namespace
+
+int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT created,
+              SchedulerServicePlatform& service) {
+    StatusFacts facts;
+    std::string lines;
+    const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
+
+    const std::optional<std::string> folder = ReadVpnClientFolder(kInstallPathBufferSize);
+    facts.clientFound = folder.has_value();
+    line(IDS_STATUS_CLIENT, folder ? With(IDS_VALUE_FOUND_IN, *folder) : Text(IDS_VALUE_NOT_FOUND));
+
+    // The stored password is never shown: it is wiped as soon as it is read.
+    ConnectorSettings settings = LoadSettings();
+    if (settings.profilePassword) {
+        WipeText(*settings.profilePassword);
+    }
+    const std::string notStored = Text(IDS_VALUE_NOT_STORED);
+    line(IDS_STATUS_PROFILE, settings.profileName.value_or(notStored));
+    line(IDS_STATUS_INTERVAL, settings.intervalMinutes ? std::to_string(*settings.intervalMinutes) : notStored);
+    line(IDS_STATUS_USER, settings.profileUser.value_or(notStored));
+
+    std::unique_ptr<WorkItem> task;
+    const HRESULT opened = FAILED(created) ? created : scheduler.OpenWorkItem(kWorkItemName, task, false);
+    if (SUCCEEDED(opened)) {
+        facts.taskPresent = Fact::Yes;
+        line(IDS_STATUS_TASK, Text(IDS_VALUE_PRESENT));
+        DescribeWorkItem(*task, facts, lines);
+    } else if (opened == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+        facts.taskPresent = Fact::No;
+        line(IDS_STATUS_TASK, Text(IDS_NO_TASK));
+    } else {
+        line(IDS_STATUS_TASK, Unreadable(opened));
+    }
+
+    const std::optional<bool> running = SchedulerIsRunning(service);
+    facts.schedulerRunning = !running ? Fact::Unreadable : *running ? Fact::Yes : Fact::No;
+    line(IDS_STATUS_SCHEDULER, !running ? Text(IDS_VALUE_UNKNOWN)
+                               : *running ? Text(IDS_VALUE_RUNNING) : Text(IDS_VALUE_NOT_RUNNING));
+
+    std::optional<DWORD> tunnel;
+    if (const RegistryKey key = OpenVpnClientKey()) {
+        tunnel = QueryRegistryDword(key.get(), kVpnClientTunnelValue);
+    }
+    facts.tunnelUp = !tunnel ? Fact::Unreadable : *tunnel != 0 ? Fact::Yes : Fact::No;
+    line(IDS_STATUS_TUNNEL, !tunnel ? Text(IDS_VALUE_UNKNOWN) : *tunnel != 0 ? Text(IDS_VALUE_UP) : Text(IDS_VALUE_DOWN));
+
+    const StatusVerdict verdict = JudgeStatus(facts);
+    channel.Out(Text(FirstLineId(verdict.reason)) + "\n" + lines);
+    return static_cast<int>(verdict.level);
+}

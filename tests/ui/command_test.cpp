@@ -1,0 +1,158 @@
+// The configuration program's commands in this process, against the stand-in Task Scheduler
+// and scheduler service: the states that Wine cannot show (an account the scheduler keeps or
+// does not, a last run and its exit code, a next run, a running work item, a scheduler that is
+// stopped or cannot be read). What the lines say is read from the real registry of the prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "client_contract.h"
+#include "command_channel.h"
+#include "settings_store.h"
+#include "stand_ins.h"
+#include "status_command.h"
+
+namespace {
+
+// Records what a command writes and gives the lines it is to read.
+class RecordingChannel : public CommandChannel {
+public:
+    std::string out, error;
+    std::vector<std::string> input;
+    void Out(const std::string& text) override { out += text; }
+    void Error(const std::string& text) override { error += text; }
+    std::optional<std::string> ReadSecretLine() override {
+        if (input.empty()) return std::nullopt;
+        std::string line = input.front();
+        input.erase(input.begin());
+        return line;
+    }
+};
+
+SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
+    SYSTEMTIME t{};
+    t.wYear = year, t.wMonth = month, t.wDay = day, t.wHour = hour, t.wMinute = minute;
+    return t;
+}
+
+class StatusCommand : public testing::Test {
+public:
+    void SetUp() override {
+        state = SchedulerState{};
+        service = ServiceStandIn{};
+        ASSERT_TRUE(InstallClient());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        SetTunnel(1);
+        ConnectorSettings stored{"Office", 5, "jo", "s3cret"};
+        ASSERT_EQ(SaveSettings(stored), 0);
+        service.state = SERVICE_RUNNING;
+        StandInItem item;
+        item.application = L"C:\\Program Files\\Ferrolink\\Ferrolink.exe";
+        item.parameters = L"\"Office\" -u \"jo\" -p \"s3cret\"";
+        item.account = L"MACHINE\\vpnuser";
+        TASK_TRIGGER trigger{};
+        trigger.MinutesInterval = 5;
+        item.triggers.push_back(trigger);
+        item.status = SCHED_S_TASK_READY;
+        item.lastRun = At(2026, 12, 8, 9, 35);
+        item.nextRun = At(2026, 12, 8, 9, 40);
+        state.stored[L"Ferrolink"] = item;
+    }
+    void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
+    static void SetTunnel(DWORD up) {
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kVpnClientKey, kVpnClientTunnelValue, REG_DWORD, &up, sizeof up);
+    }
+    // Runs /status; gives the exit code, and what it wrote.
+    int Run(HRESULT created = S_OK) {
+        SchedulerAccess access;
+        access.UseScheduler(std::make_unique<StandInScheduler>(state));
+        return RunStatus(channel, access, created, service);
+    }
+    std::string FirstLine() const { return channel.out.substr(0, channel.out.find('\n')); }
+    // The whole line that begins with the label of `line` (its text up to ": ").
+    std::string LineLike(const std::string& line) const {
+        const std::string label = "\n" + line.substr(0, line.find(": ") + 2);
+        const std::size_t start = channel.out.find(label);
+        if (start == std::string::npos) return "no line " + label;
+        return channel.out.substr(start + 1, channel.out.find('\n', start + 1) - start - 1);
+    }
+
+    SchedulerState state;
+    ServiceStandIn service;
+    RecordingChannel channel;
+};
+
+TEST_F(StatusCommand, TellsEveryFieldOfAWorkItemThatRanWellAndNeverThePassword) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(channel.out, "FERROLINK OK - task present, tunnel up\n"
+                          "VPN client: found in " + std::string(folder) + "\n"
+                          "Profile: Office\n"
+                          "Interval (minutes): 5\n"
+                          "Profile username: jo\n"
+                          "Task: present\n"
+                          "Task application: C:\\Program Files\\Ferrolink\\Ferrolink.exe\n"
+                          "Task parameters: \"Office\" -u \"jo\" -p ***\n"
+                          "Task account: MACHINE\\vpnuser\n"
+                          "Task trigger: every 5 minutes\n"
+                          "Task state: ready\n"
+                          "Task last run: 2026-12-08 09:35:00, exit code 0\n"
+                          "Task next run: 2026-12-08 09:40:00\n"
+                          "Task Scheduler: running\n"
+                          "Tunnel: up\n");
+    EXPECT_EQ(channel.error, "");
+    EXPECT_EQ(state.live, 0);
+}
+
+// Each row changes one state from the run above: the exit code, the first line, and the line
+// that tells that state.
+TEST_F(StatusCommand, EachStateHasItsLevelAndLine) {
+    const struct { const char* name; void (*change)(StatusCommand&); HRESULT created; int code;
+                   const char* first; const char* line; } rows[] = {
+        {"last run ended with 1", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].exitCode = 1; }, S_OK, 1,
+         "FERROLINK WARNING - task present, its last run ended with 1", "Task last run: 2026-12-08 09:35:00, exit code 1"},
+        {"no accounts kept", [](StatusCommand& t) { t.state.failing["GetAccountInformation"] = SCHED_E_NO_SECURITY_SERVICES; },
+         S_OK, 0, "FERROLINK OK - task present, tunnel up", "Task account: not kept by the Task Scheduler"},
+        {"running", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_RUNNING; }, S_OK, 0,
+         "FERROLINK OK - task present, tunnel up", "Task state: running"},
+        {"no next run", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].nextRun = {}; }, S_OK, 0,
+         "FERROLINK OK - task present, tunnel up", "Task next run: none"},
+        {"tunnel down", [](StatusCommand&) { SetTunnel(0); }, S_OK, 1,
+         "FERROLINK WARNING - task present, tunnel down", "Tunnel: down"},
+        {"no task", [](StatusCommand& t) { t.state.stored.clear(); }, S_OK, 2,
+         "FERROLINK CRITICAL - no task", "Task: no task"},
+        {"scheduler stopped", [](StatusCommand& t) { t.service.state = SERVICE_STOPPED; }, S_OK, 2,
+         "FERROLINK CRITICAL - Task Scheduler not running", "Task Scheduler: not running"},
+        {"no scheduler object", [](StatusCommand&) {}, static_cast<HRESULT>(0x80041315), 3,
+         "FERROLINK UNKNOWN - the state could not be read", "Task: could not be read (0x80041315)"},
+        {"task unreadable", [](StatusCommand& t) { t.state.failing["Activate"] = E_ACCESSDENIED; }, S_OK, 3,
+         "FERROLINK UNKNOWN - the state could not be read", "Task: could not be read (0x80070005)"},
+        {"service unreadable", [](StatusCommand& t) { t.service.failing = "Manager"; }, S_OK, 3,
+         "FERROLINK UNKNOWN - the state could not be read", "Task Scheduler: unknown"},
+    };
+    for (const auto& row : rows) {
+        SetUp();
+        channel = RecordingChannel{};
+        row.change(*this);
+        const int code = Run(row.created);
+        EXPECT_EQ(std::make_tuple(code, FirstLine(), LineLike(row.line)),
+                  std::make_tuple(row.code, std::string(row.first), std::string(row.line))) << row.name << "\n" << channel.out;
+        EXPECT_EQ(channel.out.find("s3cret"), std::string::npos) << row.name;
+    }
+}
+
+TEST_F(StatusCommand, WithoutTheClientIsCritical) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVpnClientKey);
+    const int code = Run();
+    InstallClient();
+    EXPECT_EQ(std::make_tuple(code, FirstLine(), LineLike("VPN client: not found")),
+              std::make_tuple(2, std::string("FERROLINK CRITICAL - Cisco VPN Client not found"),
+                              std::string("VPN client: not found")));
+}
+
+}  // namespace
