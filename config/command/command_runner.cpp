@@ -2,21 +2,18 @@
 
 #include "com_ptr.h"
 #include "command_line_options.h"
+#include "command_texts.h"
+#include "delete_command.h"
 #include "status_command.h"
 #include "resource.h"
-#include "resource_module.h"
-#include "text_format.h"
 #include "wipe_text.h"
 
 namespace {
 
-// The longest line of text that a switch's name is put into.
-constexpr std::size_t kLineLimit = 1024;
-
-std::string Text(unsigned id) { return LoadResourceString(id) + "\n"; }
+std::string Text(unsigned id) { return CommandText(id); }
 
 std::string TextWith(unsigned id, const std::string& argument) {
-    return FormatWithText(LoadResourceString(id), argument, kLineLimit) + "\n";
+    return CommandTextWith(id, argument);
 }
 
 std::string UsageText() {
@@ -59,11 +56,14 @@ int Run(ConfigCommandLine& line, const std::string& commandName, CommandChannel&
     case ConfigCommand::Help:
         channel.Out(UsageText());
         return kExitDone;
-    case ConfigCommand::Status: {
+    case ConfigCommand::Status:
+    case ConfigCommand::Delete: {
         const ComApartment com;
         SchedulerAccess scheduler;
         const HRESULT created = scheduler.CreateScheduler();
-        return RunStatus(channel, scheduler, created, WindowsSchedulerService());
+        return line.command == ConfigCommand::Status
+                   ? RunStatus(channel, scheduler, created, WindowsSchedulerService())
+                   : RunDelete(channel, scheduler, created);
     }
     default:
         break;

@@ -7,6 +7,7 @@
 
 #include "client_start.h"
 #include "client_contract.h"
+#include "command_texts.h"
 #include "convert_string.h"
 #include "resource.h"
 #include "resource_module.h"
@@ -30,11 +31,7 @@ std::string With(unsigned id, const std::string& value) {
     return FormatWithText(Text(id), value, kLineLimit);
 }
 
-std::string Hex(unsigned long value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", value);
-    return text;
-}
+std::string Hex(unsigned long value) { return HresultText(static_cast<HRESULT>(value)); }
 
 std::string Decimal(unsigned long value) { return std::to_string(value); }
 

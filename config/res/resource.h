@@ -90,6 +90,11 @@
 #define IDS_VALUE_UNKNOWN 169
 #define IDS_VALUE_UP 170
 #define IDS_VALUE_DOWN 171
+// The texts of /delete, and of a Task Scheduler that fails a command.
+#define IDS_CLI_TASK_DELETED 172
+#define IDS_CLI_NO_TASK_TO_DELETE 173
+#define IDS_CLI_SCHEDULER_UNREACHABLE 174
+#define IDS_CLI_RESULT 175
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

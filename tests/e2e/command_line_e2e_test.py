@@ -11,10 +11,12 @@ CLI_WORK = r"C:\ferrolink-cli"
 CLI_PROGRAM = CLI_WORK + r"\FerrolinkConfig_WIN.exe"
 USAGE = """Usage:
   FerrolinkConfig_WIN.exe          shows the configuration dialog
+  FerrolinkConfig_WIN.exe /delete  deletes the task; the stored settings stay
   FerrolinkConfig_WIN.exe /status  tells the state of the task, the Task Scheduler and the tunnel
   FerrolinkConfig_WIN.exe /?       shows this text
 
-Exit codes: 0 done; 10 bad command line (this text is shown).
+Exit codes: 0 done (also /delete without a task); 10 bad command line (this text is shown); 15 the \
+Task Scheduler could not be reached, or the task not deleted.
 /status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
 exists, but the tunnel is down or its last run ended with 1), 2 CRITICAL (no task, no VPN client, \
 or the Task Scheduler not running), 3 UNKNOWN (the state could not be read).
@@ -104,6 +106,15 @@ class StatusTest(CommandLineCase):
         code, out = self.status()
         self.assertEqual((code, out.splitlines()[:2]),
                          (2, ["FERROLINK CRITICAL - Cisco VPN Client not found", "VPN client: not found"]))
+
+
+    def test_delete_removes_the_work_item_and_leaves_the_settings(self):
+        self.assertEqual(drive(self, self.lab, "task", "create")["task.created"], "1")
+        settings = self.lab.reg_values(SETTINGS_KEY)
+        self.assertEqual(self.run_command("/DELETE"), (0, "The task was deleted.\r\n", ""))
+        self.assertEqual((self.lab.drive("task", "show")["task.exists"], self.lab.job_files(),
+                          self.lab.reg_values(SETTINGS_KEY)), ("0", [], settings))
+        self.assertEqual(self.run_command("/delete"), (0, "There is no task to delete.\r\n", ""))
 
 
 if __name__ == "__main__":

@@ -14,6 +14,7 @@
 #include "command_channel.h"
 #include "settings_store.h"
 #include "stand_ins.h"
+#include "delete_command.h"
 #include "status_command.h"
 
 namespace {
@@ -153,6 +154,28 @@ TEST_F(StatusCommand, WithoutTheClientIsCritical) {
     EXPECT_EQ(std::make_tuple(code, FirstLine(), LineLike("VPN client: not found")),
               std::make_tuple(2, std::string("FERROLINK CRITICAL - Cisco VPN Client not found"),
                               std::string("VPN client: not found")));
+}
+
+TEST(DeleteCommand, DeletesOrSaysThereWasNoneAndNamesTheSchedulersFailure) {
+    const struct { const char* name; bool present; HRESULT fails, created; int code; const char* out, *error; bool left; } rows[] = {
+        {"present", true, S_OK, S_OK, 0, "The task was deleted.\n", "", false},
+        {"none", false, S_OK, S_OK, 0, "There is no task to delete.\n", "", false},
+        {"refused", true, E_ACCESSDENIED, S_OK, 15, "",
+         "Failed to delete the task.\nTask Scheduler result: 0x80070005\n", true},
+        {"no scheduler object", true, S_OK, static_cast<HRESULT>(0x80041315), 15, "",
+         "The Task Scheduler could not be reached (0x80041315).\n", true},
+    };
+    for (const auto& row : rows) {
+        SchedulerState state;
+        if (row.present) state.stored[L"Ferrolink"] = StandInItem{};
+        if (row.fails != S_OK) state.failing["Delete"] = row.fails;
+        SchedulerAccess access;
+        access.UseScheduler(std::make_unique<StandInScheduler>(state));
+        RecordingChannel channel;
+        const int code = RunDelete(channel, access, row.created);
+        EXPECT_EQ(std::make_tuple(code, channel.out, channel.error, state.stored.count(L"Ferrolink") == 1),
+                  std::make_tuple(row.code, std::string(row.out), std::string(row.error), row.left)) << row.name;
+    }
 }
 
 }  // namespace

@@ -164,6 +164,7 @@ public:
         return m_s.Do("NewWorkItem", [&] { item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{}); });
     }
     HRESULT Delete(const wchar_t* name) override {
+        if (const auto failing = m_s.failing.find("Delete"); failing != m_s.failing.end()) return failing->second;
         return m_s.stored.erase(name) == 1 ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     }
 
