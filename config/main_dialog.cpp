@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "about_dialog.h"
+#include "apply_flow.h"
 #include "client_contract.h"
 #include "main_dialog_texts.h"
 #include "convert_string.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr DWORD kInstallPathBufferSize = 400;
 constexpr DWORD kHelpFileBufferSize = 200;
 constexpr std::size_t kCheckTextBufferSize = 256;
-constexpr int kAccountBufferSize = 256;
 constexpr DWORD kUserNameBufferSize = 257;
 
 constexpr const char* kDefaultInterval = "10";
@@ -98,20 +98,9 @@ void MainDialog::StopWithoutClient() {
 }
 
 void MainDialog::ListProfiles(const std::string& installFolder) {
-    const std::string pattern = installFolder + "profiles\\*.pcf";
-    WIN32_FIND_DATAA found{};
-    const UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
-    if (!search) {
-        return;
+    for (const std::string& profile : ListVpnProfiles(installFolder)) {
+        m_profileCombo.AddString(profile);
     }
-    // The pattern also matches folders, and on a volume with short names a file whose short
-    // name ends in ".PCF" ("Office.pcfold"): only files whose own name ends in ".pcf" count.
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            IsProfileFileName(found.cFileName)) {
-            m_profileCombo.AddString(ProfileNameFromFileName(found.cFileName));
-        }
-    } while (FindNextFileA(search.get(), &found));
 }
 
 void MainDialog::SetDefaults() {
@@ -166,17 +155,7 @@ void MainDialog::ShowTaskState() {
     m_taskStatic.SetText(kWorkItemName);
     m_deleteButton.Enable(true);
 
-    std::wstring account;
-    const HRESULT result = task->GetAccountInformation(account);
-    if (result == SCHED_E_NO_SECURITY_SERVICES) {
-        m_accountRequired = false;
-    } else if (SUCCEEDED(result)) {
-        char narrow[kAccountBufferSize] = {};
-        // A name that does not fit is treated like an account that could not be read.
-        if (ConvertString(narrow, account.data(), kAccountBufferSize, 0) == 1) {
-            m_accountUser = LastAccountPiece(narrow);
-        }
-    }
+    TakeAccountOfWorkItem(*task, m_accountRequired, m_accountUser);
 }
 
 bool MainDialog::OnSysCommand(UINT id, LPARAM) {

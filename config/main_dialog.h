@@ -17,10 +17,9 @@
 #include "test_dialog.h"
 #include "win_handles.h"
 
-// The main dialog. Its members are defined in four files: main_dialog.cpp (start-up, what
+// The main dialog. Its members are defined in three files: main_dialog.cpp (start-up, what
 // the dialog shows, its controls, the system menu and help), task/apply_flows.cpp (OK and
-// the delete flow), task/task_definition.cpp (what goes into the work item) and
-// configuration_check.cpp (the "Test configuration" button).
+// the delete flow) and configuration_check.cpp (the "Test configuration" button).
 class MainDialog : public Dialog {
 public:
     // `logon` checks the Windows account that is to run the task; `schedulerService` is what
@@ -61,20 +60,6 @@ protected:
     // closes the dialog whatever the answer.
     void OnDeleteTask();
 
-    // What goes into the work item (task/task_definition.cpp).
-    // The work item's account, from m_accountUser and m_accountPassword.
-    HRESULT SetTaskAccount(WorkItem& task);
-    // The work item's program (the connector in the settings key's "InstallPath"), its
-    // parameters and the longest a run may take. 0 when all were taken, 1 when any was not;
-    // negative, with nothing changed, when the program's path would not fit.
-    HRESULT SetTaskCommand(WorkItem& task);
-    // Replaces the trigger of the stored index ("TriggerID") with a new daily trigger of
-    // m_intervalText minutes and stores the new index; the stored index stays when no trigger
-    // could be made.
-    HRESULT SetTaskTrigger(WorkItem& task);
-    // Writes the work item to the Task Scheduler's store.
-    HRESULT SaveWorkItem(WorkItem& task);
-
     // The configuration test (configuration_check.cpp): connects the profile shown once with
     // the VPN client, hidden, shows the outcome in a TestDialog and disconnects again after a
     // success. Does nothing when the client's "InstallPath" cannot be read.
@@ -107,6 +92,8 @@ protected:
     std::optional<VpnClientRequest> m_disconnectRequest;
 
 private:
+    // How OK asks and tells (task/apply_flows.cpp).
+    class DialogFace;
     // Saves the four settings from the members; a failure is silent.
     void SaveDialogSettings();
     // The stop when the VPN client is not installed; does not return.

@@ -95,6 +95,8 @@
 #define IDS_CLI_NO_TASK_TO_DELETE 173
 #define IDS_CLI_SCHEDULER_UNREACHABLE 174
 #define IDS_CLI_RESULT 175
+// A check interval that the dialog's list does not offer.
+#define IDS_INTERVAL_REFUSED 176
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

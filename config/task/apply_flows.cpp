@@ -1,7 +1,7 @@
 // The two ways in which the main dialog leaves its mark on the machine: OK applies the
-// settings (saves them, asks for the Windows account, makes sure the Task Scheduler runs, and
-// creates or updates the work item "Ferrolink"); with "disable checks" OK deletes the work
-// item instead, after a confirmation.
+// settings through the apply flow (apply_flow.h) with the dialog's face; with "disable checks"
+// OK deletes the work item instead, after a confirmation.
+#include "apply_flow.h"
 #include "credentials_dialog.h"
 #include "main_dialog.h"
 #include "main_dialog_texts.h"
@@ -11,66 +11,61 @@
 #include "task_texts.h"
 #include "wipe_text.h"
 
+// The dialog's face of the apply flow: message boxes, question 106 and the credentials dialog;
+// a failed step of the Task Scheduler is silent, and the dialog closes all the same.
+class MainDialog::DialogFace final : public ApplyFace {
+public:
+    explicit DialogFace(MainDialog& dialog) : m_dialog(dialog) {}
+    void TellRefused(unsigned textId) override {
+        ShowProgramMessage(m_dialog.Window(), textId, g_warningCaption, MessageKind::Warning);
+    }
+    bool AcceptEmptyCredentials() override {
+        return ShowProgramMessage(m_dialog.Window(), IDS_EMPTY_PROFILE_CREDENTIALS, g_warningCaption,
+                                  MessageKind::Question) == IDYES;
+    }
+    bool TakeAccount(std::string& user, std::string& password) override {
+        CredentialsDialog credentials(m_dialog.m_logon);
+        credentials.m_userName = user;
+        if (credentials.DoModal() != IDOK) {
+            return false;
+        }
+        user = credentials.m_userName;
+        // Moved, not copied: the dialog wipes what it is left with.
+        WipeText(password);
+        password.swap(credentials.m_password);
+        return true;
+    }
+    bool AsksBeforeStartingScheduler() override { return true; }
+    void TellSchedulerNotStarted() override {
+        ShowProgramMessage(m_dialog.Window(), IDS_SCHEDULER_NOT_STARTED, g_errorCaption,
+                           MessageKind::Error);
+    }
+    void TellStepFailed(TaskStep, HRESULT) override {}
+
+private:
+    MainDialog& m_dialog;
+};
+
 void MainDialog::OnOK() {
     if (m_checksDisabled) {
         OnDeleteTask();
         return;
     }
-    if (m_profileName.empty()) {
-        ShowProgramMessage(Window(), IDS_NO_PROFILE, g_warningCaption, MessageKind::Warning);
-        return;
+    ApplyEntries entries;
+    entries.profileName = m_profileName;
+    entries.intervalText = m_intervalText;
+    entries.profileUser = m_profileUser;
+    entries.profilePassword = m_profilePassword;
+    entries.accountRequired = m_accountRequired;
+    entries.accountUser = m_accountUser;
+    DialogFace face(*this);
+    const ApplyOutcome outcome = RunApplyFlow(entries, face, m_scheduler, m_schedulerService);
+    // Changed only by an account that was taken.
+    m_accountUser = entries.accountUser;
+    // Every other end keeps the dialog open for the user to correct or cancel.
+    if (outcome.end == ApplyEnd::Applied) {
+        Dialog::OnOK();
     }
-    // A task with values that the connector cannot take would fail on every run, and only
-    // the event log would say so.
-    if (const auto warning = RefusedValuesWarning(m_profileName, m_profileUser, m_profilePassword)) {
-        ShowProgramMessage(Window(), *warning, g_warningCaption, MessageKind::Warning);
-        return;
-    }
-    if ((m_profileUser.empty() || m_profilePassword.empty()) &&
-        ShowProgramMessage(Window(), IDS_EMPTY_PROFILE_CREDENTIALS, g_warningCaption,
-                           MessageKind::Question) != IDYES) {
-        return;
-    }
-    SaveDialogSettings();
-
-    if (m_accountRequired) {
-        CredentialsDialog credentials(m_logon);
-        credentials.m_userName = m_accountUser;
-        if (credentials.DoModal() != IDOK) {
-            return;
-        }
-        m_accountUser = credentials.m_userName;
-        // Moved, not copied: the dialog wipes what it is left with.
-        WipeText(m_accountPassword);
-        m_accountPassword.swap(credentials.m_password);
-    }
-
-    if (EnsureSchedulerRunning(true, m_schedulerService) != 0) {
-        ShowProgramMessage(Window(), IDS_SCHEDULER_NOT_STARTED, g_errorCaption,
-                           MessageKind::Error);
-    }
-
-    // Failures of the Task Scheduler are silent: the stored work item stays as it was unless
-    // every step before the save succeeded.
-    std::unique_ptr<WorkItem> task;
-    HRESULT result = m_scheduler.OpenWorkItem(kWorkItemName, task, true);
-    if (SUCCEEDED(result)) {
-        if (m_accountRequired) {
-            result = SetTaskAccount(*task);
-        }
-        if (SUCCEEDED(result)) {
-            result = SetTaskCommand(*task);
-        }
-        if (SUCCEEDED(result)) {
-            result = SetTaskTrigger(*task);
-        }
-        if (SUCCEEDED(result)) {
-            SaveWorkItem(*task);
-        }
-    }
-    task.reset();
-    WipeText(m_accountPassword);
-    Dialog::OnOK();
 }
 
 void MainDialog::OnDeleteTask() {

@@ -1,11 +1,14 @@
 // What the configuration program writes into the work item "Ferrolink": the account that runs
-// it, the connector with its parameters, and its one daily trigger; and saving it. These are
-// operations of the main dialog, whose members hold the values. They show nothing and return
-// results.
+// it, the connector with its parameters, and its one daily trigger. They show nothing and
+// return results.
 #include <string>
 
 #include "convert_string.h"
-#include "main_dialog.h"
+#include "task_definition.h"
+
+#include <memory>
+#include <optional>
+
 #include "main_dialog_texts.h"
 #include "settings_store.h"
 #include "task_texts.h"
@@ -71,16 +74,18 @@ TASK_TRIGGER DailyTrigger(int minutesInterval) {
 
 }  // namespace
 
-HRESULT MainDialog::SetTaskAccount(WorkItem& task) {
-    const WideText user(m_accountUser);
-    const WideText password(m_accountPassword);
+HRESULT SetTaskAccount(WorkItem& task, const std::string& accountUser,
+                       const std::string& accountPassword) {
+    const WideText user(accountUser);
+    const WideText password(accountPassword);
     if (!user.converted() || !password.converted()) {
         return E_INVALIDARG;
     }
     return task.SetAccountInformation(user.get(), password.get());
 }
 
-HRESULT MainDialog::SetTaskCommand(WorkItem& task) {
+HRESULT SetTaskCommand(WorkItem& task, const std::string& profileName,
+                       const std::string& profileUser, const std::string& profilePassword) {
     const std::optional<std::string> path =
         BuildConnectorPath(ReadSettingsText("InstallPath", kApplicationNameRoom),
                            kApplicationNameRoom - 1);
@@ -92,7 +97,7 @@ HRESULT MainDialog::SetTaskCommand(WorkItem& task) {
     const HRESULT applicationSet =
         widePath.converted() ? task.SetApplicationName(widePath.get()) : E_INVALIDARG;
 
-    std::string parameters = BuildTaskParameters(m_profileName, m_profileUser, m_profilePassword);
+    std::string parameters = BuildTaskParameters(profileName, profileUser, profilePassword);
     const WideText wideParameters(parameters);
     WipeText(parameters);
     const HRESULT parametersSet =
@@ -102,8 +107,8 @@ HRESULT MainDialog::SetTaskCommand(WorkItem& task) {
     return applicationSet == S_OK && parametersSet == S_OK && maxRunTimeSet == S_OK ? 0 : 1;
 }
 
-HRESULT MainDialog::SetTaskTrigger(WorkItem& task) {
-    const int minutes = LeadingInteger(m_intervalText).value_or(0);
+HRESULT SetTaskTrigger(WorkItem& task, const std::string& intervalText) {
+    const int minutes = LeadingInteger(intervalText).value_or(0);
     const std::optional<std::uint32_t> previous = LoadTriggerId();
     task.DeleteTrigger(previous ? static_cast<WORD>(*previous) : kNoTrigger);
 
@@ -118,4 +123,3 @@ HRESULT MainDialog::SetTaskTrigger(WorkItem& task) {
     return trigger->SetTrigger(DailyTrigger(minutes));
 }
 
-HRESULT MainDialog::SaveWorkItem(WorkItem& task) { return task.Save(); }

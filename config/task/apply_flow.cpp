@@ -1,0 +1,145 @@
+#include "apply_flow.h"
+
+#include "convert_string.h"
+#include "main_dialog_texts.h"
+#include "resource.h"
+#include "resource_module.h"
+#include "settings_store.h"
+#include "task_definition.h"
+#include "task_texts.h"
+#include "template_data.h"
+#include "win_handles.h"
+#include "wipe_text.h"
+
+namespace {
+
+constexpr int kAccountBufferSize = 256;
+
+bool IsOffered(const std::string& intervalText) {
+    const std::optional<int> minutes = LeadingInteger(intervalText);
+    if (!minutes || std::to_string(*minutes) != intervalText) return false;
+    for (const int offered : OfferedIntervals()) {
+        if (offered == *minutes) return true;
+    }
+    return false;
+}
+
+void SaveEntries(const ApplyEntries& entries) {
+    ConnectorSettings settings{entries.profileName, LeadingInteger(entries.intervalText).value_or(0),
+                               entries.profileUser, entries.profilePassword};
+    SaveSettings(settings);
+    WipeText(*settings.profilePassword);
+}
+
+// The first failing step is told and ends the chain; the work item is saved only when every
+// step before it succeeded.
+HRESULT WriteWorkItem(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& scheduler) {
+    std::unique_ptr<WorkItem> task;
+    const auto failed = [&face](TaskStep step, HRESULT result) {
+        if (FAILED(result)) face.TellStepFailed(step, result);
+        return FAILED(result);
+    };
+    HRESULT result = scheduler.OpenWorkItem(kWorkItemName, task, true);
+    if (failed(TaskStep::Open, result)) return result;
+    if (entries.accountRequired) {
+        result = SetTaskAccount(*task, entries.accountUser, entries.accountPassword);
+        if (failed(TaskStep::Account, result)) return result;
+    }
+    result = SetTaskCommand(*task, entries.profileName, entries.profileUser, entries.profilePassword);
+    if (failed(TaskStep::Command, result)) return result;
+    result = SetTaskTrigger(*task, entries.intervalText);
+    if (failed(TaskStep::Trigger, result)) return result;
+    result = task->Save();
+    return failed(TaskStep::Save, result) ? result : S_OK;
+}
+
+}  // namespace
+
+ApplyEntries::~ApplyEntries() {
+    WipeText(profilePassword);
+    WipeText(accountPassword);
+}
+
+ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& scheduler,
+                          SchedulerServicePlatform& service) {
+    ApplyOutcome outcome;
+    if (entries.profileName.empty()) {
+        face.TellRefused(IDS_NO_PROFILE);
+        outcome.end = ApplyEnd::NoProfile;
+        return outcome;
+    }
+    // A task with values that the connector cannot take would fail on every run, and only
+    // the event log would say so.
+    if (const auto warning = RefusedValuesWarning(entries.profileName, entries.profileUser,
+                                                  entries.profilePassword)) {
+        face.TellRefused(*warning);
+        outcome.end = ApplyEnd::ValueRefused;
+        return outcome;
+    }
+    if (!IsOffered(entries.intervalText)) {
+        face.TellRefused(IDS_INTERVAL_REFUSED);
+        outcome.end = ApplyEnd::ValueRefused;
+        return outcome;
+    }
+    if ((entries.profileUser.empty() || entries.profilePassword.empty()) &&
+        !face.AcceptEmptyCredentials()) {
+        outcome.end = ApplyEnd::EmptyDeclined;
+        return outcome;
+    }
+    SaveEntries(entries);
+
+    if (entries.accountRequired && !face.TakeAccount(entries.accountUser, entries.accountPassword)) {
+        outcome.end = ApplyEnd::AccountNotTaken;
+        return outcome;
+    }
+    if (EnsureSchedulerRunning(face.AsksBeforeStartingScheduler(), service) != 0) {
+        outcome.schedulerNotStarted = true;
+        face.TellSchedulerNotStarted();
+    }
+    outcome.taskResult = WriteWorkItem(entries, face, scheduler);
+    WipeText(entries.accountPassword);
+    return outcome;
+}
+
+std::vector<int> OfferedIntervals() {
+    std::vector<int> minutes;
+    const ResourceBytes data = FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), IDD_MAIN_DIALOG);
+    for (const DialogInitItem& item : ReadDialogInitData(data.data, data.size)) {
+        if (item.controlId != IDC_INTERVAL_COMBO) continue;
+        if (const std::optional<int> number = LeadingInteger(item.text)) minutes.push_back(*number);
+    }
+    return minutes;
+}
+
+void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& accountUser) {
+    std::wstring account;
+    const HRESULT result = task.GetAccountInformation(account);
+    if (result == SCHED_E_NO_SECURITY_SERVICES) {
+        accountRequired = false;
+    } else if (SUCCEEDED(result)) {
+        char narrow[kAccountBufferSize] = {};
+        // A name that does not fit is treated like an account that could not be read.
+        if (ConvertString(narrow, account.data(), kAccountBufferSize, 0) == 1) {
+            accountUser = LastAccountPiece(narrow);
+        }
+    }
+}
+
+std::vector<std::string> ListVpnProfiles(const std::string& installFolder) {
+    std::vector<std::string> profiles;
+    const std::string pattern = installFolder + "profiles\\*.pcf";
+    WIN32_FIND_DATAA found{};
+    const UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
+    if (!search) {
+        return profiles;
+    }
+    // The pattern also matches folders, and on a volume with short names a file whose short
+    // name ends in ".PCF" ("Office.pcfold"): only files whose own name ends in ".pcf" count.
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            IsProfileFileName(found.cFileName)) {
+            profiles.push_back(ProfileNameFromFileName(found.cFileName));
+        }
+    } while (FindNextFileA(search.get(), &found));
+    return profiles;
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The apply flow, written once for both of the program's faces: OK of the main dialog and the
+// command line's /apply. It checks the entries, saves the settings, takes the Windows account,
+// makes sure the Task Scheduler runs, and creates or updates the work item "Ferrolink". The
+// faces differ only in how they ask and tell (ApplyFace).
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scheduler_access.h"
+#include "scheduler_service.h"
+
+// The values that are applied: what the dialog shows or the command line gives.
+struct ApplyEntries {
+    std::string profileName;
+    std::string intervalText;  // minutes, decimal
+    std::string profileUser;
+    std::string profilePassword;
+    bool accountRequired = true;  // the Task Scheduler keeps an account with the work item
+    std::string accountUser;
+    std::string accountPassword;
+    // Wipes both passwords.
+    ~ApplyEntries();
+};
+
+// A step of the Task Scheduler that the flow takes, in its order.
+enum class TaskStep { Open, Account, Command, Trigger, Save };
+
+// How a face asks and tells. Texts are string-table ids.
+class ApplyFace {
+public:
+    virtual ~ApplyFace() = default;
+    // The entries are refused with the warning `textId`; the flow stops with nothing saved.
+    virtual void TellRefused(unsigned textId) = 0;
+    // Whether an empty profile user name or password goes ahead (the dialog asks question 106).
+    virtual bool AcceptEmptyCredentials() = 0;
+    // The Windows account that runs the task and its password, passed by the logon check, into
+    // `user` (holding the default) and `password`; false stops the flow after the save.
+    virtual bool TakeAccount(std::string& user, std::string& password) = 0;
+    // Whether the Task Scheduler is started only after the user agrees.
+    virtual bool AsksBeforeStartingScheduler() = 0;
+    // The Task Scheduler does not run and could not be started (message 107); the flow goes on.
+    virtual void TellSchedulerNotStarted() = 0;
+    // A step of the Task Scheduler failed with `result`; the work item stays as it was stored.
+    virtual void TellStepFailed(TaskStep step, HRESULT result) = 0;
+};
+
+// How the flow ended.
+enum class ApplyEnd {
+    Applied,          // settings saved, the work item written unless a step failed
+    NoProfile,        // message 104; nothing saved
+    ValueRefused,     // a value the connector could not take, or an interval not offered
+    EmptyDeclined,    // empty profile credentials not accepted; nothing saved
+    AccountNotTaken,  // no Windows account given; the settings are saved, the work item untouched
+};
+
+struct ApplyOutcome {
+    ApplyEnd end = ApplyEnd::Applied;
+    bool schedulerNotStarted = false;
+    HRESULT taskResult = S_OK;  // the first failed step's result, else S_OK
+};
+
+// Runs the flow with `entries`. The account's password is wiped when the flow ends.
+ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& scheduler,
+                          SchedulerServicePlatform& service);
+
+// The intervals, in minutes, that the main dialog's list offers: the leading number of each
+// item of its initialisation data, read from the resource module.
+std::vector<int> OfferedIntervals();
+
+// What the existing work item says of its account: `accountRequired` false when the Task
+// Scheduler keeps no accounts (SCHED_E_NO_SECURITY_SERVICES), `accountUser` the account's last
+// piece when it can be read; both unchanged otherwise.
+void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& accountUser);
+
+// The names of the VPN client's profiles in its folder (with its trailing backslash), in the
+// file system's order: each ".pcf" file's name without its extension.
+std::vector<std::string> ListVpnProfiles(const std::string& installFolder);
