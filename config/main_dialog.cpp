@@ -22,17 +22,6 @@ namespace {
 constexpr DWORD kInstallPathBufferSize = 400;
 constexpr DWORD kHelpFileBufferSize = 200;
 constexpr std::size_t kCheckTextBufferSize = 256;
-constexpr DWORD kUserNameBufferSize = 257;
-
-constexpr const char* kDefaultInterval = "10";
-
-
-// The name of the user running the program; empty when it cannot be had or does not fit.
-std::string LoggedOnUserName() {
-    char name[kUserNameBufferSize] = {};
-    DWORD size = kUserNameBufferSize;
-    return GetUserNameA(name, &size) ? std::string(name) : std::string();
-}
 
 }  // namespace
 

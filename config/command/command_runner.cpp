@@ -1,5 +1,6 @@
 #include "command_runner.h"
 
+#include "apply_command.h"
 #include "com_ptr.h"
 #include "command_line_options.h"
 #include "command_texts.h"
@@ -57,10 +58,15 @@ int Run(ConfigCommandLine& line, const std::string& commandName, CommandChannel&
         channel.Out(UsageText());
         return kExitDone;
     case ConfigCommand::Status:
-    case ConfigCommand::Delete: {
+    case ConfigCommand::Delete:
+    case ConfigCommand::Apply: {
         const ComApartment com;
         SchedulerAccess scheduler;
         const HRESULT created = scheduler.CreateScheduler();
+        if (line.command == ConfigCommand::Apply) {
+            return RunApply(line, channel, scheduler, created, WindowsLogonChecker(),
+                            WindowsSchedulerService());
+        }
         return line.command == ConfigCommand::Status
                    ? RunStatus(channel, scheduler, created, WindowsSchedulerService())
                    : RunDelete(channel, scheduler, created);

@@ -108,6 +108,9 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
 
     SYSTEMTIME when{};
     hr = task.GetMostRecentRunTime(when);
+    // Wine gives a work item that never ran a time of zeros rather than
+    // SCHED_S_TASK_HAS_NOT_RUN.
+    if (hr == S_OK && when.wYear == 0) hr = SCHED_S_TASK_HAS_NOT_RUN;
     DWORD exitCode = 0;
     if (hr == S_OK) {
         const HRESULT exit = task.GetExitCode(exitCode);

@@ -97,6 +97,17 @@
 #define IDS_CLI_RESULT 175
 // A check interval that the dialog's list does not offer.
 #define IDS_INTERVAL_REFUSED 176
+// The texts of /apply.
+#define IDS_CLI_NO_SUCH_PROFILE 177
+#define IDS_CLI_EMPTY_REFUSED 178
+#define IDS_CLI_ACCOUNT_PASSWORD_NEEDED 179
+#define IDS_CLI_APPLIED 180
+#define IDS_CLI_STEP_FAILED 181
+#define IDS_STEP_OPEN 182
+#define IDS_STEP_ACCOUNT 183
+#define IDS_STEP_COMMAND 184
+#define IDS_STEP_TRIGGER 185
+#define IDS_STEP_SAVE 186
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

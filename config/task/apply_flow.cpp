@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int kAccountBufferSize = 256;
+constexpr DWORD kUserNameBufferSize = 257;
 
 bool IsOffered(const std::string& intervalText) {
     const std::optional<int> minutes = LeadingInteger(intervalText);
@@ -142,4 +143,10 @@ std::vector<std::string> ListVpnProfiles(const std::string& installFolder) {
         }
     } while (FindNextFileA(search.get(), &found));
     return profiles;
+}
+
+std::string LoggedOnUserName() {
+    char name[kUserNameBufferSize] = {};
+    DWORD size = kUserNameBufferSize;
+    return GetUserNameA(name, &size) ? std::string(name) : std::string();
 }

@@ -12,6 +12,9 @@
 #include "scheduler_access.h"
 #include "scheduler_service.h"
 
+// The interval that the dialog selects when no other is stored, in minutes.
+inline constexpr const char* kDefaultInterval = "10";
+
 // The values that are applied: what the dialog shows or the command line gives.
 struct ApplyEntries {
     std::string profileName;
@@ -78,3 +81,7 @@ void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& a
 // The names of the VPN client's profiles in its folder (with its trailing backslash), in the
 // file system's order: each ".pcf" file's name without its extension.
 std::vector<std::string> ListVpnProfiles(const std::string& installFolder);
+
+// The name of the user running the program, the account a new task is offered; empty when it
+// cannot be had or does not fit.
+std::string LoggedOnUserName();

@@ -11,12 +11,20 @@ CLI_WORK = r"C:\ferrolink-cli"
 CLI_PROGRAM = CLI_WORK + r"\FerrolinkConfig_WIN.exe"
 USAGE = """Usage:
   FerrolinkConfig_WIN.exe          shows the configuration dialog
+  FerrolinkConfig_WIN.exe /apply [/profile:NAME] [/user:NAME] [/password:TEXT|-] [/interval:MINUTES]
+                          [/account:NAME] [/accountpassword:TEXT|-] [/allowempty]
+                                   saves the settings and creates or updates the task, as OK does
   FerrolinkConfig_WIN.exe /delete  deletes the task; the stored settings stay
   FerrolinkConfig_WIN.exe /status  tells the state of the task, the Task Scheduler and the tunnel
   FerrolinkConfig_WIN.exe /?       shows this text
+A value not given is the stored one. A value - is read as one line from standard input (at a console, \
+typed without echo): the profile password first, then the account password.
 
-Exit codes: 0 done (also /delete without a task); 10 bad command line (this text is shown); 15 the \
-Task Scheduler could not be reached, or the task not deleted.
+Exit codes: 0 done (also /delete without a task); 10 bad command line (this text is shown); 11 Cisco VPN \
+Client not found; 12 no profile given, or no such profile; 13 a value refused; 14 the Windows account \
+refused by the logon check; 15 the Task Scheduler could not be reached, or the task not written or not \
+deleted; 16 applied, but the Task Scheduler service is not running and could not be started (the task \
+runs once it does).
 /status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
 exists, but the tunnel is down or its last run ended with 1), 2 CRITICAL (no task, no VPN client, \
 or the Task Scheduler not running), 3 UNKNOWN (the state could not be read).
@@ -115,6 +123,51 @@ class StatusTest(CommandLineCase):
         self.assertEqual((self.lab.drive("task", "show")["task.exists"], self.lab.job_files(),
                           self.lab.reg_values(SETTINGS_KEY)), ("0", [], settings))
         self.assertEqual(self.run_command("/delete"), (0, "There is no task to delete.\r\n", ""))
+
+
+class ApplyTest(CommandLineCase):
+    APPLY = "/apply /profile:office /user:jo /password:- /interval:15 /account:vpnuser /accountpassword:-"
+
+    def setUp(self):
+        # The profile expects these credentials: a connect with any others ends with 14.
+        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        self.lab.reg_import({SETTINGS_KEY: {"InstallPath": winelab.CONNECTOR_FOLDER}})
+        list(map(os.remove, self.lab.job_files()))
+
+    def test_apply_writes_the_work_item_whose_command_line_brings_the_tunnel_up(self):
+        self.assertEqual(self.run_command(self.APPLY, stdin=b"s3cret\r\nwindows-pw\r\n"),
+                         (0, "The settings were saved and the task was created or updated.\r\n", ""))
+        task = drive(self, self.lab, "task", "show")
+        self.assertEqual((task["task.application"], task["task.parameters"], task["task.maxruntime"],
+                          task[f"trigger.{int(task['task.triggers']) - 1}.MinutesInterval"]),
+                         (winelab.CONNECTOR_FOLDER + r"\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', "300000", "15"))
+        self.assertEqual({k: v for k, v in self.lab.reg_values(SETTINGS_KEY).items() if k not in ("InstallPath", "TriggerID")},
+                         {"Profile": ("REG_SZ", "Office"), "Interval": ("REG_DWORD", "0xf"),
+                          "ProfileUsername": ("REG_SZ", "jo"), "ProfilePassword": ("REG_SZ", "s3cret")})
+        self.lab.install_connector()
+        result = self.lab.launch(f'"{task["task.application"]}" {task["task.parameters"]}')
+        self.assertEqual((result.exit_code, result.events, self.lab.tunnel_flag()),
+                         (0, ["VPN connection established."], 1))
+        code, out, _ = self.run_command("/status")
+        self.assertEqual((code, out.splitlines()[0]), (0, "FERROLINK OK - task present, tunnel up"))
+
+    def test_a_refused_value_and_a_missing_client_save_nothing(self):
+        self.lab.reg_import({SETTINGS_KEY: None})
+        # /user:a\"b is the user name a"b by the C runtime's rules.
+        rows = ((r'/apply /profile:Office /user:a\"b /password:x', 13,
+                 "The profile username and password must not contain a double quote (\").\r\n\r\n"
+                 "Enter them without double quotes.\r\n"),
+                ("/apply /profile:Home", 12, "There is no profile Home in the Cisco VPN Client.\r\n"),
+                ("/apply /profile:Office /user:jo /password:-", 10,
+                 "No line on standard input for /password.\r\n\r\n" + USAGE))
+        for arguments, code, err in rows:
+            with self.subTest(arguments):
+                self.assertEqual(self.run_command(arguments), (code, "", err))
+        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None})
+        self.assertEqual(self.run_command("/apply /profile:Office /user:jo /password:x"),
+                         (11, "", "Cisco VPN Client not found.\r\n\r\nInstall the correct version of Cisco VPN "
+                                  "Client and execute the configuration application again.\r\n"))
+        self.assertEqual((self.lab.reg_values(SETTINGS_KEY), self.lab.job_files()), (None, []))
 
 
 if __name__ == "__main__":

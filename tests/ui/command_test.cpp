@@ -10,14 +10,19 @@
 #include <tuple>
 #include <vector>
 
+#include "command_line_options.h"
+
 #include "client_contract.h"
 #include "command_channel.h"
 #include "settings_store.h"
 #include "stand_ins.h"
+#include "apply_command.h"
 #include "delete_command.h"
 #include "status_command.h"
 
 namespace {
+
+using Texts = std::vector<std::string>;
 
 // Records what a command writes and gives the lines it is to read.
 class RecordingChannel : public CommandChannel {
@@ -176,6 +181,100 @@ TEST(DeleteCommand, DeletesOrSaysThereWasNoneAndNamesTheSchedulersFailure) {
         EXPECT_EQ(std::make_tuple(code, channel.out, channel.error, state.stored.count(L"Ferrolink") == 1),
                   std::make_tuple(row.code, std::string(row.out), std::string(row.error), row.left)) << row.name;
     }
+}
+
+// Answers the logon check as told and records what it was asked.
+struct LogonStandIn : LogonChecker {
+    LogonOutcome next = LogonOutcome::Accepted;
+    std::string asked;
+    LogonOutcome TryBatchLogon(const std::string& user, const std::string& password) override {
+        asked += user + "|" + password + " ";
+        return next;
+    }
+};
+
+// /apply's own rules: what the dialog's rows prove of the shared flow (the refused values, the
+// steps of the work item, the trigger kept once) is not proven again. A client with the
+// profile "Office" and an existing work item whose account the scheduler keeps.
+TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
+    ASSERT_TRUE(InstallClient());
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string profiles = std::string(folder) + "profiles";
+    CreateDirectoryA(profiles.c_str(), nullptr);
+    CloseHandle(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const std::string applied = "The settings were saved and the task was created or updated.\n";
+    const struct {
+        const char* name;
+        Texts arguments;
+        void (*change)(SchedulerState&, ServiceStandIn&, LogonStandIn&);
+        HRESULT created;
+        int code;
+        std::string out, error, asked, item;
+    } rows[] = {
+        {"the existing task's account", {"/apply", "/profile:OFFICE", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 0, applied, "", "vpnuser|pw ",
+         "vpnuser|pw|\"Office\" -u \"jo\" -p \"s3cret\"|5"},
+        {"no accounts kept", {"/apply", "/password:other", "/interval:60"},
+         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["GetAccountInformation"] = SCHED_E_NO_SECURITY_SERVICES; },
+         S_OK, 0, applied, "", "", "MACHINE\\vpnuser||\"Office\" -u \"jo\" -p \"other\"|60"},
+        {"logon refused", {"/apply", "/account:x", "/accountpassword:bad"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn& l) { l.next = LogonOutcome::Rejected; }, S_OK, 14, "",
+         "The specified username and password is invalid.\n\nEnter valid username and password.\n", "x|bad ", "unchanged"},
+        {"no account password", {"/apply"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 14, "",
+         "The Task Scheduler runs the task under a Windows account: give its password with /accountpassword.\n", "",
+         "unchanged"},
+        {"empty credentials", {"/apply", "/user:", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         S_OK, 13, "", "No profile username and/or password set. Give /allowempty to continue with empty profile "
+         "username and/or password.\n", "", "unchanged"},
+        {"empty allowed", {"/apply", "/user:", "/allowempty", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 0, applied, "", "vpnuser|pw ",
+         "vpnuser|pw|\"Office\" -p \"s3cret\"|5"},
+        {"interval not offered", {"/apply", "/interval:11", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 13, "",
+         "The check interval must be 1 to 10, 15, 20, 30, 45 or 60 minutes.\n", "", "unchanged"},
+        {"service not started", {"/apply", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn& v, LogonStandIn&) { v.state = SERVICE_STOPPED, v.failing = "Start"; }, S_OK, 16, applied,
+         "Unable to start the Task Scheduler service. The task will not be executing until the service will be started.\n",
+         "vpnuser|pw ", "vpnuser|pw|\"Office\" -u \"jo\" -p \"s3cret\"|5"},
+        {"save refused", {"/apply", "/accountpassword:pw"},
+         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["Save"] = E_ACCESSDENIED; }, S_OK, 15, "",
+         "The Task Scheduler failed to save the task.\nTask Scheduler result: 0x80070005\n", "vpnuser|pw ", "unchanged"},
+        {"no scheduler object", {"/apply", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         static_cast<HRESULT>(0x80041315), 15, "", "The Task Scheduler could not be reached (0x80041315).\n", "", "unchanged"},
+        {"no such profile", {"/apply", "/profile:Offic"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 12, "",
+         "There is no profile Offic in the Cisco VPN Client.\n", "", "unchanged"},
+    };
+    for (const auto& row : rows) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        ConnectorSettings stored{"Office", 5, "jo", "s3cret"};
+        ASSERT_EQ(SaveSettings(stored), 0);
+        SchedulerState state;
+        StandInItem existing;
+        existing.account = L"MACHINE\\vpnuser";
+        state.stored[L"Ferrolink"] = existing;
+        ServiceStandIn service;
+        service.state = SERVICE_RUNNING;
+        LogonStandIn logon;
+        row.change(state, service, logon);
+        const CommandLineReading reading = ReadConfigCommandLine(row.arguments);
+        ASSERT_TRUE(reading.commandLine) << row.name;
+        SchedulerAccess access;
+        access.UseScheduler(std::make_unique<StandInScheduler>(state));
+        RecordingChannel channel;
+        const int code = RunApply(*reading.commandLine, channel, access, row.created, logon, service);
+        const StandInItem& item = state.stored[L"Ferrolink"];
+        // The work item as account|password|parameters|its last trigger's interval.
+        const std::string written = item.parameters.empty() ? "unchanged" :
+            std::string(item.account.begin(), item.account.end()) + "|" + std::string(item.password.begin(), item.password.end()) +
+            "|" + std::string(item.parameters.begin(), item.parameters.end()) + "|" +
+            std::to_string(item.triggers.empty() ? 0 : item.triggers.back().MinutesInterval);
+        EXPECT_EQ(std::make_tuple(code, channel.out, channel.error, logon.asked, written),
+                  std::make_tuple(row.code, row.out, row.error, row.asked, row.item)) << row.name;
+        EXPECT_EQ(state.live, 0) << row.name;
+        EXPECT_EQ(service.questions.size(), 0u) << row.name;  // the command is the consent
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
 }
 
 }  // namespace

@@ -1,0 +1,161 @@
+#include "apply_command.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "apply_flow.h"
+#include "client_contract.h"
+#include "client_start.h"
+#include "command_texts.h"
+#include "resource.h"
+#include "settings_store.h"
+#include "wipe_text.h"
+
+namespace {
+
+// As much of the client's folder as the dialog reads.
+constexpr DWORD kInstallPathBufferSize = 400;
+
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+unsigned StepTextId(TaskStep step) {
+    switch (step) {
+    case TaskStep::Open: return IDS_STEP_OPEN;
+    case TaskStep::Account: return IDS_STEP_ACCOUNT;
+    case TaskStep::Command: return IDS_STEP_COMMAND;
+    case TaskStep::Trigger: return IDS_STEP_TRIGGER;
+    case TaskStep::Save: break;
+    }
+    return IDS_STEP_SAVE;
+}
+
+// The command line's face: lines on standard error, switches in place of questions.
+class CommandFace final : public ApplyFace {
+public:
+    CommandFace(const ConfigCommandLine& line, CommandChannel& channel, LogonChecker& logon)
+        : m_line(line), m_channel(channel), m_logon(logon) {}
+
+    int exitCode = kExitDone;
+
+    void TellRefused(unsigned textId) override {
+        m_channel.Error(CommandText(textId));
+        exitCode = textId == IDS_NO_PROFILE ? kExitNoProfile : kExitValueRefused;
+    }
+    bool AcceptEmptyCredentials() override {
+        if (m_line.allowEmpty) return true;
+        m_channel.Error(CommandText(IDS_CLI_EMPTY_REFUSED));
+        exitCode = kExitValueRefused;
+        return false;
+    }
+    bool TakeAccount(std::string& user, std::string& password) override {
+        if (m_line.account) user = *m_line.account;
+        if (!m_line.accountPassword) {
+            m_channel.Error(CommandText(IDS_CLI_ACCOUNT_PASSWORD_NEEDED));
+            exitCode = kExitAccountRefused;
+            return false;
+        }
+        if (m_logon.TryBatchLogon(user, *m_line.accountPassword) == LogonOutcome::Rejected) {
+            m_channel.Error(CommandText(IDS_INVALID_CREDENTIALS));
+            exitCode = kExitAccountRefused;
+            return false;
+        }
+        password = *m_line.accountPassword;
+        return true;
+    }
+    // The command is the consent.
+    bool AsksBeforeStartingScheduler() override { return false; }
+    void TellSchedulerNotStarted() override {
+        m_channel.Error(CommandText(IDS_SCHEDULER_NOT_STARTED));
+        m_schedulerNotStarted = true;
+    }
+    void TellStepFailed(TaskStep step, HRESULT result) override {
+        m_channel.Error(CommandTextWith(IDS_CLI_STEP_FAILED, LoadStepText(step)) +
+                        CommandTextWith(IDS_CLI_RESULT, HresultText(result)));
+        exitCode = kExitSchedulerFailed;
+    }
+    // After an applied flow: 16 when only the Task Scheduler service is missing.
+    int AppliedExitCode() const {
+        return exitCode == kExitDone && m_schedulerNotStarted ? kExitSchedulerNotRunning : exitCode;
+    }
+
+private:
+    static std::string LoadStepText(TaskStep step) {
+        std::string text = CommandText(StepTextId(step));
+        text.pop_back();
+        return text;
+    }
+    const ConfigCommandLine& m_line;
+    CommandChannel& m_channel;
+    LogonChecker& m_logon;
+    bool m_schedulerNotStarted = false;
+};
+
+// The interval to apply: the one given, else the stored one when the list offers it, else the
+// list's default, as the dialog would show it.
+std::string IntervalToApply(const ConfigCommandLine& line, const ConnectorSettings& stored) {
+    if (line.intervalText) return *line.intervalText;
+    if (stored.intervalMinutes) {
+        const std::vector<int> offered = OfferedIntervals();
+        if (std::find(offered.begin(), offered.end(), *stored.intervalMinutes) != offered.end()) {
+            return std::to_string(*stored.intervalMinutes);
+        }
+    }
+    return kDefaultInterval;
+}
+
+}  // namespace
+
+int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAccess& scheduler,
+             HRESULT created, LogonChecker& logon, SchedulerServicePlatform& service) {
+    const std::optional<std::string> folder = ReadVpnClientFolder(kInstallPathBufferSize);
+    if (!folder) {
+        channel.Error(CommandText(IDS_CLIENT_NOT_FOUND));
+        return kExitClientNotFound;
+    }
+    ConnectorSettings stored = LoadSettings();
+    ApplyEntries entries;
+    const std::string profile = line.profile.value_or(stored.profileName.value_or(""));
+    if (profile.empty()) {
+        channel.Error(CommandText(IDS_NO_PROFILE));
+        return kExitNoProfile;
+    }
+    // The profile as the client's folder spells it, as the dialog's list would select it.
+    for (const std::string& name : ListVpnProfiles(WithTrailingBackslash(*folder))) {
+        if (SameName(name, profile)) entries.profileName = name;
+    }
+    if (entries.profileName.empty()) {
+        channel.Error(CommandTextWith(IDS_CLI_NO_SUCH_PROFILE, profile));
+        return kExitNoProfile;
+    }
+    if (FAILED(created)) {
+        channel.Error(CommandTextWith(IDS_CLI_SCHEDULER_UNREACHABLE, HresultText(created)));
+        return kExitSchedulerFailed;
+    }
+    entries.intervalText = IntervalToApply(line, stored);
+    entries.profileUser = line.user.value_or(stored.profileUser.value_or(""));
+    entries.profilePassword = line.password.value_or(stored.profilePassword.value_or(""));
+    if (stored.profilePassword) WipeText(*stored.profilePassword);
+
+    // The account as the dialog pre-fills it: the existing task's, else the logged-on user's.
+    entries.accountUser = LoggedOnUserName();
+    std::unique_ptr<WorkItem> existing;
+    if (SUCCEEDED(scheduler.OpenWorkItem(kWorkItemName, existing, false))) {
+        TakeAccountOfWorkItem(*existing, entries.accountRequired, entries.accountUser);
+        existing.reset();
+    }
+
+    CommandFace face(line, channel, logon);
+    const ApplyOutcome outcome = RunApplyFlow(entries, face, scheduler, service);
+    if (outcome.end != ApplyEnd::Applied) {
+        return face.exitCode;
+    }
+    if (SUCCEEDED(outcome.taskResult)) {
+        channel.Out(CommandText(IDS_CLI_APPLIED));
+    }
+    return face.AppliedExitCode();
+}
