@@ -22,10 +22,6 @@ namespace {
 
 constexpr UINT_PTR kTestTimerId = 111;
 constexpr UINT kTestPollMs = 100;
-// How long a closing program waits for a connect run that the administrator left behind.
-// The client ends a connection attempt by itself well within it; past it, the program takes
-// down whatever the run may have brought up and ends.
-constexpr DWORD kClosingWaitMs = 120000;
 
 }  // namespace
 
@@ -116,7 +112,7 @@ void MainDialog::FinishTestOnClose() {
     if (!m_testProcess) {
         return;
     }
-    const bool ended = WaitForSingleObject(m_testProcess.get(), kClosingWaitMs) == WAIT_OBJECT_0;
+    const bool ended = WaitForSingleObject(m_testProcess.get(), kAbandonedRunWaitMs) == WAIT_OBJECT_0;
     if (ended) {
         GetExitCodeProcess(m_testProcess.get(), &m_testExitCode);
     }

@@ -3,6 +3,11 @@
 // state, text, icon and OK button, with no Windows API.
 #include <cstdint>
 
+// How long a test that no longer shows its outcome still waits for a connect run left behind,
+// in milliseconds: the client ends a connection attempt by itself well within it; past it,
+// whatever the run may bring up is taken down all the same.
+inline constexpr std::uint32_t kAbandonedRunWaitMs = 120000;
+
 enum class TestState { Waiting, Succeeded, Failed };
 
 struct TestOutcome {

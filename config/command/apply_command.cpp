@@ -110,6 +110,21 @@ std::string IntervalToApply(const ConfigCommandLine& line, const ConnectorSettin
 
 }  // namespace
 
+std::optional<std::string> ChooseProfile(const ConfigCommandLine& line,
+                                         const std::optional<std::string>& stored,
+                                         const std::string& installFolder, CommandChannel& channel) {
+    const std::string profile = line.profile.value_or(stored.value_or(""));
+    if (profile.empty()) {
+        channel.Error(CommandText(IDS_NO_PROFILE));
+        return std::nullopt;
+    }
+    for (const std::string& name : ListVpnProfiles(installFolder)) {
+        if (SameName(name, profile)) return name;
+    }
+    channel.Error(CommandTextWith(IDS_CLI_NO_SUCH_PROFILE, profile));
+    return std::nullopt;
+}
+
 int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAccess& scheduler,
              HRESULT created, LogonChecker& logon, SchedulerServicePlatform& service) {
     const std::optional<std::string> folder = ReadVpnClientFolder(kInstallPathBufferSize);
@@ -119,19 +134,12 @@ int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAc
     }
     ConnectorSettings stored = LoadSettings();
     ApplyEntries entries;
-    const std::string profile = line.profile.value_or(stored.profileName.value_or(""));
-    if (profile.empty()) {
-        channel.Error(CommandText(IDS_NO_PROFILE));
+    const std::optional<std::string> profile =
+        ChooseProfile(line, stored.profileName, WithTrailingBackslash(*folder), channel);
+    if (!profile) {
         return kExitNoProfile;
     }
-    // The profile as the client's folder spells it, as the dialog's list would select it.
-    for (const std::string& name : ListVpnProfiles(WithTrailingBackslash(*folder))) {
-        if (SameName(name, profile)) entries.profileName = name;
-    }
-    if (entries.profileName.empty()) {
-        channel.Error(CommandTextWith(IDS_CLI_NO_SUCH_PROFILE, profile));
-        return kExitNoProfile;
-    }
+    entries.profileName = *profile;
     if (FAILED(created)) {
         channel.Error(CommandTextWith(IDS_CLI_SCHEDULER_UNREACHABLE, HresultText(created)));
         return kExitSchedulerFailed;

@@ -5,6 +5,9 @@
 // without asking, and a failed step of the Task Scheduler is told with its result.
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "command_channel.h"
 #include "command_line_options.h"
 #include "logon_check.h"
@@ -14,3 +17,10 @@
 // Returns kExitDone, or the exit code of what stopped or failed (11 to 16).
 int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAccess& scheduler,
              HRESULT created, LogonChecker& logon, SchedulerServicePlatform& service);
+
+// The profile a command applies or tests: the one given, else the stored one, as the client's
+// folder `installFolder` spells it (names compared in any case). Nothing, with the message on
+// standard error, when neither names one (104) or the client has no such profile.
+std::optional<std::string> ChooseProfile(const ConfigCommandLine& line,
+                                         const std::optional<std::string>& stored,
+                                         const std::string& installFolder, CommandChannel& channel);

@@ -6,6 +6,7 @@
 #include "command_texts.h"
 #include "delete_command.h"
 #include "status_command.h"
+#include "test_command.h"
 #include "resource.h"
 #include "wipe_text.h"
 
@@ -57,6 +58,8 @@ int Run(ConfigCommandLine& line, const std::string& commandName, CommandChannel&
     case ConfigCommand::Help:
         channel.Out(UsageText());
         return kExitDone;
+    case ConfigCommand::Test:
+        return RunTest(line, channel);
     case ConfigCommand::Status:
     case ConfigCommand::Delete:
     case ConfigCommand::Apply: {

@@ -108,6 +108,8 @@
 #define IDS_STEP_COMMAND 184
 #define IDS_STEP_TRIGGER 185
 #define IDS_STEP_SAVE 186
+// The text of /test that no outcome came in time.
+#define IDS_CLI_TEST_TIMED_OUT 187
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

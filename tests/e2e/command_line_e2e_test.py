@@ -14,6 +14,8 @@ USAGE = """Usage:
   FerrolinkConfig_WIN.exe /apply [/profile:NAME] [/user:NAME] [/password:TEXT|-] [/interval:MINUTES]
                           [/account:NAME] [/accountpassword:TEXT|-] [/allowempty]
                                    saves the settings and creates or updates the task, as OK does
+  FerrolinkConfig_WIN.exe /test [/profile:NAME] [/user:NAME] [/password:TEXT|-] [/timeout:SECONDS]
+                                   connects once and disconnects again; saves nothing (default timeout 300)
   FerrolinkConfig_WIN.exe /delete  deletes the task; the stored settings stay
   FerrolinkConfig_WIN.exe /status  tells the state of the task, the Task Scheduler and the tunnel
   FerrolinkConfig_WIN.exe /?       shows this text
@@ -24,7 +26,7 @@ Exit codes: 0 done (also /delete without a task); 10 bad command line (this text
 Client not found; 12 no profile given, or no such profile; 13 a value refused; 14 the Windows account \
 refused by the logon check; 15 the Task Scheduler could not be reached, or the task not written or not \
 deleted; 16 applied, but the Task Scheduler service is not running and could not be started (the task \
-runs once it does).
+runs once it does); 17 the test's connect failed; 18 the test had no outcome within its time limit.
 /status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
 exists, but the tunnel is down or its last run ended with 1), 2 CRITICAL (no task, no VPN client, \
 or the Task Scheduler not running), 3 UNKNOWN (the state could not be read).
@@ -168,6 +170,31 @@ class ApplyTest(CommandLineCase):
                          (11, "", "Cisco VPN Client not found.\r\n\r\nInstall the correct version of Cisco VPN "
                                   "Client and execute the configuration application again.\r\n"))
         self.assertEqual((self.lab.reg_values(SETTINGS_KEY), self.lab.job_files()), (None, []))
+
+
+class TestCommandTest(CommandLineCase):
+    def test_test_connects_and_disconnects_names_a_failure_and_takes_down_a_late_success(self):
+        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        self.lab.reg_import({SETTINGS_KEY: STORED})
+        self.addCleanup(self.lab.script_sim, "")
+        connect = 'connect "Office" user "jo" pwd "s3cret"'
+        rows = (("/test", b"", "", 0, "VPN Tunnel successfuly established.\r\n(VPN Tunnel will be disconnected)\r\n", "",
+                 [connect, "disconnect"]),
+                ("/test /password:-", b"wrong\r\n", "", 17, "", "Error establishing VPN Tunnel (ERR_START_FAILED).\r\n",
+                 ['connect "Office" user "jo" pwd "wrong"']),
+                ("/test /timeout:1", b"", "connect delay=3000\n", 18, "",
+                 "The VPN client gave no outcome within 1 seconds; a tunnel that it still brings up will be "
+                 "disconnected.\r\n", [connect, "disconnect"]))
+        for arguments, stdin, script, code, out, err, runs in rows:
+            with self.subTest(arguments):
+                self.lab.script_sim(script)
+                self.lab.clear_journal()
+                self.assertEqual(self.run_command(arguments, stdin), (code, out, err))
+                # The disconnect run is not waited for.
+                wait_until(lambda: len(self.lab.journal()) == len(runs), 10)
+                self.assertEqual(([p for _, p in self.lab.journal()], self.lab.tunnel_flag()), (runs, 0))
+        # The test saves nothing.
+        self.assertEqual(self.lab.reg_values(SETTINGS_KEY)["ProfilePassword"], ("REG_SZ", STORED["ProfilePassword"]))
 
 
 if __name__ == "__main__":
