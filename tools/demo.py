@@ -125,6 +125,11 @@ def run_demo(prefix):
     print("What the simulated client was asked, in order (show state 0 = hidden):")
     for show, params in prefix.journal():
         print(f"   show={show} {params}")
+    status = prefix.launch(f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status', stdio=b"", debug="-all")
+    print(f"\n== The machine's state, as a monitoring system asks for it: FerrolinkConfig_WIN.exe /status "
+          f"(exit code {status.exit_code})")
+    for line in status.output.splitlines():
+        print(f"   {line}")
 
 
 if __name__ == "__main__":

@@ -100,10 +100,7 @@ public:
         return hr;
     }
     HRESULT GetMostRecentRunTime(SYSTEMTIME& time) override {
-        SYSTEMTIME value{};
-        const HRESULT hr = m_task->GetMostRecentRunTime(&value);
-        if (hr == S_OK) time = value;
-        return hr;
+        return TakeTime(&IScheduledWorkItem::GetMostRecentRunTime, time);
     }
     HRESULT GetExitCode(DWORD& code) override {
         DWORD value = 0;
@@ -112,13 +109,18 @@ public:
         return hr;
     }
     HRESULT GetNextRunTime(SYSTEMTIME& time) override {
-        SYSTEMTIME value{};
-        const HRESULT hr = m_task->GetNextRunTime(&value);
-        if (hr == S_OK) time = value;
-        return hr;
+        return TakeTime(&IScheduledWorkItem::GetNextRunTime, time);
     }
 
 private:
+    // A time that the work item gives; `time` is set only by S_OK, as the successes that say
+    // there is none leave the structure undefined.
+    HRESULT TakeTime(HRESULT (STDMETHODCALLTYPE IScheduledWorkItem::*read)(SYSTEMTIME*), SYSTEMTIME& time) {
+        SYSTEMTIME value{};
+        const HRESULT hr = (m_task.get()->*read)(&value);
+        if (hr == S_OK) time = value;
+        return hr;
+    }
     // A text that the Task Scheduler allocates, freed with it on every path.
     CoTaskMemText& Fresh() {
         m_text = std::make_unique<CoTaskMemText>();

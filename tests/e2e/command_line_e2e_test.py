@@ -197,5 +197,34 @@ class TestCommandTest(CommandLineCase):
         self.assertEqual(self.lab.reg_values(SETTINGS_KEY)["ProfilePassword"], ("REG_SZ", STORED["ProfilePassword"]))
 
 
+class DeploySampleTest(CommandLineCase):
+    def test_the_sample_deploy_cmd_sets_the_machine_up_under_cmd(self):
+        folder = r"C:\ferrolink-deploy"
+        work = self.lab.unix_path(folder)
+        shutil.rmtree(work, ignore_errors=True)
+        os.makedirs(work)
+        self.addCleanup(shutil.rmtree, work, ignore_errors=True)
+        shutil.copy(os.path.join(SOURCE, "docs", "deploy.cmd"), work)
+        shutil.copy(os.path.join(BUILD, "installer", "FerrolinkSetup-amd64.exe"), os.path.join(work, "FerrolinkSetup.exe"))
+        with open(os.path.join(work, "secrets.txt"), "wb") as f:
+            f.write(b"s3cret\r\nwindows-pw\r\n")
+        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        self.lab.reg_import({SETTINGS_KEY: None})
+        list(map(os.remove, self.lab.job_files()))
+        result = self.lab.wine(["cmd", "/c", folder + r"\deploy.cmd", folder + r"\Ferrolink"], timeout=120)
+        self.addCleanup(self.lab.wine, [self.lab.unix_path(folder + r"\Ferrolink\uninstall.exe"), "/S"])
+        lines = result.stdout.splitlines()
+        self.assertEqual((result.exit_code, lines[:7], lines[-1]),
+                         (0, [rf"Installing Ferrolink into {folder}\Ferrolink ...", "Applying profile Office ...",
+                              "The settings were saved and the task was created or updated.",
+                              "Testing the profile: one connect and disconnect ...",
+                              "VPN Tunnel successfuly established.", "(VPN Tunnel will be disconnected)",
+                              "FERROLINK WARNING - task present, tunnel down"], "Ferrolink is set up."))
+        task = drive(self, self.lab, "task", "show")
+        self.assertEqual((task["task.application"], task["task.parameters"], [p for _, p in self.lab.journal()]),
+                         (folder + r"\Ferrolink\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"',
+                          ['connect "Office" user "jo" pwd "s3cret"', "disconnect"]))
+
+
 if __name__ == "__main__":
     unittest.main()
