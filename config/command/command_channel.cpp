@@ -85,7 +85,9 @@ std::optional<std::string> ConsoleChannel::ReadSecretLine() {
     }
     if (console) {
         SetConsoleMode(input, mode);
-        Write(m_out, "\n");
+        // The line end that the hidden typing did not show, on the console and not into a
+        // redirected output.
+        Write(INVALID_HANDLE_VALUE, "\n");
     }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();

@@ -69,6 +69,15 @@ class UsageTest(CommandLineCase):
             with self.subTest(arguments):
                 self.assertEqual(self.run_command(arguments), (code, out, err))
 
+    def test_a_lang_dll_translates_the_texts_it_holds_and_the_program_gives_the_rest(self):
+        lang = os.path.join(self.work, "Lang.dll")
+        shutil.copy(os.path.join(BUILD, "tests", "ui", "ui_partial_lang.dll"), lang)
+        self.addCleanup(os.remove, lang)
+        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None})
+        self.assertEqual(self.run_command("/apply"),
+                         (11, "", "Cisco VPN Client nicht gefunden. Pr\xfcfen Sie die Installation.\r\n"))
+        self.assertEqual(self.run_command("/?"), (0, USAGE, ""))
+
 
 def status_lines(first, task_lines, tunnel):
     """/status's output whole, for the simulated client and the stored settings of STORED."""
@@ -81,7 +90,6 @@ def status_lines(first, task_lines, tunnel):
 # keeps no account with a work item and runs none of it.
 STORED_TASK = ["Task: present", rf"Task application: {winelab.CONNECTOR_FOLDER}\Ferrolink.exe",
                'Task parameters: "Office" -u "jo" -p ***', "Task account: could not be read (0x80070002)"]
-
 
 class StatusTest(CommandLineCase):
     def setUp(self):
