@@ -164,7 +164,7 @@ class WinePrefix:
         result = self.wine(args, debug=debug, timeout=timeout, stdin=stdio or b"")
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
-            raise RuntimeError(f"launch.exe failed: {result.stdout} {result.stderr[-2000:]}")
+            raise RuntimeError(f"launch.exe failed with {result.exit_code}: {result.stdout} {result.stderr[-2000:]}")
         result.exit_code = int(match.group(1))
         result.output = result.stdout[:match.start()]
         elapsed = re.search(r"^elapsed_ms=([\d.]+)", result.stdout, re.M)

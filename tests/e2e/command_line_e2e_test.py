@@ -220,7 +220,9 @@ class DeploySampleTest(CommandLineCase):
         self.lab.reg_import({SETTINGS_KEY: None})
         list(map(os.remove, self.lab.job_files()))
         result = self.lab.wine(["cmd", "/c", folder + r"\deploy.cmd", folder + r"\Ferrolink"], timeout=120)
-        self.addCleanup(self.lab.wine, [self.lab.unix_path(folder + r"\Ferrolink\uninstall.exe"), "/S"])
+        # "_?=" keeps the uninstaller in place and waited for: nothing of it runs on behind later tests.
+        self.addCleanup(self.lab.wine, [self.lab.unix_path(folder + r"\Ferrolink\uninstall.exe"), "/S",
+                                        "_?=" + folder + r"\Ferrolink"])
         lines = result.stdout.splitlines()
         self.assertEqual((result.exit_code, lines[:7], lines[-1]),
                          (0, [rf"Installing Ferrolink into {folder}\Ferrolink ...", "Applying profile Office ...",
