@@ -60,7 +60,7 @@ def main(prefix_dir, build_dir):
     cpu = subprocess.run(["sh", "-c", "grep -m1 'model name' /proc/cpuinfo | cut -d: -f2"],
                          capture_output=True, text=True).stdout.strip()
     print(f"Connector benchmark, {time.strftime('%Y-%m-%d')}, {platform.node()}: {cpu}, "
-          f"{os.cpu_count()} cores, Wine {subprocess.run(['wine', '--version'], capture_output=True, text=True).stdout.strip()}")
+          f"{os.cpu_count()} cores, Wine {subprocess.run([prefix.loader(), '--version'], capture_output=True, text=True).stdout.strip()}")
     print(f"{RUNS} runs each, measured inside Wine from process start to end:")
     print(f"  simulated client 'stat' alone     {describe(stat)}")
     print(f"  floor (stat + 300 ms pause)       {describe(floor)}")
