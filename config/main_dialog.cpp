@@ -19,7 +19,6 @@
 namespace {
 
 // Buffer sizes that decide what fits: a longer value counts as unreadable.
-constexpr DWORD kInstallPathBufferSize = 400;
 constexpr DWORD kHelpFileBufferSize = 200;
 constexpr std::size_t kCheckTextBufferSize = 256;
 
@@ -67,7 +66,7 @@ BOOL MainDialog::OnInitDialog() {
 
     LoadProgramTexts();
 
-    const std::optional<std::string> installFolder = ReadVpnClientFolder(kInstallPathBufferSize);
+    const std::optional<std::string> installFolder = ReadVpnClientFolder(kClientFolderRoom);
     if (!installFolder) {
         StopWithoutClient();
     }

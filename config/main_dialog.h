@@ -94,8 +94,6 @@ protected:
 private:
     // How OK asks and tells (task/apply_flows.cpp).
     class DialogFace;
-    // Saves the four settings from the members; a failure is silent.
-    void SaveDialogSettings();
     // The stop when the VPN client is not installed; does not return.
     [[noreturn]] void StopWithoutClient();
     void ListProfiles(const std::string& installFolder);

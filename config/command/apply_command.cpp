@@ -13,9 +13,6 @@
 
 namespace {
 
-// As much of the client's folder as the dialog reads.
-constexpr DWORD kInstallPathBufferSize = 400;
-
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
@@ -127,7 +124,7 @@ std::optional<std::string> ChooseProfile(const ConfigCommandLine& line,
 
 int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAccess& scheduler,
              HRESULT created, LogonChecker& logon, SchedulerServicePlatform& service) {
-    const std::optional<std::string> folder = ReadVpnClientFolder(kInstallPathBufferSize);
+    const std::optional<std::string> folder = ReadVpnClientFolder(kClientFolderRoom);
     if (!folder) {
         channel.Error(CommandText(IDS_CLIENT_NOT_FOUND));
         return kExitClientNotFound;

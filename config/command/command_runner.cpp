@@ -12,14 +12,8 @@
 
 namespace {
 
-std::string Text(unsigned id) { return CommandText(id); }
-
-std::string TextWith(unsigned id, const std::string& argument) {
-    return CommandTextWith(id, argument);
-}
-
 std::string UsageText() {
-    return Text(IDS_USAGE) + "\n" + Text(IDS_USAGE_EXIT_CODES) + "\n" + Text(IDS_USAGE_NOTES);
+    return CommandText(IDS_USAGE) + "\n" + CommandText(IDS_USAGE_EXIT_CODES) + "\n" + CommandText(IDS_USAGE_NOTES);
 }
 
 int BadCommandLine(CommandChannel& channel, const std::string& why) {
@@ -30,18 +24,18 @@ int BadCommandLine(CommandChannel& channel, const std::string& why) {
 std::string FaultText(const CommandLineReading& reading) {
     switch (reading.fault) {
     case CommandLineFault::SwitchTwice:
-        return TextWith(IDS_CLI_SWITCH_TWICE, reading.switchName);
+        return CommandTextWith(IDS_CLI_SWITCH_TWICE, reading.switchName);
     case CommandLineFault::MissingValue:
-        return TextWith(IDS_CLI_MISSING_VALUE, reading.switchName);
+        return CommandTextWith(IDS_CLI_MISSING_VALUE, reading.switchName);
     case CommandLineFault::BadNumber:
-        return TextWith(IDS_CLI_BAD_NUMBER, reading.switchName);
+        return CommandTextWith(IDS_CLI_BAD_NUMBER, reading.switchName);
     case CommandLineFault::NotASwitch:
-        return Text(IDS_CLI_NOT_A_SWITCH);
+        return CommandText(IDS_CLI_NOT_A_SWITCH);
     case CommandLineFault::UnknownSwitch:
     case CommandLineFault::None:
         break;
     }
-    return TextWith(IDS_CLI_UNKNOWN_SWITCH, reading.switchName);
+    return CommandTextWith(IDS_CLI_UNKNOWN_SWITCH, reading.switchName);
 }
 
 // Wipes the passwords of a command line when the command is done.
@@ -53,32 +47,26 @@ struct PasswordsWiped {
     }
 };
 
-int Run(ConfigCommandLine& line, const std::string& commandName, CommandChannel& channel) {
-    switch (line.command) {
-    case ConfigCommand::Help:
+int Run(ConfigCommandLine& line, CommandChannel& channel) {
+    if (line.command == ConfigCommand::Help) {
         channel.Out(UsageText());
         return kExitDone;
-    case ConfigCommand::Test:
+    }
+    if (line.command == ConfigCommand::Test) {
         return RunTest(line, channel);
-    case ConfigCommand::Status:
-    case ConfigCommand::Delete:
-    case ConfigCommand::Apply: {
-        const ComApartment com;
-        SchedulerAccess scheduler;
-        const HRESULT created = scheduler.CreateScheduler();
-        if (line.command == ConfigCommand::Apply) {
-            return RunApply(line, channel, scheduler, created, WindowsLogonChecker(),
-                            WindowsSchedulerService());
-        }
-        return line.command == ConfigCommand::Status
-                   ? RunStatus(channel, scheduler, created, WindowsSchedulerService())
-                   : RunDelete(channel, scheduler, created);
     }
-    default:
-        break;
+    // The other commands work on the Task Scheduler object.
+    const ComApartment com;
+    SchedulerAccess scheduler;
+    const HRESULT created = scheduler.CreateScheduler();
+    if (line.command == ConfigCommand::Apply) {
+        return RunApply(line, channel, scheduler, created, WindowsLogonChecker(),
+                        WindowsSchedulerService());
     }
-    // A command that this version does not run yet is as unknown as any other.
-    return BadCommandLine(channel, TextWith(IDS_CLI_UNKNOWN_SWITCH, commandName));
+    if (line.command == ConfigCommand::Status) {
+        return RunStatus(channel, scheduler, created, WindowsSchedulerService());
+    }
+    return RunDelete(channel, scheduler, created);
 }
 
 }  // namespace
@@ -92,7 +80,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, CommandChannel& ch
     const PasswordsWiped wiped{line};
     if (const auto missing =
             TakePasswordsFromInput(line, [&channel] { return channel.ReadSecretLine(); })) {
-        return BadCommandLine(channel, TextWith(IDS_CLI_NO_INPUT_LINE, *missing));
+        return BadCommandLine(channel, CommandTextWith(IDS_CLI_NO_INPUT_LINE, *missing));
     }
-    return Run(line, arguments.front(), channel);
+    return Run(line, channel);
 }

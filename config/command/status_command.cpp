@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "apply_flow.h"
 #include "client_start.h"
 #include "client_contract.h"
 #include "command_texts.h"
@@ -22,8 +23,6 @@ namespace {
 // Room for a line and for a text read from the Task Scheduler.
 constexpr std::size_t kLineLimit = 2048;
 constexpr int kTextRoom = 1024;
-// As much of the client's folder as the dialog reads.
-constexpr DWORD kInstallPathBufferSize = 400;
 
 std::string Text(unsigned id) { return LoadResourceString(id); }
 
@@ -132,7 +131,7 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
     std::string lines;
     const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
 
-    const std::optional<std::string> folder = ReadVpnClientFolder(kInstallPathBufferSize);
+    const std::optional<std::string> folder = ReadVpnClientFolder(kClientFolderRoom);
     facts.clientFound = folder.has_value();
     line(IDS_STATUS_CLIENT, folder ? With(IDS_VALUE_FOUND_IN, *folder) : Text(IDS_VALUE_NOT_FOUND));
 

@@ -1,6 +1,7 @@
 #include "test_command.h"
 
 #include "apply_command.h"
+#include "apply_flow.h"
 #include "client_contract.h"
 #include "client_start.h"
 #include "command_texts.h"
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr DWORD kInstallPathBufferSize = 400;
-
 // The exit code of a run that ended within `waitMs`; nothing when it still runs.
 std::optional<DWORD> WaitForRun(HANDLE process, DWORD waitMs) {
     if (WaitForSingleObject(process, waitMs) != WAIT_OBJECT_0) return std::nullopt;
@@ -26,7 +25,7 @@ std::optional<DWORD> WaitForRun(HANDLE process, DWORD waitMs) {
 }  // namespace
 
 int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
-    const std::optional<std::string> folder = ReadVpnClientFolder(kInstallPathBufferSize);
+    const std::optional<std::string> folder = ReadVpnClientFolder(kClientFolderRoom);
     const std::optional<std::string> clientPath = LocateVpnClient();
     if (!folder || !clientPath) {
         channel.Error(CommandText(IDS_CLIENT_NOT_FOUND));

@@ -25,13 +25,6 @@ bool IsOffered(const std::string& intervalText) {
     return false;
 }
 
-void SaveEntries(const ApplyEntries& entries) {
-    ConnectorSettings settings{entries.profileName, LeadingInteger(entries.intervalText).value_or(0),
-                               entries.profileUser, entries.profilePassword};
-    SaveSettings(settings);
-    WipeText(*settings.profilePassword);
-}
-
 // The first failing step is told and ends the chain; the work item is saved only when every
 // step before it succeeded.
 HRESULT WriteWorkItem(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& scheduler) {
@@ -87,7 +80,8 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         outcome.end = ApplyEnd::EmptyDeclined;
         return outcome;
     }
-    SaveEntries(entries);
+    SaveEnteredSettings(entries.profileName, entries.intervalText, entries.profileUser,
+                        entries.profilePassword);
 
     if (entries.accountRequired && !face.TakeAccount(entries.accountUser, entries.accountPassword)) {
         outcome.end = ApplyEnd::AccountNotTaken;
@@ -100,6 +94,14 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
     outcome.taskResult = WriteWorkItem(entries, face, scheduler);
     WipeText(entries.accountPassword);
     return outcome;
+}
+
+void SaveEnteredSettings(const std::string& profileName, const std::string& intervalText,
+                         const std::string& profileUser, const std::string& profilePassword) {
+    ConnectorSettings settings{profileName, LeadingInteger(intervalText).value_or(0), profileUser,
+                               profilePassword};
+    SaveSettings(settings);
+    WipeText(*settings.profilePassword);
 }
 
 std::vector<int> OfferedIntervals() {

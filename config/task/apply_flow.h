@@ -12,6 +12,10 @@
 #include "scheduler_access.h"
 #include "scheduler_service.h"
 
+// The room, terminator included, in which the configuration program reads the VPN client's
+// folder (ReadVpnClientFolder), for the dialog and every command alike.
+inline constexpr DWORD kClientFolderRoom = 400;
+
 // The interval that the dialog selects when no other is stored, in minutes.
 inline constexpr const char* kDefaultInterval = "10";
 
@@ -68,6 +72,11 @@ struct ApplyOutcome {
 // Runs the flow with `entries`. The account's password is wiped when the flow ends.
 ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& scheduler,
                           SchedulerServicePlatform& service);
+
+// Saves the four settings as entered (the interval as its leading number, 0 without one); a
+// failure is silent. The copy of the password made for the store is wiped.
+void SaveEnteredSettings(const std::string& profileName, const std::string& intervalText,
+                         const std::string& profileUser, const std::string& profilePassword);
 
 // The intervals, in minutes, that the main dialog's list offers: the leading number of each
 // item of its initialisation data, read from the resource module.

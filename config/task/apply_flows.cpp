@@ -4,11 +4,7 @@
 #include "apply_flow.h"
 #include "credentials_dialog.h"
 #include "main_dialog.h"
-#include "main_dialog_texts.h"
 #include "program_texts.h"
-#include "scheduler_service.h"
-#include "settings_store.h"
-#include "task_texts.h"
 #include "wipe_text.h"
 
 // The dialog's face of the apply flow: message boxes, question 106 and the credentials dialog;
@@ -77,14 +73,7 @@ void MainDialog::OnDeleteTask() {
             m_taskStatic.SetText(g_noTaskText);
             m_deleteButton.Enable(false);
         }
-        SaveDialogSettings();
+        SaveEnteredSettings(m_profileName, m_intervalText, m_profileUser, m_profilePassword);
     }
     Dialog::OnOK();
-}
-
-void MainDialog::SaveDialogSettings() {
-    ConnectorSettings settings{m_profileName, LeadingInteger(m_intervalText).value_or(0),
-                               m_profileUser, m_profilePassword};
-    SaveSettings(settings);
-    WipeText(*settings.profilePassword);
 }

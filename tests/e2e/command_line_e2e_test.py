@@ -41,14 +41,7 @@ deployment tool.
 class CommandLineCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.lab = winelab.WinePrefix(os.environ["WINEPREFIX"], BUILD)
-        cls.lab.init()
-        start_display(cls)
-        cls.work = cls.lab.unix_path(CLI_WORK)
-        shutil.rmtree(cls.work, ignore_errors=True)
-        os.makedirs(cls.work)
-        shutil.copy(os.environ.get("FERROLINK_CONFIG_PROGRAM",
-                                   os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe")), cls.work)
+        open_program_folder(cls, CLI_WORK)
 
     @classmethod
     def tearDownClass(cls):

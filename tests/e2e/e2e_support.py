@@ -70,19 +70,25 @@ def hides_typing(out, window, control):
     return int(dict(out.dumps(window)[0])[f"{window}.{control}.style"], 16) & ES_PASSWORD == ES_PASSWORD
 
 
+def open_program_folder(case, folder):
+    """The prefix and a display for a test class, and the configuration program copied into
+    `folder` (a Windows path, made anew), which case.work names on the Unix side."""
+    case.lab = winelab.WinePrefix(os.environ["WINEPREFIX"], BUILD)
+    case.lab.init()
+    start_display(case)
+    case.work = case.lab.unix_path(folder)
+    shutil.rmtree(case.work, ignore_errors=True)
+    os.makedirs(case.work)
+    shutil.copy(os.environ.get("FERROLINK_CONFIG_PROGRAM",
+                               os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe")), case.work)
+
+
 class ConfigProgramCase(unittest.TestCase):
     """The prefix, the display and the program's folder, set up once per test class."""
 
     @classmethod
     def setUpClass(cls):
-        cls.lab = winelab.WinePrefix(os.environ["WINEPREFIX"], BUILD)
-        cls.lab.init()
-        start_display(cls)
-        cls.work = cls.lab.unix_path(WORK)
-        shutil.rmtree(cls.work, ignore_errors=True)
-        os.makedirs(cls.work)
-        shutil.copy(os.environ.get("FERROLINK_CONFIG_PROGRAM",
-                                   os.path.join(BUILD, "config", "FerrolinkConfig_WIN.exe")), cls.work)
+        open_program_folder(cls, WORK)
         shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.work)
         cls.lab.draw_title_bars("FerrolinkConfig_WIN.exe")
         cls.lab.trace_calls()
