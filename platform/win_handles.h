@@ -77,6 +77,8 @@ using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using RegistryKey = UniqueResource<NullEmptyTraits<HKEY, RegCloseKey>>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
+// A library loaded with LoadLibrary.
+using LoadedLibrary = UniqueResource<NullEmptyTraits<HMODULE, FreeLibrary>>;
 // Memory that the system allocated for the caller with LocalAlloc (security descriptors, texts).
 using LocalMemory = UniqueResource<NullEmptyTraits<HLOCAL, LocalFree>>;
 

@@ -25,6 +25,15 @@ def measure(prefix, command_line, stdio=None):
     return times
 
 
+def measure_side_by_side(prefix, first_line, second_line, stdio=None):
+    """Runs the two programs in turn, so that a change in the machine's load weighs on both."""
+    first, second = [], []
+    for _ in range(RUNS):
+        first.append(prefix.launch(first_line, stdio=stdio, debug="-all").elapsed_ms)
+        second.append(prefix.launch(second_line, stdio=stdio, debug="-all").elapsed_ms)
+    return first, second
+
+
 def describe(times):
     return (f"median {statistics.median(times):7.1f} ms   min {min(times):7.1f} ms   "
             f"max {max(times):7.1f} ms")
@@ -53,15 +62,14 @@ def main(prefix_dir, build_dir):
         status_line = f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status'
         probe_line = f'"{CONNECTOR_FOLDER}\\scheduler_probe.exe"'
         measure(prefix, status_line, stdio=b"")
-        probe = measure(prefix, probe_line, stdio=b"")
-        status = measure(prefix, status_line, stdio=b"")
+        probe, status = measure_side_by_side(prefix, probe_line, status_line, stdio=b"")
     finally:
         prefix.stop_server()
     cpu = subprocess.run(["sh", "-c", "grep -m1 'model name' /proc/cpuinfo | cut -d: -f2"],
                          capture_output=True, text=True).stdout.strip()
     print(f"Connector benchmark, {time.strftime('%Y-%m-%d')}, {platform.node()}: {cpu}, "
           f"{os.cpu_count()} cores, Wine {subprocess.run([prefix.loader(), '--version'], capture_output=True, text=True).stdout.strip()}")
-    print(f"{RUNS} runs each, measured inside Wine from process start to end:")
+    print(f"{RUNS} runs each (the last two in turn), measured inside Wine from process start to end:")
     print(f"  simulated client 'stat' alone     {describe(stat)}")
     print(f"  floor (stat + 300 ms pause)       {describe(floor)}")
     print(f"  connector tick, tunnel up         {describe(tick)}")
