@@ -5,8 +5,8 @@
 //   task show     reads the stored work item back: task.exists, task.application,
 //                 task.parameters, task.maxruntime (ms, or "-"), task.account.hr,
 //                 task.account, task.triggers and trigger.<n>.<field> of each trigger
-// The program writes a work item and never reads one back but for its account, so reading
-// goes through the Task Scheduler's own interfaces here rather than widening the program's.
+// Reading goes through the Task Scheduler's own interfaces rather than the program's, so that
+// what the program stored is read back by other code than the program's own /status.
 #include "task_command.h"
 
 #include <windows.h>
