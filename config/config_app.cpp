@@ -12,7 +12,7 @@ namespace {
 // The common controls in the look of the system, for the dialog only: a command starts
 // without them, since loading them costs a monitoring check more than its own work. By name,
 // as the loader resolved the import this replaces: the program's manifest maps the name to
-// the system's side-by-side common controls 6. Not loaded, the dialog keeps the plain look.
+// the system's side-by-side common controls 6.
 LoadedLibrary InitCommonControlsLibrary() {
     LoadedLibrary library(LoadLibraryA("comctl32.dll"));
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);

@@ -17,21 +17,14 @@ from winelab import CONNECTOR_FOLDER, SETTINGS_KEY, VPN_CLIENT_KEY, WinePrefix
 RUNS = 15
 
 
-def measure(prefix, command_line, stdio=None):
-    times = []
+def measure(prefix, *command_lines, stdio=None):
+    """Times of RUNS runs of each command line, the lines run in turn, so that a change in the
+    machine's load weighs on all of them; one list per line."""
+    times = [[] for _ in command_lines]
     for _ in range(RUNS):
-        result = prefix.launch(command_line, stdio=stdio, debug="-all")
-        times.append(result.elapsed_ms)
+        for line, line_times in zip(command_lines, times):
+            line_times.append(prefix.launch(line, stdio=stdio, debug="-all").elapsed_ms)
     return times
-
-
-def measure_side_by_side(prefix, first_line, second_line, stdio=None):
-    """Runs the two programs in turn, so that a change in the machine's load weighs on both."""
-    first, second = [], []
-    for _ in range(RUNS):
-        first.append(prefix.launch(first_line, stdio=stdio, debug="-all").elapsed_ms)
-        second.append(prefix.launch(second_line, stdio=stdio, debug="-all").elapsed_ms)
-    return first, second
 
 
 def describe(times):
@@ -49,8 +42,8 @@ def main(prefix_dir, build_dir):
         prefix.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
         client = os.path.join(r"C:\Program Files\Cisco Systems\VPN Client", "vpnclient.exe")
         measure(prefix, f'"{client}" stat')  # warm the prefix's caches
-        stat = measure(prefix, f'"{client}" stat')
-        tick = measure(prefix, f'"{exe}" "Office" -u "jo" -p "secret"')
+        stat, = measure(prefix, f'"{client}" stat')
+        tick, = measure(prefix, f'"{exe}" "Office" -u "jo" -p "secret"')
         floor = [t + 300.0 for t in stat]
         # /status with its output read, as a monitoring system reads it, on a machine with the
         # work item and the stored settings.
@@ -62,7 +55,7 @@ def main(prefix_dir, build_dir):
         status_line = f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status'
         probe_line = f'"{CONNECTOR_FOLDER}\\scheduler_probe.exe"'
         measure(prefix, status_line, stdio=b"")
-        probe, status = measure_side_by_side(prefix, probe_line, status_line, stdio=b"")
+        probe, status = measure(prefix, probe_line, status_line, stdio=b"")
     finally:
         prefix.stop_server()
     cpu = subprocess.run(["sh", "-c", "grep -m1 'model name' /proc/cpuinfo | cut -d: -f2"],
