@@ -7,18 +7,13 @@
 ;            [-DBIN32=<32-bit build tree>] -DOUTFILE=<FerrolinkSetup.exe> FerrolinkSetup.nsi
 ; Each build tree holds connector\Ferrolink.exe, config\FerrolinkConfig_WIN.exe and
 ; installer\setup_helper.exe. Without BIN32 the setup refuses to run on 32-bit Windows.
-; -DTARGET=amd64-unicode makes a 64-bit setup instead, which runs where a Wine runs no 32-bit
-; programs (makensis then warns of LogicLib labels that ${RunningX64} leaves unused).
 ;
 ; Silent: FerrolinkSetup.exe /S [/D=C:\folder]; uninstall.exe /S. Exit codes: 0 done, 1 cancelled,
 ; 2 refused (nothing installed), 3 done but the key could not be restricted or the task not
 ; deleted, 4 not done: a file of the earlier installation could not be replaced.
 
 Unicode true
-!ifndef TARGET
-  !define TARGET x86-unicode
-!endif
-Target ${TARGET}
+Target x86-unicode
 SetCompressor /SOLID lzma
 ; A file that cannot be replaced is never skipped: an old connector beside a new configuration
 ; program is no installation. Silently, NSIS answers the file error with Cancel.

@@ -2,8 +2,9 @@
 """Benchmark (not a test): one tunnel-up tick of the connector against its floor, the simulated
 client's own "stat" run plus the 300 ms pause after the client has ended; the connector's file
 size; and the configuration program's /status against a program that only creates the Task
-Scheduler object and reads one registry value (target: at most 1.3 times its time). Times are
-measured inside Wine, from process start to end."""
+Scheduler object and reads one registry value (target: at most 1.3 times its time); with a
+32-bit build tree, the start of the 32-bit connector (emulated where the kernel runs no 32-bit
+code) against the 64-bit one's. Times are measured inside Wine, from process start to end."""
 import os
 import platform
 import shutil
@@ -32,7 +33,19 @@ def describe(times):
             f"max {max(times):7.1f} ms")
 
 
-def main(prefix_dir, build_dir):
+def how_32bit_code_runs():
+    """Natively, or under the emulator that binfmt_misc names for i386 ELF (with its version)."""
+    try:
+        with open("/proc/sys/fs/binfmt_misc/qemu-i386") as f:
+            fields = dict(line.split(" ", 1) for line in f.read().splitlines() if " " in line)
+    except OSError:
+        return "natively"
+    interpreter = fields.get("interpreter", "?")
+    version = subprocess.run([interpreter, "--version"], capture_output=True, text=True).stdout.split("\n")[0]
+    return f"emulated: {interpreter} ({version})"
+
+
+def main(prefix_dir, build_dir, build_dir_32=None):
     prefix = WinePrefix(prefix_dir, build_dir)
     prefix.init()
     prefix.start_server()
@@ -56,6 +69,11 @@ def main(prefix_dir, build_dir):
         probe_line = f'"{CONNECTOR_FOLDER}\\scheduler_probe.exe"'
         measure(prefix, status_line, stdio=b"")
         probe, status = measure(prefix, probe_line, status_line, stdio=b"")
+        # Without arguments the connector reports its usage and ends: its start, and little else.
+        if build_dir_32:
+            exe_32 = CONNECTOR_FOLDER + r"\Ferrolink32.exe"
+            shutil.copy(os.path.join(build_dir_32, "connector", "Ferrolink.exe"), prefix.unix_path(exe_32))
+            start_64, start_32 = measure(prefix, f'"{exe}"', f'"{exe_32}"')
     finally:
         prefix.stop_server()
     cpu = subprocess.run(["sh", "-c", "grep -m1 'model name' /proc/cpuinfo | cut -d: -f2"],
@@ -73,9 +91,13 @@ def main(prefix_dir, build_dir):
     print(f"  FerrolinkConfig_WIN.exe /status   {describe(status)}")
     print(f"  /status over that (medians)       {statistics.median(status) / statistics.median(probe):7.2f} times "
           f"(target: at most 1.30)")
+    if build_dir_32:
+        print(f"  Ferrolink.exe start, 64-bit       {describe(start_64)}")
+        print(f"  Ferrolink.exe start, 32-bit       {describe(start_32)}")
+        print(f"  32-bit code runs                  {how_32bit_code_runs()}")
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
-        sys.exit("usage: bench.py <wine prefix> <windows build dir>")
-    main(sys.argv[1], sys.argv[2])
+    if len(sys.argv) not in (3, 4):
+        sys.exit("usage: bench.py <wine prefix> <windows build dir> [<32-bit windows build dir>]")
+    main(*sys.argv[1:])

@@ -104,7 +104,12 @@ class WinePrefix:
         return WINE64 if os.path.exists(WINE64) else "wine"
 
     def init(self):
-        """Creates the prefix once; a prefix that exists is kept."""
+        """Creates the prefix once; a prefix that exists is kept, unless it is a 64-bit one made
+        while 32-bit programs could not run, whose 32-bit half (syswow64) is then empty."""
+        syswow64 = os.path.join(self.prefix, "drive_c", "windows", "syswow64")
+        if (self.loader() == WINE64 and os.path.isdir(syswow64)
+                and not os.path.exists(os.path.join(syswow64, "kernel32.dll")) and runs_32bit_programs()):
+            shutil.rmtree(self.prefix)
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             os.makedirs(self.prefix, exist_ok=True)
             # Through the prefix's own loader: `wineboot` would start the 32-bit one, which a

@@ -50,7 +50,7 @@
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 20000;  // the program's first dialog, on a cold prefix
+constexpr DWORD kStartTimeoutMs = 20000;  // the program's first window, on a cold prefix
 constexpr DWORD kWaitTimeoutMs = 10000;   // every other wait
 constexpr DWORD kPollMs = 50;
 constexpr DWORD kMessageTimeoutMs = 2000;
@@ -202,11 +202,14 @@ private:
         return search.found;
     }
 
-    // Waits until `find` gives a window; fails when the program ends or the time is up.
+    // Waits until `find` gives a window; fails when the program ends or the time is up. The
+    // program's first window, whichever step waits for it, has the start's time.
     template <typename Find>
-    std::string WaitWindow(HWND& window, Find find, DWORD timeoutMs) const {
+    std::string WaitWindow(HWND& window, Find find, DWORD timeoutMs) {
+        if (!m_windowSeen) timeoutMs = kStartTimeoutMs;
         window = nullptr;
         WaitUntil([&] { return (window = find()) != nullptr || !Running(); }, timeoutMs);
+        m_windowSeen = m_windowSeen || window != nullptr;
         if (window != nullptr) return {};
         if (!Running()) return "the program ended with " + std::to_string(ExitCode());
         return "not seen within " + std::to_string(timeoutMs) + " ms";
@@ -226,7 +229,7 @@ private:
                 if (GetDlgItem(window, IDC_PROFILE_COMBO) != nullptr) return window;
             }
             return nullptr;
-        }, kStartTimeoutMs);
+        }, kWaitTimeoutMs);
         if (why.empty()) Print("main.title", WindowText(m_main));
         return why;
     }
@@ -457,6 +460,7 @@ private:
     DWORD m_threadId = 0;
     HWND m_main = nullptr;
     HWND m_popup = nullptr;
+    bool m_windowSeen = false;
 };
 
 const Command ProgramDriver::kCommands[] = {
