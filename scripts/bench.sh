@@ -5,12 +5,12 @@ cd "$(dirname "$0")/.."
 scripts/setup-machine.sh
 # The 32-bit connector's start is measured where 32-bit programs can run (emulated or not).
 build_32=()
-if why=$(scripts/setup-i386-emulation.sh); then
+if how=$(scripts/setup-i386-emulation.sh); then
   cmake --preset windows-x86 >/dev/null
   cmake --build --preset windows-x86 >/dev/null
   build_32=(build/windows-x86)
 else
-  echo "The 32-bit connector's start is not measured: $why"
+  echo "The 32-bit connector's start is not measured: $how"
 fi
 cmake --preset windows >/dev/null
 cmake --build --preset windows >/dev/null

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Makes Wine's 32-bit half runnable on a machine whose kernel runs no 32-bit code: 32-bit Linux
 # programs then run under qemu's user-mode emulation, registered for i386 ELF in binfmt_misc.
-# Exits 0 when /usr/lib/wine/wine runs (natively, or emulated after this script); otherwise
-# prints why it cannot on standard output and exits 1. Idempotent; it changes no other binfmt
-# registration and replaces none that the machine already has.
+# Exits 0 when /usr/lib/wine/wine runs, printing how ("natively" or "emulated by ..."), on
+# standard output; otherwise prints why it cannot there and exits 1. Idempotent; it changes no other binfmt
+# registration and replaces none that the machine already has. FERROLINK_FORCE_I386_EMULATION=1
+# sets the emulation up where the kernel runs 32-bit code itself, to prove the emulated path
+# there: once i386 ELF is registered, every 32-bit Linux program on the machine is emulated.
 #
 # qemu 8.1 and later honour MAP_FIXED_NOREPLACE; Debian 12's qemu 7.2 drops it and places each of
 # Wine's address-space reservations elsewhere, so that a 32-bit process start takes about 52 s
@@ -20,8 +22,13 @@ MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\x
 
 runs_32bit() { "$WINE32" --version >/dev/null 2>&1; }
 cannot() { echo "$*"; exit 1; }
+emulated() { echo "emulated by $("$QEMU" --version | head -1)"; exit 0; }
 
-runs_32bit && exit 0
+if [ "${FERROLINK_FORCE_I386_EMULATION:-}" != 1 ] && runs_32bit; then
+  grep -qsx "interpreter $QEMU" "$BINFMT/$ENTRY" && grep -qsx enabled "$BINFMT/$ENTRY" && emulated
+  echo natively
+  exit 0
+fi
 [ -x "$WINE32" ] || cannot "Wine's 32-bit half ($WINE32) is not installed."
 sudo_cmd=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -42,7 +49,7 @@ if ! recent_qemu; then
     fi
     release=(-t bookworm-backports)
   fi
-  echo "Installing qemu's user-mode emulation ${release[*]}"
+  echo "Installing qemu's user-mode emulation ${release[*]}" >&2
   $sudo_cmd apt-get update -qq
   # Without its recommended qemu-user-binfmt, which would register every other architecture.
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
@@ -55,6 +62,7 @@ if [ ! -e "$BINFMT/register" ]; then
     cannot "binfmt_misc cannot be mounted at $BINFMT."
 fi
 if [ -e "$BINFMT/$ENTRY" ]; then
+  grep -qx "interpreter $QEMU" "$BINFMT/$ENTRY" && runs_32bit && emulated
   cannot "the machine's own $ENTRY registration is kept, and $WINE32 does not run with it:" \
     "$(tr '\n' ' ' <"$BINFMT/$ENTRY")"
 fi
@@ -62,3 +70,4 @@ fi
 printf '%s' ":$ENTRY:M::$MAGIC:$MASK:$QEMU:F" | $sudo_cmd tee "$BINFMT/register" >/dev/null ||
   cannot "i386 ELF could not be registered in binfmt_misc."
 runs_32bit || cannot "$WINE32 does not run under $QEMU: $("$WINE32" --version 2>&1 | head -1)"
+emulated

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 scripts/setup-machine.sh
 # Before any prefix is made: a 64-bit prefix gets its 32-bit half only where 32-bit programs run.
-why_not_32=$(scripts/setup-i386-emulation.sh) && runs_32=1 || runs_32=0
+how_32=$(scripts/setup-i386-emulation.sh) && runs_32=1 || runs_32=0
 
 cmake --preset host
 cmake --build --preset host
@@ -50,12 +50,12 @@ if [ "$runs_32" = 1 ]; then
   run_windows_tests windows-x86 build/windows-x86 win32 & runs+=($!)
   logs+=(build/windows-x86/windows-tests.log)
 else
-  skipped="NOT RUN: this machine cannot run 32-bit programs: $why_not_32
+  skipped="NOT RUN: this machine cannot run 32-bit programs: $how_32
 So the 32-bit prefix's tests, the 32-bit connector's rows of registry_views, the shipped setup's
 test and the deployment sample's test were skipped; the 32-bit build was only built."
 fi
 status=0
 for run in "${runs[@]}"; do wait "$run" || status=1; done
 cat "${logs[@]}"
-[ -z "${skipped:-}" ] || echo "$skipped"
+if [ -z "${skipped:-}" ]; then echo "32-bit programs ran $how_32."; else echo "$skipped"; fi
 exit $status
