@@ -36,12 +36,9 @@ const char* CommandLineAfterProgramName(const char* commandLine) {
     return p;
 }
 
-std::vector<std::string> SplitCommandLine(const char* text) {
-    std::vector<std::string> args{"Ferrolink.exe"};
-    if (text == nullptr) {
-        return args;
-    }
-    const std::size_t length = std::strlen(text);
+std::vector<CommandLineToken> SplitCommandLineTokens(const std::string& text) {
+    std::vector<CommandLineToken> tokens;
+    const std::size_t length = text.size();
     std::size_t pos = 0;
     while (pos < length) {
         while (pos < length && text[pos] == kBlank) {
@@ -50,6 +47,7 @@ std::vector<std::string> SplitCommandLine(const char* text) {
         if (pos == length) {
             break;
         }
+        const std::size_t start = pos;
         const char terminator = text[pos] == kQuote ? kQuote : kBlank;
         if (terminator == kQuote) {
             ++pos;
@@ -58,14 +56,28 @@ std::vector<std::string> SplitCommandLine(const char* text) {
         while (pos < length && text[pos] != terminator) {
             ++pos;
         }
-        args.emplace_back(text + begin, pos - begin);
+        std::string token = text.substr(begin, pos - begin);
         // The blank or closing quote that ended the token is consumed.
         if (pos < length) {
             ++pos;
         }
+        tokens.push_back({std::move(token), start, pos});
+    }
+    return tokens;
+}
+
+std::vector<std::string> SplitCommandLine(const char* text) {
+    std::vector<std::string> args{"Ferrolink.exe"};
+    if (text == nullptr) {
+        return args;
+    }
+    for (CommandLineToken& token : SplitCommandLineTokens(text)) {
+        args.push_back(std::move(token.text));
     }
     return args;
 }
+
+bool IsPasswordOption(const std::string& token) { return EqualsOptionIgnoringCase(token, 'p'); }
 
 int ParseOptions(const std::vector<std::string>& args, ConnectorOptions& options) {
     struct ValueOption {

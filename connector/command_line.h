@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,19 @@ const char* CommandLineAfterProgramName(const char* commandLine);
 // tokens. Blanks at the end of the text yield no further token. The vector grows as needed:
 // there is no limit on the number of tokens.
 std::vector<std::string> SplitCommandLine(const char* text);
+
+// One token of the command-line text, as SplitCommandLine reads it: its text without the
+// enclosing double quotes, and where it stands in the text (from its first character, quote
+// included, to just after the blank or closing quote that ended it, or to the text's end).
+struct CommandLineToken {
+    std::string text;
+    std::size_t begin;
+    std::size_t end;
+};
+std::vector<CommandLineToken> SplitCommandLineTokens(const std::string& text);
+
+// Whether a token is the option that the next token's password follows: -p in any case.
+bool IsPasswordOption(const std::string& token);
 
 // Fills `options` from the argument vector (entry 0 is skipped). Returns 0 when the whole
 // command line is acceptable, 1 at the first token that is not; options read before the

@@ -57,10 +57,12 @@ std::optional<std::string>* ValueSlot(ConfigCommandLine& line, const std::string
     return nullptr;
 }
 
-CommandLineReading Fault(CommandLineFault fault, std::string name) {
+// The name of a faulty switch as error lines give it: the letters before ":" or "=", never
+// what follows, which may be a password ("/password=Secret1" for "/password:Secret1").
+CommandLineReading Fault(CommandLineFault fault, const std::string& argument) {
     CommandLineReading reading;
     reading.fault = fault;
-    reading.switchName = std::move(name);
+    reading.switchName = argument.substr(0, argument.find_first_of(":="));
     return reading;
 }
 
@@ -78,8 +80,7 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
         if (arguments.front().empty() || arguments.front()[0] != '/') {
             return Fault(CommandLineFault::NotASwitch, "");
         }
-        return Fault(CommandLineFault::UnknownSwitch,
-                     arguments.front().substr(0, arguments.front().find(':')));
+        return Fault(CommandLineFault::UnknownSwitch, arguments.front());
     }
     line.command = command->command;
 

@@ -1,6 +1,7 @@
 #include "status_verdict.h"
 
-#include <cctype>
+#include "command_line.h"
+
 #include <cstdio>
 
 StatusVerdict JudgeStatus(const StatusFacts& facts) {
@@ -19,13 +20,11 @@ StatusVerdict JudgeStatus(const StatusFacts& facts) {
 }
 
 std::string MaskedParameters(const std::string& parameters) {
-    const auto blank = [&](std::size_t at) {
-        return at >= parameters.size() || std::isspace(static_cast<unsigned char>(parameters[at]));
-    };
-    for (std::size_t at = 0; at + 1 < parameters.size(); ++at) {
-        if (parameters[at] == '-' && (parameters[at + 1] == 'p' || parameters[at + 1] == 'P') &&
-            (at == 0 || blank(at - 1)) && blank(at + 2)) {
-            return parameters.substr(0, at + 2) + " ***";
+    // Read as the connector reads its command line: whatever follows its first -p token (the
+    // password and anything after it that could be part of it) is not shown.
+    for (const CommandLineToken& token : SplitCommandLineTokens(parameters)) {
+        if (IsPasswordOption(token.text)) {
+            return parameters.substr(0, token.end) + (token.end < parameters.size() ? "***" : " ***");
         }
     }
     return parameters;

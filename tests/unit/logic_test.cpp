@@ -272,6 +272,10 @@ TEST(ReadConfigCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
         {{"/test", "/timeout:86401"}, "fault 4 /timeout"},
         {{"/test", "/timeout:99999999999"}, "fault 4 /timeout"},
         {{"/test", "/timeout:+5"}, "fault 4 /timeout"},
+        // A value after "=" instead of ":" is never part of the name an error line gives.
+        {{"/apply", "/password=Secret1"}, "fault 1 /password"},
+        {{"/apply", "/timeout=Secret1:x"}, "fault 1 /timeout"},
+        {{"/password=Secret1"}, "fault 1 /password"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DescribeReading(c.arguments), c.want) << testing::PrintToString(c.arguments);
@@ -334,7 +338,10 @@ TEST(MaskedParameters, HidesEverythingAfterTheConnectorsPasswordOption) {
                  {"\"Office\" -P \"a b\" -l C:\\f.log", "\"Office\" -P ***"},
                  {"\"Office\" -p", "\"Office\" -p ***"},
                  {"\"Office\" -u \"jo\"", "\"Office\" -u \"jo\""},
-                 {"\"a-p\" -u \"-px\"", "\"a-p\" -u \"-px\""}});
+                 {"\"a-p\" -u \"-px\"", "\"a-p\" -u \"-px\""},
+                 // What the connector reads as -p without a blank before it, or quoted.
+                 {"\"Office\"-p \"secret\"", "\"Office\"-p ***"},
+                 {"\"Office\" \"-P\"\"secret\"", "\"Office\" \"-P\"***"}});
     EXPECT_EQ(FormatRunTime(2026, 12, 8, 9, 5, 7), "2026-12-08 09:05:07");
 }
 
