@@ -49,19 +49,28 @@ public:
         exitCode = kExitValueRefused;
         return false;
     }
+    // The account was checked before anything was saved (ReadyToSave).
     bool TakeAccount(std::string& user, std::string& password) override {
         if (m_line.account) user = *m_line.account;
+        password = m_line.accountPassword.value_or("");
+        return true;
+    }
+    // Everything is checked before anything is saved, so that the store and the task cannot
+    // disagree: the account that is to run the task must be given with its password and pass
+    // the logon check.
+    bool ReadyToSave(bool accountRequired, const std::string& defaultUser) override {
+        if (!accountRequired) return true;
         if (!m_line.accountPassword) {
             m_channel.Error(CommandText(IDS_CLI_ACCOUNT_PASSWORD_NEEDED));
             exitCode = kExitAccountRefused;
             return false;
         }
-        if (m_logon.TryBatchLogon(user, *m_line.accountPassword) == LogonOutcome::Rejected) {
+        if (m_logon.TryBatchLogon(m_line.account.value_or(defaultUser), *m_line.accountPassword) ==
+            LogonOutcome::Rejected) {
             m_channel.Error(CommandText(IDS_INVALID_CREDENTIALS));
             exitCode = kExitAccountRefused;
             return false;
         }
-        password = *m_line.accountPassword;
         return true;
     }
     // The command is the consent.

@@ -26,6 +26,15 @@ std::string ProgramPath() {
     }
 }
 
+}  // namespace
+
+std::string ProgramFolder() {
+    const std::string path = ProgramPath();
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+namespace {
+
 // Entry `id` of `module`'s string table; empty when it has none.
 std::string LoadStringOf(HMODULE module, unsigned id) {
     // LoadStringA fills what fits and says how much it copied; a result that fills the

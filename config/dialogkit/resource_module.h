@@ -18,6 +18,9 @@ HMODULE ResourceModule();
 // The module is not owned: a resource library stays loaded until the process ends.
 void SetResourceModule(HMODULE module);
 
+// The program file's folder, with its trailing backslash; empty when it cannot be read whole.
+std::string ProgramFolder();
+
 // Loads the library `fileName` from the program's own folder, by its full path and as data
 // only, and when that succeeds makes it the resource module. No other folder is searched (not
 // the current one, not PATH), and no code of the library ever runs: the program may run as

@@ -80,6 +80,10 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         outcome.end = ApplyEnd::EmptyDeclined;
         return outcome;
     }
+    if (!face.ReadyToSave(entries.accountRequired, entries.accountUser)) {
+        outcome.end = ApplyEnd::NotReadyToSave;
+        return outcome;
+    }
     SaveEnteredSettings(entries.profileName, entries.intervalText, entries.profileUser,
                         entries.profilePassword);
 

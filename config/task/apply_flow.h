@@ -43,6 +43,11 @@ public:
     virtual void TellRefused(unsigned textId) = 0;
     // Whether an empty profile user name or password goes ahead (the dialog asks question 106).
     virtual bool AcceptEmptyCredentials() = 0;
+    // Whether the flow may save now, all entries having passed; false stops it with nothing
+    // saved. A face that takes the account without asking checks it here.
+    virtual bool ReadyToSave(bool /*accountRequired*/, const std::string& /*accountUser*/) {
+        return true;
+    }
     // The Windows account that runs the task and its password, passed by the logon check, into
     // `user` (holding the default) and `password`; false stops the flow after the save.
     virtual bool TakeAccount(std::string& user, std::string& password) = 0;
@@ -60,6 +65,7 @@ enum class ApplyEnd {
     NoProfile,        // message 104; nothing saved
     ValueRefused,     // a value the connector could not take, or an interval not offered
     EmptyDeclined,    // empty profile credentials not accepted; nothing saved
+    NotReadyToSave,   // the face found a reason not to save (ReadyToSave); nothing saved
     AccountNotTaken,  // no Windows account given; the settings are saved, the work item untouched
 };
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "main_dialog_texts.h"
+#include "resource_module.h"
 #include "settings_store.h"
 #include "task_texts.h"
 #include "wipe_text.h"
@@ -86,9 +87,11 @@ HRESULT SetTaskAccount(WorkItem& task, const std::string& accountUser,
 
 HRESULT SetTaskCommand(WorkItem& task, const std::string& profileName,
                        const std::string& profileUser, const std::string& profilePassword) {
-    const std::optional<std::string> path =
-        BuildConnectorPath(ReadSettingsText("InstallPath", kApplicationNameRoom),
-                           kApplicationNameRoom - 1);
+    std::optional<std::string> folder = ReadSettingsText("InstallPath", kApplicationNameRoom);
+    // Never the bare file name, which the Task Scheduler would look up through the search path.
+    if (!folder || folder->empty()) folder = ProgramFolder();
+    if (folder->empty()) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    const std::optional<std::string> path = BuildConnectorPath(folder, kApplicationNameRoom - 1);
     if (!path) {
         // The work item must not be saved with a program cut short: the apply stops here.
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
@@ -102,9 +105,11 @@ HRESULT SetTaskCommand(WorkItem& task, const std::string& profileName,
     WipeText(parameters);
     const HRESULT parametersSet =
         wideParameters.converted() ? task.SetParameters(wideParameters.get()) : E_INVALIDARG;
-    const HRESULT maxRunTimeSet = task.SetMaxRunTime(kMaxRunMs);
-    // Never negative: a value that was not taken does not stop the apply.
-    return applicationSet == S_OK && parametersSet == S_OK && maxRunTimeSet == S_OK ? 0 : 1;
+    // A program or parameters that were not taken fail the step: the work item would be saved
+    // with its old command line (an old password). The longest run is not worth that: without
+    // it the Task Scheduler's default of 72 hours holds.
+    task.SetMaxRunTime(kMaxRunMs);
+    return FAILED(applicationSet) ? applicationSet : parametersSet;
 }
 
 HRESULT SetTaskTrigger(WorkItem& task, const std::string& intervalText) {

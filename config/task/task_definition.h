@@ -10,9 +10,11 @@
 HRESULT SetTaskAccount(WorkItem& task, const std::string& accountUser,
                        const std::string& accountPassword);
 
-// The work item's program (the connector in the settings key's "InstallPath"), its parameters
-// and the longest a run may take. 0 when all were taken, 1 when any was not; negative, with
-// nothing changed, when the program's path would not fit.
+// The work item's program (the connector in the settings key's "InstallPath", else in this
+// program's own folder, where the setup puts both), its parameters and the longest a run may
+// take. Fails, with the result of the first that was not taken, when the program or the
+// parameters were not taken, or when the program's path would not fit (nothing changed then);
+// a longest run that was not taken leaves the Task Scheduler's default.
 HRESULT SetTaskCommand(WorkItem& task, const std::string& profileName,
                        const std::string& profileUser, const std::string& profilePassword);
 

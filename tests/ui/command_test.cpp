@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -204,6 +205,9 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
     CreateDirectoryA(profiles.c_str(), nullptr);
     CloseHandle(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const std::string applied = "The settings were saved and the task was created or updated.\n";
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring programFolder(program, std::wcsrchr(program, L'\\') + 1);
     const struct {
         const char* name;
         Texts arguments;
@@ -218,10 +222,10 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
         {"no accounts kept", {"/apply", "/password:other", "/interval:60"},
          [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["GetAccountInformation"] = SCHED_E_NO_SECURITY_SERVICES; },
          S_OK, 0, applied, "", "", "MACHINE\\vpnuser||\"Office\" -u \"jo\" -p \"other\"|60"},
-        {"logon refused", {"/apply", "/account:x", "/accountpassword:bad"},
+        {"logon refused", {"/apply", "/account:x", "/accountpassword:bad", "/password:new"},
          [](SchedulerState&, ServiceStandIn&, LogonStandIn& l) { l.next = LogonOutcome::Rejected; }, S_OK, 14, "",
          "The specified username and password is invalid.\n\nEnter valid username and password.\n", "x|bad ", "unchanged"},
-        {"no account password", {"/apply"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 14, "",
+        {"no account password", {"/apply", "/password:new"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 14, "",
          "The Task Scheduler runs the task under a Windows account: give its password with /accountpassword.\n", "",
          "unchanged"},
         {"empty credentials", {"/apply", "/user:", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
@@ -240,6 +244,10 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
         {"save refused", {"/apply", "/accountpassword:pw"},
          [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["Save"] = E_ACCESSDENIED; }, S_OK, 15, "",
          "The Task Scheduler failed to save the task.\nTask Scheduler result: 0x80070005\n", "vpnuser|pw ", "unchanged"},
+        {"parameters refused", {"/apply", "/password:new", "/accountpassword:pw"},
+         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["SetParameters"] = E_INVALIDARG; }, S_OK, 15, "",
+         "The Task Scheduler failed to set the task's program and parameters.\nTask Scheduler result: 0x80070057\n",
+         "vpnuser|pw ", "unchanged"},
         {"no scheduler object", {"/apply", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
          static_cast<HRESULT>(0x80041315), 15, "", "The Task Scheduler could not be reached (0x80041315).\n", "", "unchanged"},
         {"no such profile", {"/apply", "/profile:Offic"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 12, "",
@@ -271,6 +279,14 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
             std::to_string(item.triggers.empty() ? 0 : item.triggers.back().MinutesInterval);
         EXPECT_EQ(std::make_tuple(code, channel.out, channel.error, logon.asked, written),
                   std::make_tuple(row.code, row.out, row.error, row.asked, row.item)) << row.name;
+        // Without "InstallPath" the connector is the one beside this program, never looked up.
+        if (written != "unchanged") {
+            EXPECT_EQ(item.application, programFolder + L"Ferrolink.exe") << row.name;
+        }
+        // A command line refused before the flow saves nothing.
+        if (row.code == 14) {
+            EXPECT_EQ(LoadSettings().profilePassword, "s3cret") << row.name;
+        }
         EXPECT_EQ(state.live, 0) << row.name;
         EXPECT_EQ(service.questions.size(), 0u) << row.name;  // the command is the consent
     }
