@@ -57,10 +57,10 @@ RegistryKey CreateSettingsKey(LONG& status) {
 }
 
 // Writes the text up to its first NUL and that NUL: an empty text is a REG_SZ of one byte.
-void WriteText(HKEY key, const char* name, const std::optional<std::string>& text) {
+LONG WriteText(HKEY key, const char* name, const std::optional<std::string>& text) {
     const char* value = text ? text->c_str() : "";
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(std::strlen(value) + 1));
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                          static_cast<DWORD>(std::strlen(value) + 1));
 }
 
 }  // namespace
@@ -89,12 +89,18 @@ long SaveSettings(const ConnectorSettings& settings) {
     if (!key) {
         return created;
     }
-    WriteText(key.get(), kProfileValue, settings.profileName);
     const DWORD interval = static_cast<DWORD>(settings.intervalMinutes.value_or(0));
-    RegSetValueExA(key.get(), kIntervalValue, 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&interval), sizeof interval);
-    WriteText(key.get(), kProfileUserValue, settings.profileUser);
-    WriteText(key.get(), kProfilePasswordValue, settings.profilePassword);
+    // Each value is written even after one failed, as before; the first failure is told.
+    const LONG written[] = {
+        WriteText(key.get(), kProfileValue, settings.profileName),
+        RegSetValueExA(key.get(), kIntervalValue, 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&interval), sizeof interval),
+        WriteText(key.get(), kProfileUserValue, settings.profileUser),
+        WriteText(key.get(), kProfilePasswordValue, settings.profilePassword),
+    };
+    for (const LONG result : written) {
+        if (result != ERROR_SUCCESS) return result;
+    }
     return 0;
 }
 

@@ -29,7 +29,7 @@ ConnectorSettings LoadSettings();
 // ProfileUsername, ProfilePassword (absent fields are written as empty texts or 0; an empty
 // text is a one-byte REG_SZ). A key that this creates gets kSettingsKeySecurity before any
 // value goes into it; one that cannot be given it is deleted again. Returns 0, or the Windows
-// error code of the failed key creation or protection.
+// error code of the failed key creation or protection, or of the first value not written.
 long SaveSettings(const ConnectorSettings& settings);
 
 // The index of the work item's trigger that the last OK made ("TriggerID", REG_DWORD);

@@ -49,6 +49,11 @@ public:
         exitCode = kExitValueRefused;
         return false;
     }
+    bool GoOnWithoutSettings(long error) override {
+        m_channel.Error(CommandTextWith(IDS_CLI_SETTINGS_NOT_SAVED, std::to_string(error)));
+        exitCode = kExitSettingsNotSaved;
+        return false;
+    }
     // The account was checked before anything was saved (ReadyToSave).
     bool TakeAccount(std::string& user, std::string& password) override {
         if (m_line.account) user = *m_line.account;

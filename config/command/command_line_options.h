@@ -22,6 +22,7 @@ enum ConfigExitCode : int {
     kExitSchedulerNotRunning = 16,
     kExitTestFailed = 17,
     kExitTestTimedOut = 18,
+    kExitSettingsNotSaved = 19,
 };
 
 // A value given as this text is read as one line from standard input instead.

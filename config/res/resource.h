@@ -110,6 +110,8 @@
 #define IDS_STEP_SAVE 186
 // The text of /test that no outcome came in time.
 #define IDS_CLI_TEST_TIMED_OUT 187
+// The text of /apply that the settings could not be saved.
+#define IDS_CLI_SETTINGS_NOT_SAVED 188
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

@@ -84,8 +84,12 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         outcome.end = ApplyEnd::NotReadyToSave;
         return outcome;
     }
-    SaveEnteredSettings(entries.profileName, entries.intervalText, entries.profileUser,
-                        entries.profilePassword);
+    if (const long saved = SaveEnteredSettings(entries.profileName, entries.intervalText,
+                                               entries.profileUser, entries.profilePassword);
+        saved != 0 && !face.GoOnWithoutSettings(saved)) {
+        outcome.end = ApplyEnd::SettingsNotSaved;
+        return outcome;
+    }
 
     if (entries.accountRequired && !face.TakeAccount(entries.accountUser, entries.accountPassword)) {
         outcome.end = ApplyEnd::AccountNotTaken;
@@ -100,12 +104,13 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
     return outcome;
 }
 
-void SaveEnteredSettings(const std::string& profileName, const std::string& intervalText,
+long SaveEnteredSettings(const std::string& profileName, const std::string& intervalText,
                          const std::string& profileUser, const std::string& profilePassword) {
     ConnectorSettings settings{profileName, LeadingInteger(intervalText).value_or(0), profileUser,
                                profilePassword};
-    SaveSettings(settings);
+    const long saved = SaveSettings(settings);
     WipeText(*settings.profilePassword);
+    return saved;
 }
 
 std::vector<int> OfferedIntervals() {

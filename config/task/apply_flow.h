@@ -48,6 +48,9 @@ public:
     virtual bool ReadyToSave(bool /*accountRequired*/, const std::string& /*accountUser*/) {
         return true;
     }
+    // The settings could not be saved (`error`, a Windows error code): whether the flow goes on
+    // to the work item all the same.
+    virtual bool GoOnWithoutSettings(long error) = 0;
     // The Windows account that runs the task and its password, passed by the logon check, into
     // `user` (holding the default) and `password`; false stops the flow after the save.
     virtual bool TakeAccount(std::string& user, std::string& password) = 0;
@@ -66,6 +69,7 @@ enum class ApplyEnd {
     ValueRefused,     // a value the connector could not take, or an interval not offered
     EmptyDeclined,    // empty profile credentials not accepted; nothing saved
     NotReadyToSave,   // the face found a reason not to save (ReadyToSave); nothing saved
+    SettingsNotSaved, // the settings could not be saved and the face stopped there
     AccountNotTaken,  // no Windows account given; the settings are saved, the work item untouched
 };
 
@@ -79,9 +83,9 @@ struct ApplyOutcome {
 ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& scheduler,
                           SchedulerServicePlatform& service);
 
-// Saves the four settings as entered (the interval as its leading number, 0 without one); a
-// failure is silent. The copy of the password made for the store is wiped.
-void SaveEnteredSettings(const std::string& profileName, const std::string& intervalText,
+// Saves the four settings as entered (the interval as its leading number, 0 without one);
+// gives SaveSettings' result. The copy of the password made for the store is wiped.
+long SaveEnteredSettings(const std::string& profileName, const std::string& intervalText,
                          const std::string& profileUser, const std::string& profilePassword);
 
 // The intervals, in minutes, that the main dialog's list offers: the leading number of each

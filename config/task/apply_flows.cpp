@@ -19,6 +19,8 @@ public:
         return ShowProgramMessage(m_dialog.Window(), IDS_EMPTY_PROFILE_CREDENTIALS, g_warningCaption,
                                   MessageKind::Question) == IDYES;
     }
+    // Silent, as a failed step of the Task Scheduler is.
+    bool GoOnWithoutSettings(long) override { return true; }
     bool TakeAccount(std::string& user, std::string& password) override {
         CredentialsDialog credentials(m_dialog.m_logon);
         credentials.m_userName = user;

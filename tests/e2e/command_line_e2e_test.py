@@ -26,7 +26,8 @@ Exit codes: 0 done (also /delete without a task); 10 bad command line (this text
 Client not found; 12 no profile given, or no such profile; 13 a value refused; 14 the Windows account \
 refused by the logon check; 15 the Task Scheduler could not be reached, or the task not written or not \
 deleted; 16 applied, but the Task Scheduler service is not running and could not be started (the task \
-runs once it does); 17 the test's connect failed; 18 the test had no outcome within its time limit.
+runs once it does); 17 the test's connect failed; 18 the test had no outcome within its time limit; 19 the \
+settings could not be saved.
 /status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
 exists, but the tunnel is down or its last run ended with 1), 2 CRITICAL (no task, no VPN client, \
 or the Task Scheduler not running), 3 UNKNOWN (the state could not be read).

@@ -248,6 +248,18 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
          [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["SetParameters"] = E_INVALIDARG; }, S_OK, 15, "",
          "The Task Scheduler failed to set the task's program and parameters.\nTask Scheduler result: 0x80070057\n",
          "vpnuser|pw ", "unchanged"},
+        {"settings key not made", {"/apply", "/profile:Office", "/user:jo", "/password:x", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {
+             // Under a volatile parent no lasting key can be made.
+             RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+             RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
+             HKEY parent = nullptr;
+             RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                             nullptr, &parent, nullptr);
+             RegCloseKey(parent);
+         },
+         S_OK, 19, "", "The settings could not be saved in the registry (error 1021); the task was left as it was.\n",
+         "vpnuser|pw ", "unchanged"},
         {"no scheduler object", {"/apply", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
          static_cast<HRESULT>(0x80041315), 15, "", "The Task Scheduler could not be reached (0x80041315).\n", "", "unchanged"},
         {"no such profile", {"/apply", "/profile:Offic"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 12, "",
@@ -255,6 +267,7 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
     };
     for (const auto& row : rows) {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
         ConnectorSettings stored{"Office", 5, "jo", "s3cret"};
         ASSERT_EQ(SaveSettings(stored), 0);
         SchedulerState state;
