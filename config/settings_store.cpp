@@ -1,4 +1,5 @@
 #include "settings_store.h"
+#include "task_texts.h"
 
 #include <windows.h>
 
@@ -9,7 +10,7 @@
 namespace {
 
 // Room for a setting's text, its terminating NUL included: a text of 399 characters fits.
-constexpr DWORD kTextBufferSize = 400;
+constexpr DWORD kTextBufferSize = kLongestValue + 1;
 
 constexpr const char* kProfileValue = "Profile";
 constexpr const char* kIntervalValue = "Interval";

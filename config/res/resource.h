@@ -112,6 +112,10 @@
 #define IDS_CLI_TEST_TIMED_OUT 187
 // The text of /apply that the settings could not be saved.
 #define IDS_CLI_SETTINGS_NOT_SAVED 188
+// Warnings of values that the task or the settings store could not carry.
+#define IDS_VALUE_TOO_LONG 189
+#define IDS_CONTROL_IN_VALUE 190
+#define IDS_PERCENT_IN_VALUE 191
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

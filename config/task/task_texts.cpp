@@ -1,5 +1,8 @@
 #include "task_texts.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "client_contract.h"
 #include "resource.h"
 
@@ -23,6 +26,21 @@ std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const s
     if (profile.size() == 2 && profile[0] == '-' &&
         std::string("liup").find(FoldCase(profile[1])) != std::string::npos) {
         return IDS_OPTION_PROFILE;
+    }
+    const std::string* const values[] = {&profile, &user, &password};
+    const auto any = [&values](auto rule) {
+        return std::any_of(std::begin(values), std::end(values), [&rule](const std::string* v) { return rule(*v); });
+    };
+    if (any([](const std::string& v) { return v.size() > kLongestValue; })) {
+        return IDS_VALUE_TOO_LONG;
+    }
+    if (any([](const std::string& v) {
+            return std::any_of(v.begin(), v.end(), [](char c) { return (c >= 0 && c < 32) || c == 127; });
+        })) {
+        return IDS_CONTROL_IN_VALUE;
+    }
+    if (any([](const std::string& v) { return v.find('%') != std::string::npos; })) {
+        return IDS_PERCENT_IN_VALUE;
     }
     return std::nullopt;
 }

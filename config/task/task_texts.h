@@ -15,8 +15,19 @@
 //    refuses such an option value, and every run would end with an error;
 //  - a profile named like one of the connector's options, -l, -i, -u or -p in any case
 //    (IDS_OPTION_PROFILE): the connector would read it as that option.
+//  - a value longer than kLongestValue (IDS_VALUE_TOO_LONG): the settings store could not read
+//    it back whole;
+//  - a control character in a value, bytes 1 to 31 and 127, or a NUL (IDS_CONTROL_IN_VALUE):
+//    the connector's command line and the work item cannot carry them as they are;
+//  - a percent sign in a value (IDS_PERCENT_IN_VALUE): the Task Scheduler 1.0 documentation does
+//    not say that a work item's parameters reach the program unexpanded, and Windows expands
+//    %NAME% in the command lines it runs for others, which would change the value on its way.
 std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
                                              const std::string& password);
+
+// The longest text that the settings store keeps and reads back whole (its room, 400 bytes,
+// holds the terminator too).
+inline constexpr std::size_t kLongestValue = 399;
 
 
 // The work item's parameters for the connector: the profile name in double quotes, then

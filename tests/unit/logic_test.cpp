@@ -171,12 +171,20 @@ TEST(CredentialTexts, QuoteTheProfileAndAddOnlyTheCredentialsGiven) {
 // What the connector could not take from the work item is refused, the first reason found
 // first; a slash or dash elsewhere, and a longer option-like name, pass.
 TEST(RefusedValuesWarning, RefusesWhatTheConnectorCouldNotTake) {
-    const struct { const char *profile, *user, *password; std::optional<unsigned> warning; } cases[] = {
+    const std::string longest(399, 'x');
+    const struct { std::string profile, user, password; std::optional<unsigned> warning; } cases[] = {
         {"Office", "jo", "pw", std::nullopt}, {"-l", "\"", "/", IDS_QUOTE_IN_CREDENTIALS},
         {"Office", "jo", "p\"w", IDS_QUOTE_IN_CREDENTIALS}, {"-i", "/jo", "pw", IDS_SLASH_IN_CREDENTIALS},
         {"Office", "jo", "/pw", IDS_SLASH_IN_CREDENTIALS}, {"-P", "jo", "pw", IDS_OPTION_PROFILE},
         {"-u", "", "", IDS_OPTION_PROFILE}, {"-L", "jo", "pw", IDS_OPTION_PROFILE}, {"-I", "jo", "pw", IDS_OPTION_PROFILE},
-        {"/l", "j/o", "p/", std::nullopt}, {"-lx", "-u", "-p", std::nullopt}, {"-x", "jo", "pw", std::nullopt}};
+        {"/l", "j/o", "p/", std::nullopt}, {"-lx", "-u", "-p", std::nullopt}, {"-x", "jo", "pw", std::nullopt},
+        // What the settings store could not read back whole, the task could not carry or the
+        // Task Scheduler might expand.
+        {longest, longest, longest, std::nullopt}, {longest + "x", "jo", "pw", IDS_VALUE_TOO_LONG},
+        {"Office", "jo", longest + "x", IDS_VALUE_TOO_LONG}, {"Office", "jo", "p\nw", IDS_CONTROL_IN_VALUE},
+        {"Office", std::string("j\0o", 3), "pw", IDS_CONTROL_IN_VALUE}, {"Off\tice", "jo", "pw", IDS_CONTROL_IN_VALUE},
+        {"Office", "jo", "pw\x7f", IDS_CONTROL_IN_VALUE}, {"Office", "jo", "p\xe9w \xff", std::nullopt},
+        {"Office", "jo", "%PATH%", IDS_PERCENT_IN_VALUE}, {"100%", "jo", "pw", IDS_PERCENT_IN_VALUE}};
     for (const auto& c : cases) {
         EXPECT_EQ(RefusedValuesWarning(c.profile, c.user, c.password), c.warning) << c.profile << c.user << c.password;
     }
