@@ -114,8 +114,13 @@ class WinePrefix:
             os.makedirs(self.prefix, exist_ok=True)
             # Through the prefix's own loader: `wineboot` would start the 32-bit one, which a
             # machine without 32-bit support cannot run even for a 64-bit prefix.
-            subprocess.run([self.loader(), "wineboot.exe", "-i"], env=self.env(), stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+            with tempfile.TemporaryFile() as err:
+                made = subprocess.run([self.loader(), "wineboot.exe", "-i"], env=self.env("err+all"),
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err)
+                if made.returncode != 0:
+                    err.seek(0)
+                    raise RuntimeError(f"wineboot -i for {self.prefix} ended with {made.returncode}:\n"
+                                       + err.read().decode("latin-1")[-4000:])
             subprocess.run(["wineserver", "-w"], env=self.env(), check=False)
 
     def start_server(self):

@@ -59,17 +59,11 @@ void ConsoleChannel::Out(const std::string& text) { Write(m_out, text); }
 void ConsoleChannel::Error(const std::string& text) { Write(m_error, text); }
 
 std::optional<std::string> ConsoleChannel::ReadSecretLine() {
-    HANDLE input = m_in != INVALID_HANDLE_VALUE
-                       ? m_in
-                       : Console(m_consoleIn, "CONIN$", GENERIC_READ | GENERIC_WRITE);
-    if (input == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    // At a console the password is typed without echo; the mode is put back afterwards.
+    // Never from a console: this windowed program does not hold its parent's console, so the
+    // shell would read the same keys and could run a password as a command.
     DWORD mode = 0;
-    const bool console = GetConsoleMode(input, &mode) != FALSE;
-    if (console) {
-        SetConsoleMode(input, (mode | ENABLE_LINE_INPUT) & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    if (m_in == INVALID_HANDLE_VALUE || GetConsoleMode(m_in, &mode)) {
+        return std::nullopt;
     }
     // Byte by byte, so that nothing after the line is taken from a pipe that holds the next
     // password; room for a long password from the start, so that no copy is left behind.
@@ -78,16 +72,10 @@ std::optional<std::string> ConsoleChannel::ReadSecretLine() {
     bool any = false;
     char c = 0;
     DWORD count = 0;
-    while (ReadFile(input, &c, 1, &count, nullptr) && count == 1) {
+    while (ReadFile(m_in, &c, 1, &count, nullptr) && count == 1) {
         any = true;
         if (c == '\n') break;
         line += c;
-    }
-    if (console) {
-        SetConsoleMode(input, mode);
-        // The line end that the hidden typing did not show, on the console and not into a
-        // redirected output.
-        Write(INVALID_HANDLE_VALUE, "\n");
     }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();
@@ -96,4 +84,9 @@ std::optional<std::string> ConsoleChannel::ReadSecretLine() {
         return std::nullopt;
     }
     return line;
+}
+
+bool ConsoleChannel::InputRedirected() {
+    DWORD mode = 0;
+    return m_in != INVALID_HANDLE_VALUE && !GetConsoleMode(m_in, &mode);
 }

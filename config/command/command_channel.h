@@ -1,7 +1,8 @@
 #pragma once
 // Where the command line's texts go and where its passwords come from: standard output and
 // standard error when they are redirected (a pipe or a file), else the console of the program
-// that started this one. This windowed program has no console of its own.
+// that started this one; passwords from a redirected standard input only. This windowed
+// program has no console of its own.
 #include <windows.h>
 
 #include <optional>
@@ -17,9 +18,11 @@ public:
     virtual void Out(const std::string& text) = 0;
     // Writes `text` to standard error.
     virtual void Error(const std::string& text) = 0;
-    // One line from standard input, without its line end; at a console it is typed without
-    // echo. Nothing at the end of the input, or when there is none.
+    // One line from standard input redirected from a file or a pipe, without its line end.
+    // Nothing at the end of the input, or when there is none or it is a console.
     virtual std::optional<std::string> ReadSecretLine() = 0;
+    // Whether standard input comes from a file or a pipe (not a console, not missing).
+    virtual bool InputRedirected() = 0;
 };
 
 // The real channel. Each stream is the redirected handle this process was given, else the
@@ -31,6 +34,7 @@ public:
     void Out(const std::string& text) override;
     void Error(const std::string& text) override;
     std::optional<std::string> ReadSecretLine() override;
+    bool InputRedirected() override;
 
 private:
     // The console's input or output, opened on first use; INVALID_HANDLE_VALUE without one.
@@ -43,5 +47,4 @@ private:
     bool m_attachTried = false;
     bool m_attached = false;
     UniqueFile m_consoleOut;
-    UniqueFile m_consoleIn;
 };

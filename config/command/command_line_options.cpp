@@ -59,6 +59,14 @@ std::optional<std::string>* ValueSlot(ConfigCommandLine& line, const std::string
 
 // The name of a faulty switch as error lines give it: the letters before ":" or "=", never
 // what follows, which may be a password ("/password=Secret1" for "/password:Secret1").
+// The byte-order marks of UTF-8, UTF-16 (either order) and so of UTF-32 little-endian.
+bool StartsWithByteOrderMark(const std::string& line) {
+    for (const char* mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
+        if (line.rfind(mark, 0) == 0) return true;
+    }
+    return false;
+}
+
 CommandLineReading Fault(CommandLineFault fault, const std::string& argument) {
     CommandLineReading reading;
     reading.fault = fault;
@@ -136,7 +144,7 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
     return reading;
 }
 
-std::optional<std::string> TakePasswordsFromInput(
+std::optional<InputFault> TakePasswordsFromInput(
     ConfigCommandLine& commandLine, const std::function<std::optional<std::string>()>& readLine) {
     const std::pair<std::optional<std::string>*, const char*> passwords[] = {
         {&commandLine.password, "/password"},
@@ -146,9 +154,17 @@ std::optional<std::string> TakePasswordsFromInput(
         if (*password == kFromStandardInput) {
             std::optional<std::string> line = readLine();
             if (!line) {
-                return std::string(name);
+                return InputFault{name, true};
             }
+            const bool plain = !StartsWithByteOrderMark(*line) &&
+                               std::none_of(line->begin(), line->end(), [](char c) {
+                                   return (c >= 0 && c < 32) || c == 127;
+                               });
+            // Swapped, not copied: the caller wipes the command line's passwords.
             password->value().swap(*line);
+            if (!plain) {
+                return InputFault{name, false};
+            }
         }
     }
     return std::nullopt;

@@ -70,8 +70,16 @@ struct CommandLineReading {
 // program then shows its dialog) and reads as UnknownSwitch with an empty name.
 CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& arguments);
 
+// A password that standard input could not give: the switch it was for ("/password" or
+// "/accountpassword"), and whether there was no line at all or the line was not plain text in
+// the system code page (a byte-order mark at its start, as an editor or PowerShell writes into
+// UTF-8 and UTF-16 files, or a NUL or another control character): such a line is never taken.
+struct InputFault {
+    std::string switchName;
+    bool noLine;
+};
+
 // Puts in place of each password given as "-" the next line that `readLine` gives, the
-// profile password first, then the account password. Returns the name of the switch whose
-// line `readLine` could not give ("/password" or "/accountpassword"), or nothing.
-std::optional<std::string> TakePasswordsFromInput(
+// profile password first, then the account password. Gives the first fault, or nothing.
+std::optional<InputFault> TakePasswordsFromInput(
     ConfigCommandLine& commandLine, const std::function<std::optional<std::string>()>& readLine);

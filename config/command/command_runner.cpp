@@ -78,9 +78,15 @@ int RunCommandLine(const std::vector<std::string>& arguments, CommandChannel& ch
     }
     ConfigCommandLine& line = *reading.commandLine;
     const PasswordsWiped wiped{line};
-    if (const auto missing =
+    if (const auto fault =
             TakePasswordsFromInput(line, [&channel] { return channel.ReadSecretLine(); })) {
-        return BadCommandLine(channel, CommandTextWith(IDS_CLI_NO_INPUT_LINE, *missing));
+        if (!fault->noLine) {
+            channel.Error(CommandTextWith(IDS_CLI_INPUT_NOT_PLAIN, fault->switchName));
+            return kExitValueRefused;
+        }
+        return BadCommandLine(channel, CommandTextWith(channel.InputRedirected() ? IDS_CLI_NO_INPUT_LINE
+                                                                               : IDS_CLI_INPUT_NOT_REDIRECTED,
+                                                       fault->switchName));
     }
     return Run(line, channel);
 }

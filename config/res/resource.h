@@ -116,6 +116,9 @@
 #define IDS_VALUE_TOO_LONG 189
 #define IDS_CONTROL_IN_VALUE 190
 #define IDS_PERCENT_IN_VALUE 191
+// Texts of a password given as "-" that standard input could not give.
+#define IDS_CLI_INPUT_NOT_PLAIN 192
+#define IDS_CLI_INPUT_NOT_REDIRECTED 193
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

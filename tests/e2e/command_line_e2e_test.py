@@ -19,8 +19,8 @@ USAGE = """Usage:
   FerrolinkConfig_WIN.exe /delete  deletes the task; the stored settings stay
   FerrolinkConfig_WIN.exe /status  tells the state of the task, the Task Scheduler and the tunnel
   FerrolinkConfig_WIN.exe /?       shows this text
-A value not given is the stored one. A value - is read as one line from standard input (at a console, \
-typed without echo): the profile password first, then the account password.
+A value not given is the stored one. A value - is read as one line from standard input redirected from \
+a file or a pipe, in the system code page: the profile password first, then the account password.
 
 Exit codes: 0 done (also /delete without a task); 10 bad command line (this text is shown); 11 Cisco VPN \
 Client not found; 12 no profile given, or no such profile; 13 a value refused; 14 the Windows account \
@@ -158,15 +158,21 @@ class ApplyTest(CommandLineCase):
     def test_a_refused_value_and_a_missing_client_save_nothing(self):
         self.lab.reg_import({SETTINGS_KEY: None})
         # /user:a\"b is the user name a"b by the C runtime's rules.
-        rows = ((r'/apply /profile:Office /user:a\"b /password:x', 13,
+        not_plain = ("The line on standard input for /password is not plain text: it begins with a byte-order mark "
+                     "or holds a control character. Save the file as ANSI text (in PowerShell: Set-Content -Encoding "
+                     "Default); nothing was saved.\r\n")
+        rows = ((r'/apply /profile:Office /user:a\"b /password:x', b"", 13,
                  "The profile username and password must not contain a double quote (\").\r\n\r\n"
                  "Enter them without double quotes.\r\n"),
-                ("/apply /profile:Home", 12, "There is no profile Home in the Cisco VPN Client.\r\n"),
-                ("/apply /profile:Office /user:jo /password:-", 10,
-                 "No line on standard input for /password.\r\n\r\n" + USAGE))
-        for arguments, code, err in rows:
-            with self.subTest(arguments):
-                self.assertEqual(self.run_command(arguments), (code, "", err))
+                ("/apply /profile:Home", b"", 12, "There is no profile Home in the Cisco VPN Client.\r\n"),
+                ("/apply /profile:Office /user:jo /password:-", b"", 10,
+                 "No line on standard input for /password.\r\n\r\n" + USAGE),
+                # What PowerShell 5.1's ">" and a UTF-8 editor write.
+                ("/apply /profile:Office /user:jo /password:-", "s3cret\r\n".encode("utf-16"), 13, not_plain),
+                ("/apply /profile:Office /user:jo /password:-", "s3cret\r\n".encode("utf-8-sig"), 13, not_plain))
+        for arguments, stdin, code, err in rows:
+            with self.subTest(arguments, stdin=stdin):
+                self.assertEqual(self.run_command(arguments, stdin), (code, "", err))
         self.lab.reg_import({winelab.VPN_CLIENT_KEY: None})
         self.assertEqual(self.run_command("/apply /profile:Office /user:jo /password:x"),
                          (11, "", "Cisco VPN Client not found.\r\n\r\nInstall the correct version of Cisco VPN "

@@ -38,6 +38,7 @@ public:
         input.erase(input.begin());
         return line;
     }
+    bool InputRedirected() override { return true; }
 };
 
 SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute) {

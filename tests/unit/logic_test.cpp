@@ -290,26 +290,32 @@ TEST(ReadConfigCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
     }
 }
 
-TEST(TakePasswordsFromInput, ReadsTheProfilePasswordFirstAndNamesAMissingLine) {
-    const struct { const char* password; const char* accountPassword; Texts lines; std::optional<std::string> missing;
-                   const char* want; } cases[] = {
-        {"-", "-", {"p1", "a1"}, std::nullopt, "p1|a1"},
-        {"typed", "-", {"a1"}, std::nullopt, "typed|a1"},
-        {"-", "typed", {"p1", "unused"}, std::nullopt, "p1|typed"},
-        {"-", "-", {"p1"}, "/accountpassword", "p1|-"},
-        {"-", nullptr, {}, "/password", "-|"},
-        {nullptr, nullptr, {}, std::nullopt, "|"},
+TEST(TakePasswordsFromInput, ReadsTheProfilePasswordFirstAndNamesAMissingOrUnplainLine) {
+    const struct { const char* password; const char* accountPassword; Texts lines; std::string fault;
+                   std::string want; } cases[] = {
+        {"-", "-", {"p1", "a1"}, "", "p1|a1"},
+        {"typed", "-", {"a1"}, "", "typed|a1"},
+        {"-", "typed", {"p1", "unused"}, "", "p1|typed"},
+        {"-", "-", {"p1"}, "/accountpassword no line", "p1|-"},
+        {"-", nullptr, {}, "/password no line", "-|"},
+        {nullptr, nullptr, {}, "", "|"},
+        // Code page 1252 is taken as it is; what a UTF-8 or UTF-16 file begins with is not.
+        {"-", "-", {"p\xe9\xff", "a1"}, "", "p\xe9\xff|a1"},
+        {"-", "-", {"\xEF\xBB\xBFp1", "a1"}, "/password not plain", "\xEF\xBB\xBFp1|-"},
+        {"-", "-", {"\xFF\xFEp", "a1"}, "/password not plain", "\xFF\xFEp|-"},
+        {"-", "-", {"p1", std::string("a\0", 2)}, "/accountpassword not plain", std::string("p1|a\0", 5)},
+        {"-", "-", {"p1", "a\x1b"}, "/accountpassword not plain", "p1|a\x1b"},
     };
     for (const auto& c : cases) {
         ConfigCommandLine line;
         if (c.password) line.password = c.password;
         if (c.accountPassword) line.accountPassword = c.accountPassword;
         std::size_t next = 0;
-        const auto missing = TakePasswordsFromInput(line, [&]() -> std::optional<std::string> {
+        const auto fault = TakePasswordsFromInput(line, [&]() -> std::optional<std::string> {
             if (next == c.lines.size()) return std::nullopt;
             return c.lines[next++];
         });
-        EXPECT_EQ(missing, c.missing) << c.want;
+        EXPECT_EQ(fault ? fault->switchName + (fault->noLine ? " no line" : " not plain") : "", c.fault) << c.want;
         EXPECT_EQ(line.password.value_or("") + "|" + line.accountPassword.value_or(""), c.want);
     }
 }
