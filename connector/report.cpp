@@ -51,21 +51,20 @@ void GiveUpAppendTurn(HANDLE file) {
 }  // namespace
 
 bool AppendToLogFile(const std::string& logFile, const std::string& record) {
-    const UniqueFile file(CreateFileA(logFile.c_str(), GENERIC_WRITE,
+    // Append-only: every write lands at the file's end, also one made without the turn while
+    // another run writes, which a seek to the end and a write could overwrite. Read access is
+    // what the turn's lock needs.
+    const UniqueFile file(CreateFileA(logFile.c_str(), GENERIC_READ | FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
     }
     const bool turnTaken = TakeAppendTurn(file.get());
-    bool written = false;
-    LARGE_INTEGER end{};
-    if (SetFilePointerEx(file.get(), LARGE_INTEGER{}, &end, FILE_END)) {
-        DWORD count = 0;
-        written = WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size()), &count,
-                            nullptr) &&
-                  count == record.size();
-    }
+    DWORD count = 0;
+    const bool written = WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size()),
+                                   &count, nullptr) &&
+                         count == record.size();
     if (turnTaken) {
         GiveUpAppendTurn(file.get());
     }
