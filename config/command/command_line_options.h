@@ -23,6 +23,7 @@ enum ConfigExitCode : int {
     kExitTestFailed = 17,
     kExitTestTimedOut = 18,
     kExitSettingsNotSaved = 19,
+    kExitTunnelAlreadyUp = 20,
 };
 
 // A value given as this text is read as one line from standard input instead.

@@ -119,6 +119,8 @@
 // Texts of a password given as "-" that standard input could not give.
 #define IDS_CLI_INPUT_NOT_PLAIN 192
 #define IDS_CLI_INPUT_NOT_REDIRECTED 193
+// The text of /test that the tunnel is up already.
+#define IDS_CLI_TUNNEL_ALREADY_UP 194
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

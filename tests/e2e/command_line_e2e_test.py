@@ -27,7 +27,7 @@ Client not found; 12 no profile given, or no such profile; 13 a value refused; 1
 refused by the logon check; 15 the Task Scheduler could not be reached, or the task not written or not \
 deleted; 16 applied, but the Task Scheduler service is not running and could not be started (the task \
 runs once it does); 17 the test's connect failed; 18 the test had no outcome within its time limit; 19 the \
-settings could not be saved.
+settings could not be saved; 20 the test did not connect: the tunnel is up already.
 /status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
 exists, but the tunnel is down or its last run ended with 1), 2 CRITICAL (no task, no VPN client, \
 or the Task Scheduler not running), 3 UNKNOWN (the state could not be read).
@@ -203,6 +203,12 @@ class TestCommandTest(CommandLineCase):
                 self.assertEqual(([p for _, p in self.lab.journal()], self.lab.tunnel_flag()), (runs, 0))
         # The test saves nothing.
         self.assertEqual(self.lab.reg_values(SETTINGS_KEY)["ProfilePassword"], ("REG_SZ", STORED["ProfilePassword"]))
+        # A tunnel that is up, perhaps the one the task keeps, is left alone.
+        self.lab.clear_journal()
+        self.lab.reg_add(winelab.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
+        self.assertEqual((self.run_command("/test"), self.lab.journal(), self.lab.tunnel_flag()),
+                         ((20, "", "The VPN tunnel is up already: the test does not connect, so that it does not take "
+                                   "the tunnel down. Test while the tunnel is down.\r\n"), [], 1))
 
 
 class DeploySampleTest(CommandLineCase):
