@@ -67,6 +67,9 @@ unsigned FirstLineId(StatusReason reason) {
     case StatusReason::TunnelUp: return IDS_STATUS_OK;
     case StatusReason::TunnelDown: return IDS_STATUS_TUNNEL_DOWN;
     case StatusReason::LastRunFailed: return IDS_STATUS_LAST_RUN_FAILED;
+    case StatusReason::TaskDisabled: return IDS_STATUS_TASK_DISABLED;
+    case StatusReason::TaskNotScheduled: return IDS_STATUS_TASK_NOT_SCHEDULED;
+    case StatusReason::LastRunNotStarted: return IDS_STATUS_LAST_RUN_NOT_STARTED;
     case StatusReason::NoClient: return IDS_STATUS_NO_CLIENT;
     case StatusReason::SchedulerNotRunning: return IDS_STATUS_SCHEDULER_STOPPED;
     case StatusReason::NoTask: return IDS_STATUS_NO_TASK;
@@ -104,6 +107,12 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     HRESULT status = S_OK;
     hr = task.GetStatus(status);
     line(IDS_STATUS_TASK_STATE, SUCCEEDED(hr) ? StatusText(status) : Unreadable(hr));
+    if (SUCCEEDED(hr) && status == SCHED_S_TASK_DISABLED) {
+        facts.hindrance = TaskHindrance::Disabled;
+    } else if (SUCCEEDED(hr) && (status == SCHED_S_TASK_NO_VALID_TRIGGERS || status == SCHED_S_TASK_NOT_SCHEDULED ||
+                                 status == SCHED_S_TASK_NO_MORE_RUNS)) {
+        facts.hindrance = TaskHindrance::NotScheduled;
+    }
 
     SYSTEMTIME when{};
     hr = task.GetMostRecentRunTime(when);
@@ -112,10 +121,16 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     if (hr == S_OK && when.wYear == 0) hr = SCHED_S_TASK_HAS_NOT_RUN;
     DWORD exitCode = 0;
     if (hr == S_OK) {
+        // A failure is why the last run could not start (a logon refused, a program not found).
         const HRESULT exit = task.GetExitCode(exitCode);
         if (exit == S_OK) facts.lastRunExitCode = exitCode;
+        if (FAILED(exit) && facts.hindrance == TaskHindrance::None) {
+            facts.hindrance = TaskHindrance::LastRunNotStarted;
+        }
         line(IDS_STATUS_TASK_LAST_RUN,
-             Time(when) + ", " + (exit == S_OK ? With(IDS_VALUE_EXIT_CODE, Decimal(exitCode)) : Unreadable(exit)));
+             Time(when) + ", " + (exit == S_OK  ? With(IDS_VALUE_EXIT_CODE, Decimal(exitCode))
+                                  : FAILED(exit) ? With(IDS_VALUE_NOT_STARTED, Hex(static_cast<unsigned long>(exit)))
+                                                 : Unreadable(exit)));
     } else {
         line(IDS_STATUS_TASK_LAST_RUN, hr == SCHED_S_TASK_HAS_NOT_RUN ? Text(IDS_VALUE_NEVER) : Unreadable(hr));
     }

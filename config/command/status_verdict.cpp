@@ -14,6 +14,12 @@ StatusVerdict JudgeStatus(const StatusFacts& facts) {
         facts.tunnelUp == Fact::Unreadable) {
         return {StatusLevel::Unknown, StatusReason::Unreadable};
     }
+    switch (facts.hindrance) {
+    case TaskHindrance::Disabled: return {StatusLevel::Warning, StatusReason::TaskDisabled};
+    case TaskHindrance::NotScheduled: return {StatusLevel::Warning, StatusReason::TaskNotScheduled};
+    case TaskHindrance::LastRunNotStarted: return {StatusLevel::Warning, StatusReason::LastRunNotStarted};
+    case TaskHindrance::None: break;
+    }
     if (facts.tunnelUp == Fact::No) return {StatusLevel::Warning, StatusReason::TunnelDown};
     if (facts.lastRunExitCode == 1ul) return {StatusLevel::Warning, StatusReason::LastRunFailed};
     return {StatusLevel::Ok, StatusReason::TunnelUp};

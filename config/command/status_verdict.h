@@ -10,6 +10,14 @@ enum class StatusLevel : int { Ok = 0, Warning = 1, Critical = 2, Unknown = 3 };
 // A fact that was read, read as not so, or could not be read.
 enum class Fact { Yes, No, Unreadable };
 
+// What keeps the work item from running the connector, as the Task Scheduler tells it.
+enum class TaskHindrance {
+    None,
+    Disabled,           // the work item is disabled
+    NotScheduled,       // no trigger that will run it (none, none valid, or no more runs)
+    LastRunNotStarted,  // its last run could not start (the account's password changed)
+};
+
 struct StatusFacts {
     bool clientFound = false;
     Fact schedulerRunning = Fact::Unreadable;
@@ -18,6 +26,7 @@ struct StatusFacts {
     // The connector's exit code of the work item's most recent run; nothing when it has not
     // run or the Task Scheduler cannot tell.
     std::optional<unsigned long> lastRunExitCode;
+    TaskHindrance hindrance = TaskHindrance::None;
 };
 
 // The reason the first line names.
@@ -25,6 +34,9 @@ enum class StatusReason {
     TunnelUp,             // OK
     TunnelDown,           // WARNING
     LastRunFailed,        // WARNING: the connector ended with 1
+    TaskDisabled,         // WARNING: nothing keeps the tunnel up
+    TaskNotScheduled,     // WARNING: nothing keeps the tunnel up
+    LastRunNotStarted,    // WARNING: nothing keeps the tunnel up
     NoClient,             // CRITICAL
     SchedulerNotRunning,  // CRITICAL
     NoTask,               // CRITICAL
@@ -38,7 +50,8 @@ struct StatusVerdict {
 
 // The worst that is known: CRITICAL (no client, then the Task Scheduler not running, then no
 // work item) before UNKNOWN (anything of those or of the tunnel that could not be read), before
-// WARNING (the tunnel down, then a last run that ended with 1), before OK.
+// WARNING (a work item that nothing runs: disabled, not scheduled or its last run not started;
+// then the tunnel down, then a last run that ended with 1), before OK.
 StatusVerdict JudgeStatus(const StatusFacts& facts);
 
 // The work item's parameters with what follows the connector's option -p (in any case, as a

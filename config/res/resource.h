@@ -121,6 +121,11 @@
 #define IDS_CLI_INPUT_NOT_REDIRECTED 193
 // The text of /test that the tunnel is up already.
 #define IDS_CLI_TUNNEL_ALREADY_UP 194
+// /status of a work item that nothing runs.
+#define IDS_STATUS_TASK_DISABLED 195
+#define IDS_STATUS_TASK_NOT_SCHEDULED 196
+#define IDS_STATUS_LAST_RUN_NOT_STARTED 197
+#define IDS_VALUE_NOT_STARTED 198
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

@@ -29,8 +29,9 @@ deleted; 16 applied, but the Task Scheduler service is not running and could not
 runs once it does); 17 the test's connect failed; 18 the test had no outcome within its time limit; 19 the \
 settings could not be saved; 20 the test did not connect: the tunnel is up already.
 /status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
-exists, but the tunnel is down or its last run ended with 1), 2 CRITICAL (no task, no VPN client, \
-or the Task Scheduler not running), 3 UNKNOWN (the state could not be read).
+exists, but it is disabled, no trigger runs it, its last run could not start, the tunnel is down or its \
+last run ended with 1), 2 CRITICAL (no task, no VPN client, or the Task Scheduler not running), 3 UNKNOWN \
+(the state could not be read).
 
 This is a windowed program: from an interactive prompt, start it with start /wait to see its \
 exit code (start /wait FerrolinkConfig_WIN.exe /status, then echo %ERRORLEVEL%); a batch file waits \

@@ -325,7 +325,9 @@ TEST(JudgeStatus, NamesTheWorstThatIsKnown) {
     using L = StatusLevel;
     using R = StatusReason;
     const std::optional<unsigned long> never, one = 1ul, zero = 0ul;
-    const struct { bool client; Fact scheduler, task, tunnel; std::optional<unsigned long> lastRun; L level; R reason; } cases[] = {
+    using H = TaskHindrance;
+    const struct { bool client; Fact scheduler, task, tunnel; std::optional<unsigned long> lastRun; L level; R reason;
+                   H hindrance = H::None; } cases[] = {
         {true, F::Yes, F::Yes, F::Yes, zero, L::Ok, R::TunnelUp},
         {true, F::Yes, F::Yes, F::Yes, never, L::Ok, R::TunnelUp},
         {true, F::Yes, F::Yes, F::Yes, 2ul, L::Ok, R::TunnelUp},
@@ -337,9 +339,14 @@ TEST(JudgeStatus, NamesTheWorstThatIsKnown) {
         {true, F::Unreadable, F::Yes, F::No, never, L::Unknown, R::Unreadable},
         {true, F::Yes, F::Unreadable, F::Yes, never, L::Unknown, R::Unreadable},
         {true, F::Yes, F::Yes, F::Unreadable, one, L::Unknown, R::Unreadable},
+        // A work item that nothing runs keeps no tunnel up, even one that is up now.
+        {true, F::Yes, F::Yes, F::Yes, zero, L::Warning, R::TaskDisabled, H::Disabled},
+        {true, F::Yes, F::Yes, F::No, one, L::Warning, R::TaskNotScheduled, H::NotScheduled},
+        {true, F::Yes, F::Yes, F::Yes, never, L::Warning, R::LastRunNotStarted, H::LastRunNotStarted},
+        {true, F::No, F::Yes, F::Yes, never, L::Critical, R::SchedulerNotRunning, H::Disabled},
     };
     for (const auto& c : cases) {
-        const StatusVerdict v = JudgeStatus({c.client, c.scheduler, c.task, c.tunnel, c.lastRun});
+        const StatusVerdict v = JudgeStatus({c.client, c.scheduler, c.task, c.tunnel, c.lastRun, c.hindrance});
         EXPECT_EQ(std::make_pair(v.level, v.reason), std::make_pair(c.level, c.reason))
             << c.client << static_cast<int>(c.scheduler) << static_cast<int>(c.task)
             << static_cast<int>(c.tunnel);
