@@ -49,6 +49,10 @@ public:
         exitCode = kExitValueRefused;
         return false;
     }
+    void TellApplyBusy() override {
+        m_channel.Error(CommandText(IDS_APPLY_BUSY));
+        exitCode = kExitApplyBusy;
+    }
     bool GoOnWithoutSettings(long error) override {
         m_channel.Error(CommandTextWith(IDS_CLI_SETTINGS_NOT_SAVED, std::to_string(error)));
         exitCode = kExitSettingsNotSaved;

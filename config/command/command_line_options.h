@@ -24,6 +24,7 @@ enum ConfigExitCode : int {
     kExitTestTimedOut = 18,
     kExitSettingsNotSaved = 19,
     kExitTunnelAlreadyUp = 20,
+    kExitApplyBusy = 21,
 };
 
 // A value given as this text is read as one line from standard input instead.

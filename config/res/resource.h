@@ -126,6 +126,8 @@
 #define IDS_STATUS_TASK_NOT_SCHEDULED 196
 #define IDS_STATUS_LAST_RUN_NOT_STARTED 197
 #define IDS_VALUE_NOT_STARTED 198
+// Another writer applied settings and task meanwhile.
+#define IDS_APPLY_BUSY 199
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

@@ -16,6 +16,29 @@ namespace {
 constexpr int kAccountBufferSize = 256;
 constexpr DWORD kUserNameBufferSize = 257;
 
+// The turn at applying settings and work item, one writer at a time across processes (the
+// dialog's OK, /apply), so that one profile is never stored with another's password.
+class ApplyTurn {
+public:
+    ApplyTurn() : m_mutex(CreateMutexA(nullptr, FALSE, kApplyTurnName)) {
+        if (m_mutex) {
+            const DWORD waited = WaitForSingleObject(m_mutex.get(), kApplyTurnWaitMs);
+            // An abandoned turn was left by a writer that ended; what it wrote is overwritten.
+            m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        }
+    }
+    ApplyTurn(const ApplyTurn&) = delete;
+    ApplyTurn& operator=(const ApplyTurn&) = delete;
+    ~ApplyTurn() {
+        if (m_held) ReleaseMutex(m_mutex.get());
+    }
+    bool held() const { return m_held; }
+
+private:
+    UniqueHandle m_mutex;
+    bool m_held = false;
+};
+
 bool IsOffered(const std::string& intervalText) {
     const std::optional<int> minutes = LeadingInteger(intervalText);
     if (!minutes || std::to_string(*minutes) != intervalText) return false;
@@ -82,6 +105,12 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
     }
     if (!face.ReadyToSave(entries.accountRequired, entries.accountUser)) {
         outcome.end = ApplyEnd::NotReadyToSave;
+        return outcome;
+    }
+    const ApplyTurn turn;
+    if (!turn.held()) {
+        face.TellApplyBusy();
+        outcome.end = ApplyEnd::Busy;
         return outcome;
     }
     if (const long saved = SaveEnteredSettings(entries.profileName, entries.intervalText,

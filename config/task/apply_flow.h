@@ -16,6 +16,11 @@
 // folder (ReadVpnClientFolder), for the dialog and every command alike.
 inline constexpr DWORD kClientFolderRoom = 400;
 
+// The named mutex that gives one writer at a time its turn at the settings and the work item,
+// and how long a second writer waits for it before it gives up.
+inline constexpr const char* kApplyTurnName = "Global\\FerrolinkApply";
+inline constexpr DWORD kApplyTurnWaitMs = 5000;
+
 // The interval that the dialog selects when no other is stored, in minutes.
 inline constexpr const char* kDefaultInterval = "10";
 
@@ -48,6 +53,9 @@ public:
     virtual bool ReadyToSave(bool /*accountRequired*/, const std::string& /*accountUser*/) {
         return true;
     }
+    // Another writer (a dialog's OK or /apply, in another process) held the turn at applying
+    // for longer than the flow waits; nothing was saved.
+    virtual void TellApplyBusy() = 0;
     // The settings could not be saved (`error`, a Windows error code): whether the flow goes on
     // to the work item all the same.
     virtual bool GoOnWithoutSettings(long error) = 0;
@@ -70,6 +78,7 @@ enum class ApplyEnd {
     EmptyDeclined,    // empty profile credentials not accepted; nothing saved
     NotReadyToSave,   // the face found a reason not to save (ReadyToSave); nothing saved
     SettingsNotSaved, // the settings could not be saved and the face stopped there
+    Busy,             // another writer applied meanwhile and kept its turn; nothing saved
     AccountNotTaken,  // no Windows account given; the settings are saved, the work item untouched
 };
 

@@ -19,6 +19,9 @@ public:
         return ShowProgramMessage(m_dialog.Window(), IDS_EMPTY_PROFILE_CREDENTIALS, g_warningCaption,
                                   MessageKind::Question) == IDYES;
     }
+    void TellApplyBusy() override {
+        ShowProgramMessage(m_dialog.Window(), IDS_APPLY_BUSY, g_warningCaption, MessageKind::Warning);
+    }
     // Silent, as a failed step of the Task Scheduler is.
     bool GoOnWithoutSettings(long) override { return true; }
     bool TakeAccount(std::string& user, std::string& password) override {

@@ -27,7 +27,8 @@ Client not found; 12 no profile given, or no such profile; 13 a value refused; 1
 refused by the logon check; 15 the Task Scheduler could not be reached, or the task not written or not \
 deleted; 16 applied, but the Task Scheduler service is not running and could not be started (the task \
 runs once it does); 17 the test's connect failed; 18 the test had no outcome within its time limit; 19 the \
-settings could not be saved; 20 the test did not connect: the tunnel is up already.
+settings could not be saved; 20 the test did not connect: the tunnel is up already; 21 another \
+configuration was being saved.
 /status, as a monitoring plugin: 0 OK (the task exists and the tunnel is up), 1 WARNING (the task \
 exists, but it is disabled, no trigger runs it, its last run could not start, the tunnel is down or its \
 last run ended with 1), 2 CRITICAL (no task, no VPN client, or the Task Scheduler not running), 3 UNKNOWN \

@@ -8,6 +8,7 @@
 
 #include <cwchar>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -17,7 +18,9 @@
 #include "command_channel.h"
 #include "settings_store.h"
 #include "stand_ins.h"
+#include "win_handles.h"
 #include "apply_command.h"
+#include "apply_flow.h"
 #include "delete_command.h"
 #include "status_command.h"
 
@@ -311,6 +314,45 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
         EXPECT_EQ(state.live, 0) << row.name;
         EXPECT_EQ(service.questions.size(), 0u) << row.name;  // the command is the consent
     }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+}
+
+// Two writers at once: the second waits a bounded time for the first's turn and then saves
+// nothing, rather than mixing one's profile with the other's password.
+TEST(ApplyCommand, WithoutTheTurnAtApplyingSavesNothing) {
+    ASSERT_TRUE(InstallClient());
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string profiles = std::string(folder) + "profiles";
+    CreateDirectoryA(profiles.c_str(), nullptr);
+    CloseHandle(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    ConnectorSettings stored{"Office", 5, "jo", "s3cret"};
+    ASSERT_EQ(SaveSettings(stored), 0);
+    const UniqueHandle held(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::thread writer([&] {
+        const UniqueHandle turn(CreateMutexA(nullptr, TRUE, kApplyTurnName));
+        SetEvent(held.get());
+        WaitForSingleObject(release.get(), INFINITE);
+        ReleaseMutex(turn.get());
+    });
+    WaitForSingleObject(held.get(), INFINITE);
+    SchedulerState state;
+    ServiceStandIn service;
+    service.state = SERVICE_RUNNING;
+    LogonStandIn logon;
+    SchedulerAccess access;
+    access.UseScheduler(std::make_unique<StandInScheduler>(state));
+    RecordingChannel channel;
+    const CommandLineReading reading = ReadConfigCommandLine({"/apply", "/password:new", "/accountpassword:pw"});
+    const int code = RunApply(*reading.commandLine, channel, access, S_OK, logon, service);
+    SetEvent(release.get());
+    writer.join();
+    EXPECT_EQ(std::make_tuple(code, channel.error, LoadSettings().profilePassword, state.stored.size()),
+              std::make_tuple(21, std::string("Another Ferrolink configuration is being saved (an open configuration "
+                                              "dialog or /apply). Nothing was saved: try again once it has ended.\n"),
+                              std::optional<std::string>("s3cret"), std::size_t{0}));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
 }
 
