@@ -43,12 +43,6 @@ public:
         m_channel.Error(CommandText(textId));
         exitCode = textId == IDS_NO_PROFILE ? kExitNoProfile : kExitValueRefused;
     }
-    bool AcceptEmptyCredentials() override {
-        if (m_line.allowEmpty) return true;
-        m_channel.Error(CommandText(IDS_CLI_EMPTY_REFUSED));
-        exitCode = kExitValueRefused;
-        return false;
-    }
     void TellApplyBusy() override {
         m_channel.Error(CommandText(IDS_APPLY_BUSY));
         exitCode = kExitApplyBusy;

@@ -1,6 +1,6 @@
 #pragma once
 // /apply: what OK does, through the same apply flow, for a script that cannot be asked: the
-// values not given are the stored ones, empty profile credentials need /allowempty, the
+// values not given are the stored ones, empty profile credentials are refused, the
 // Windows account comes from /account and /accountpassword, the Task Scheduler is started
 // without asking, and a failed step of the Task Scheduler is told with its result.
 #include <windows.h>

@@ -16,7 +16,7 @@ constexpr CommandName kCommands[] = {
     {"/?", ConfigCommand::Help},
 };
 
-enum class SwitchKind { Text, MayBeEmpty, Digits, Timeout, Flag };
+enum class SwitchKind { Text, MayBeEmpty, Digits, Timeout };
 
 struct SwitchRule {
     const char* name;
@@ -31,7 +31,6 @@ constexpr SwitchRule kSwitches[] = {
     {"/interval", SwitchKind::Digits, true, false},
     {"/account", SwitchKind::Text, true, false},
     {"/accountpassword", SwitchKind::MayBeEmpty, true, false},
-    {"/allowempty", SwitchKind::Flag, true, false},
     {"/timeout", SwitchKind::Timeout, false, true},
 };
 
@@ -106,17 +105,13 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
         const bool allowed = rule != std::end(kSwitches) &&
                              ((line.command == ConfigCommand::Apply && rule->forApply) ||
                               (line.command == ConfigCommand::Test && rule->forTest));
-        if (!allowed || (rule->kind == SwitchKind::Flag && colon != std::string::npos)) {
+        if (!allowed) {
             return Fault(CommandLineFault::UnknownSwitch, givenName);
         }
         if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
             return Fault(CommandLineFault::SwitchTwice, givenName);
         }
         seen.push_back(name);
-        if (rule->kind == SwitchKind::Flag) {
-            line.allowEmpty = true;
-            continue;
-        }
         if (colon == std::string::npos) {
             return Fault(CommandLineFault::MissingValue, givenName);
         }

@@ -45,14 +45,13 @@ struct ConfigCommandLine {
     std::optional<std::string> account;          // /account:NAME
     std::optional<std::string> accountPassword;  // /accountpassword:TEXT or -
     std::optional<int> timeoutSeconds;           // /timeout:SECONDS
-    bool allowEmpty = false;                     // /allowempty
 };
 
 // What makes a command line bad.
 enum class CommandLineFault {
     None,
     UnknownSwitch,  // not a switch of this command (a first argument that is no command, a
-                    // value given to /allowempty, a command after the first argument)
+                    // command after the first argument)
     SwitchTwice,    // the same switch given twice, in whatever case
     MissingValue,   // a value switch without ":" and a value (/user:, /password: and
                     // /accountpassword: may be empty; the others may not)

@@ -23,7 +23,6 @@
 #define IDS_CLIENT_NOT_FOUND 103
 #define IDS_NO_PROFILE 104
 #define IDS_WARNING_CAPTION 105
-#define IDS_EMPTY_PROFILE_CREDENTIALS 106
 #define IDS_SCHEDULER_NOT_STARTED 107
 #define IDS_TEST_SUCCEEDED 108
 #define IDS_TEST_FAILED 109
@@ -99,7 +98,6 @@
 #define IDS_INTERVAL_REFUSED 176
 // The texts of /apply.
 #define IDS_CLI_NO_SUCH_PROFILE 177
-#define IDS_CLI_EMPTY_REFUSED 178
 #define IDS_CLI_ACCOUNT_PASSWORD_NEEDED 179
 #define IDS_CLI_APPLIED 180
 #define IDS_CLI_STEP_FAILED 181
@@ -128,6 +126,8 @@
 #define IDS_VALUE_NOT_STARTED 198
 // Another writer applied settings and task meanwhile.
 #define IDS_APPLY_BUSY 199
+// Empty profile credentials, which the connector refuses.
+#define IDS_EMPTY_CREDENTIALS_REFUSED 200
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

@@ -98,11 +98,6 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         outcome.end = ApplyEnd::ValueRefused;
         return outcome;
     }
-    if ((entries.profileUser.empty() || entries.profilePassword.empty()) &&
-        !face.AcceptEmptyCredentials()) {
-        outcome.end = ApplyEnd::EmptyDeclined;
-        return outcome;
-    }
     if (!face.ReadyToSave(entries.accountRequired, entries.accountUser)) {
         outcome.end = ApplyEnd::NotReadyToSave;
         return outcome;

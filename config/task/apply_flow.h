@@ -46,8 +46,6 @@ public:
     virtual ~ApplyFace() = default;
     // The entries are refused with the warning `textId`; the flow stops with nothing saved.
     virtual void TellRefused(unsigned textId) = 0;
-    // Whether an empty profile user name or password goes ahead (the dialog asks question 106).
-    virtual bool AcceptEmptyCredentials() = 0;
     // Whether the flow may save now, all entries having passed; false stops it with nothing
     // saved. A face that takes the account without asking checks it here.
     virtual bool ReadyToSave(bool /*accountRequired*/, const std::string& /*accountUser*/) {
@@ -75,7 +73,6 @@ enum class ApplyEnd {
     Applied,          // settings saved, the work item written unless a step failed
     NoProfile,        // message 104; nothing saved
     ValueRefused,     // a value the connector could not take, or an interval not offered
-    EmptyDeclined,    // empty profile credentials not accepted; nothing saved
     NotReadyToSave,   // the face found a reason not to save (ReadyToSave); nothing saved
     SettingsNotSaved, // the settings could not be saved and the face stopped there
     Busy,             // another writer applied meanwhile and kept its turn; nothing saved

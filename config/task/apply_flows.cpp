@@ -15,10 +15,6 @@ public:
     void TellRefused(unsigned textId) override {
         ShowProgramMessage(m_dialog.Window(), textId, g_warningCaption, MessageKind::Warning);
     }
-    bool AcceptEmptyCredentials() override {
-        return ShowProgramMessage(m_dialog.Window(), IDS_EMPTY_PROFILE_CREDENTIALS, g_warningCaption,
-                                  MessageKind::Question) == IDYES;
-    }
     void TellApplyBusy() override {
         ShowProgramMessage(m_dialog.Window(), IDS_APPLY_BUSY, g_warningCaption, MessageKind::Warning);
     }

@@ -42,6 +42,9 @@ std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const s
     if (any([](const std::string& v) { return v.find('%') != std::string::npos; })) {
         return IDS_PERCENT_IN_VALUE;
     }
+    if (user.empty() || password.empty()) {
+        return IDS_EMPTY_CREDENTIALS_REFUSED;
+    }
     return std::nullopt;
 }
 

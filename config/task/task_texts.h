@@ -21,7 +21,9 @@
 //    the connector's command line and the work item cannot carry them as they are;
 //  - a percent sign in a value (IDS_PERCENT_IN_VALUE): the Task Scheduler 1.0 documentation does
 //    not say that a work item's parameters reach the program unexpanded, and Windows expands
-//    %NAME% in the command lines it runs for others, which would change the value on its way.
+//    %NAME% in the command lines it runs for others, which would change the value on its way;
+//  - an empty user name or password (IDS_EMPTY_CREDENTIALS_REFUSED): the connector refuses a
+//    command line without -u or -p, so every run of the task would end with an error.
 std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
                                              const std::string& password);
 

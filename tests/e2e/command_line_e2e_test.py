@@ -12,7 +12,7 @@ CLI_PROGRAM = CLI_WORK + r"\FerrolinkConfig_WIN.exe"
 USAGE = """Usage:
   FerrolinkConfig_WIN.exe          shows the configuration dialog
   FerrolinkConfig_WIN.exe /apply [/profile:NAME] [/user:NAME] [/password:TEXT|-] [/interval:MINUTES]
-                          [/account:NAME] [/accountpassword:TEXT|-] [/allowempty]
+                          [/account:NAME] [/accountpassword:TEXT|-]
                                    saves the settings and creates or updates the task, as OK does
   FerrolinkConfig_WIN.exe /test [/profile:NAME] [/user:NAME] [/password:TEXT|-] [/timeout:SECONDS]
                                    connects once and disconnects again; saves nothing (default timeout 300)

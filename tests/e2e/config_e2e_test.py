@@ -127,14 +127,14 @@ class ConfigProgramTest(ConfigProgramCase):
 
     def test_the_boxes_of_ok_in_one_session(self):
         # The boxes as the administrator meets them, each answered so that the dialog stays or
-        # goes on: no profile, empty credentials (No), a double quote, and "disable checks"
+        # goes on: no profile, empty credentials, a double quote, and "disable checks"
         # without a work item (Yes, then the failure). Their texts and every other answer are
         # the in-process tests'; here the real program shows them and the pictures are taken.
         self.prepare()
         steps, captions = ["main"], []
         for before, caption, shot, answer in (
                 ([], "Warning", "no-profile", IDOK),
-                ([f"select:main:{PROFILE_LIST}:Office"], "Warning", "empty-profile-credentials", IDNO),
+                ([f"select:main:{PROFILE_LIST}:Office"], "Warning", "empty-profile-credentials", IDOK),
                 ([f"settext:main:{USER_EDIT}:jo", f'settext:main:{PASSWORD_EDIT}:pw"'], "Warning",
                  "double-quote-refused", IDOK),
                 ([f"settext:main:{PASSWORD_EDIT}:pw", f"select:main:{INTERVAL_LIST}:disable checks"], "Confirmation",

@@ -240,11 +240,8 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
          "The Task Scheduler runs the task under a Windows account: give its password with /accountpassword.\n", "",
          "unchanged"},
         {"empty credentials", {"/apply", "/user:", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
-         S_OK, 13, "", "No profile username and/or password set. Give /allowempty to continue with empty profile "
-         "username and/or password.\n", "", "unchanged"},
-        {"empty allowed", {"/apply", "/user:", "/allowempty", "/accountpassword:pw"},
-         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 0, applied, "", "vpnuser|pw ",
-         "vpnuser|pw|\"Office\" -p \"s3cret\"|5"},
+         S_OK, 13, "", "No profile username and/or password set.\n\nThe scheduled task cannot connect without them: "
+         "enter both.\n", "", "unchanged"},
         {"interval not offered", {"/apply", "/interval:11", "/accountpassword:pw"},
          [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 13, "",
          "The check interval must be 1 to 10, 15, 20, 30, 45 or 60 minutes.\n", "", "unchanged"},

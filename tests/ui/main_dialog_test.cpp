@@ -296,9 +296,8 @@ const char kConfirm[] = "Confirmation|Do you really want to delete the task?\n\n
                         "No to leave the task active.|exclamation YesNo";
 const char kDeleteFailed[] = "Error|Failed to delete the task.|hand OK";
 const char kNoProfile[] = "Warning|No profile seleced.\n\nSelect a profile and try again.|exclamation OK";
-const char kEmpty[] = "Warning|No profile username and/or password set. Do you want to continue?\n\nClick Yes "
-                      "to continue with empty profile username and/or password, or click No to enter new "
-                      "profile credentials.|exclamation YesNo";
+const char kEmpty[] = "Warning|No profile username and/or password set.\n\nThe scheduled task cannot connect "
+                      "without them: enter both.|exclamation OK";
 const char kQuote[] = "Warning|The profile username and password must not contain a double quote (\").\n\n"
                       "Enter them without double quotes.|exclamation OK";
 const char kSlash[] = "Warning|The profile username and password must not begin with a slash (/).\n\nEnter them "
@@ -344,11 +343,8 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
          "Ferrolink on", IDOK},
         {"no profile", noProfile, false, SERVICE_RUNNING, IDYES, {"ok"}, {kNoProfile}, kNotSaved, "none",
          "no task off", IDCANCEL},
-        {"empty password, no", noPassword, false, SERVICE_RUNNING, IDYES, {"no"}, {kEmpty}, kNotSaved, "none",
+        {"empty password", noPassword, false, SERVICE_RUNNING, IDYES, {"ok"}, {kEmpty}, kNotSaved, "none",
          "no task off", IDCANCEL},
-        {"empty password, yes", noPassword, false, SERVICE_RUNNING, IDYES, {"yes", "password:pw", "ok"},
-         {kEmpty, kAccount, checked}, "Office|#5|jo||#0",
-         "operator|pw|C:\\Prog\\FL\\Ferrolink.exe|\"Office\" -u \"jo\"|5 ", "no task off", IDOK},
         {"double quote in the password", quoted, false, SERVICE_RUNNING, IDYES, {"ok"}, {kQuote}, kNotSaved,
          "none", "no task off", IDCANCEL},
         {"password that begins with a slash", slashed, false, SERVICE_RUNNING, IDYES, {"ok"}, {kSlash}, kNotSaved,

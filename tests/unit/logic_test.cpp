@@ -184,7 +184,9 @@ TEST(RefusedValuesWarning, RefusesWhatTheConnectorCouldNotTake) {
         {"Office", "jo", longest + "x", IDS_VALUE_TOO_LONG}, {"Office", "jo", "p\nw", IDS_CONTROL_IN_VALUE},
         {"Office", std::string("j\0o", 3), "pw", IDS_CONTROL_IN_VALUE}, {"Off\tice", "jo", "pw", IDS_CONTROL_IN_VALUE},
         {"Office", "jo", "pw\x7f", IDS_CONTROL_IN_VALUE}, {"Office", "jo", "p\xe9w \xff", std::nullopt},
-        {"Office", "jo", "%PATH%", IDS_PERCENT_IN_VALUE}, {"100%", "jo", "pw", IDS_PERCENT_IN_VALUE}};
+        {"Office", "jo", "%PATH%", IDS_PERCENT_IN_VALUE}, {"100%", "jo", "pw", IDS_PERCENT_IN_VALUE},
+        // The connector refuses a command line without -u or -p.
+        {"Office", "", "pw", IDS_EMPTY_CREDENTIALS_REFUSED}, {"Office", "jo", "", IDS_EMPTY_CREDENTIALS_REFUSED}};
     for (const auto& c : cases) {
         EXPECT_EQ(RefusedValuesWarning(c.profile, c.user, c.password), c.warning) << c.profile << c.user << c.password;
     }
@@ -225,7 +227,7 @@ TEST(TestOutcomeFor, OnlyTwoHundredSucceeds) {
 }
 
 // The command line read, as "command|profile|user|password|interval|account|accountpassword|
-// timeout|allowempty" ("-" for a value not given), or the fault and the switch it names.
+// timeout" ("-" for a value not given), or the fault and the switch it names.
 std::string DescribeReading(const Texts& arguments) {
     const CommandLineReading r = ReadConfigCommandLine(arguments);
     if (!r.commandLine) {
@@ -237,8 +239,7 @@ std::string DescribeReading(const Texts& arguments) {
                               &c.accountPassword}) {
         text += "|" + value->value_or("-");
     }
-    return text + "|" + (c.timeoutSeconds ? std::to_string(*c.timeoutSeconds) : "-") + "|" +
-           (c.allowEmpty ? "empty" : "");
+    return text + "|" + (c.timeoutSeconds ? std::to_string(*c.timeoutSeconds) : "-");
 }
 
 TEST(ReadConfigCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
@@ -246,15 +247,15 @@ TEST(ReadConfigCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
     // 3 missing value, 4 bad number, 5 not a switch.
     const struct { Texts arguments; const char* want; } cases[] = {
         {{"/APPLY", "/Profile:Head Office", "/USER:jo", "/password:-", "/interval:15",
-          "/account:MACHINE\\vpn", "/AccountPassword:-", "/AllowEmpty"},
-         "0|Head Office|jo|-|15|MACHINE\\vpn|-|-|empty"},
-        {{"/apply", "/user:", "/password:", "/accountpassword:"}, "0|-|||-|-||-|"},
-        {{"/apply", "/password:a:b"}, "0|-|-|a:b|-|-|-|-|"},
-        {{"/Test", "/profile:Office", "/timeout:1"}, "1|Office|-|-|-|-|-|1|"},
-        {{"/test", "/timeout:86400"}, "1|-|-|-|-|-|-|86400|"},
-        {{"/delete"}, "2|-|-|-|-|-|-|-|"},
-        {{"/STATUS"}, "3|-|-|-|-|-|-|-|"},
-        {{"/?"}, "4|-|-|-|-|-|-|-|"},
+          "/account:MACHINE\\vpn", "/AccountPassword:-"},
+         "0|Head Office|jo|-|15|MACHINE\\vpn|-|-"},
+        {{"/apply", "/user:", "/password:", "/accountpassword:"}, "0|-|||-|-||-"},
+        {{"/apply", "/password:a:b"}, "0|-|-|a:b|-|-|-|-"},
+        {{"/Test", "/profile:Office", "/timeout:1"}, "1|Office|-|-|-|-|-|1"},
+        {{"/test", "/timeout:86400"}, "1|-|-|-|-|-|-|86400"},
+        {{"/delete"}, "2|-|-|-|-|-|-|-"},
+        {{"/STATUS"}, "3|-|-|-|-|-|-|-"},
+        {{"/?"}, "4|-|-|-|-|-|-|-"},
         {{}, "fault 1 "},
         {{"/install"}, "fault 1 /install"},
         {{"/profile:Office", "/apply"}, "fault 1 /profile"},
@@ -268,7 +269,7 @@ TEST(ReadConfigCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
         {{"/apply", "/timeout:5"}, "fault 1 /timeout"},
         {{"/apply", "/allowempty:yes"}, "fault 1 /allowempty"},
         {{"/apply", "/user:a", "/USER:b"}, "fault 2 /USER"},
-        {{"/apply", "/allowempty", "/allowempty"}, "fault 2 /allowempty"},
+        {{"/apply", "/allowempty"}, "fault 1 /allowempty"},
         {{"/apply", "/profile"}, "fault 3 /profile"},
         {{"/apply", "/profile:"}, "fault 3 /profile"},
         {{"/apply", "/account:"}, "fault 3 /account"},
