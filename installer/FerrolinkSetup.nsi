@@ -182,8 +182,10 @@ FunctionEnd
 ; A folder that the setup creates would carry the rights of the folder it is created in, which
 ; may let users replace the programs that the scheduled task runs. Below the program files
 ; folders those rights protect the programs already; elsewhere the outermost folder that does
-; not exist yet is created by the helper with an access list of its own. A folder that exists is
-; left as it is.
+; not exist yet is created by the helper with an access list of its own. A folder that exists
+; there keeps its access list, so it is taken only when no one but administrators can change it
+; (a user who made it beforehand could otherwise replace the connector); else the setup is
+; refused (exit code 2).
 Function CreateProtectedFolder
   ; The full path, so that "..\" cannot lead out of the program files folder unseen.
   System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r0'
@@ -207,9 +209,6 @@ Function CreateProtectedFolder
     StrCpy $0 $1
     ${GetParent} $1 $1
   ${Loop}
-  ${If} $0 == ""
-    Return
-  ${EndIf}
   ; The helper of the installed programs' bitness, before any of them is in place.
   InitPluginsDir
   ${If} ${RunningX64}
@@ -218,6 +217,17 @@ Function CreateProtectedFolder
 !ifdef BIN32
     File "/oname=$PLUGINSDIR\setup_helper.exe" "${BIN32}\installer\setup_helper.exe"
 !endif
+  ${EndIf}
+  ${If} $0 == ""
+    nsExec::ExecToLog '"$PLUGINSDIR\setup_helper.exe" check-folder "$1"'
+    Pop $2
+    ${If} $2 != 0
+      MessageBox MB_ICONSTOP "Users other than administrators can change the folder $1. Choose a \
+          folder that only administrators can change, or a new one." /SD IDOK
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+    Return
   ${EndIf}
   nsExec::ExecToLog '"$PLUGINSDIR\setup_helper.exe" create-folder "$0"'
   Pop $2

@@ -10,13 +10,22 @@
 //   setup_helper create-folder <path>
 //                               create the folder with an access list of its own: full control
 //                               for Administrators and SYSTEM, read and execute for Users
+//   setup_helper check-folder <path>
+//                               succeed only when no one but Administrators, SYSTEM and the user
+//                               running the setup can change the existing folder: as its owner,
+//                               or through an entry of its access list that lets them write
 //
+// Paths are taken as UTF-16 (wmain), so that a folder outside the system code page is the one
+// named, not a best-fit look-alike.
 // Exit code 0 when the step was done (a work item that does not exist counts as deleted),
 // 1 when it failed, 2 for a command line it does not know. Every failure is printed once.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "com_ptr.h"
@@ -32,6 +41,23 @@ namespace {
 constexpr const char* kProgramFolderAccess =
     "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+
+// A path as the setup's log shows it: in the system code page, "?" for what it lacks.
+std::string Shown(const wchar_t* path) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size > 0 ? static_cast<std::size_t>(size) : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, path, -1, text.data(), size, nullptr, nullptr);
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+// A SID in its text form ("S-1-5-18"); empty when it cannot be converted.
+std::string SidText(PSID sid) {
+    char* text = nullptr;
+    if (!ConvertSidToStringSidA(sid, &text)) return {};
+    const LocalMemory owned(text);
+    return text;
+}
 
 int SecureSettingsKey() {
     // The setup writes "InstallPath" first, but an administrator may run this on its own.
@@ -58,7 +84,7 @@ int PrintKeySecurity() {
 
 // The access list is given at creation, so that no moment passes in which the folder has the
 // rights of the folder it is created in.
-int CreateProgramFolder(const char* path) {
+int CreateProgramFolder(const wchar_t* path) {
     const LocalMemory descriptor = DescriptorFromSddl(kProgramFolderAccess);
     if (!descriptor) {
         std::printf("Error: the access list could not be built (error %lu)\n", GetLastError());
@@ -67,11 +93,74 @@ int CreateProgramFolder(const char* path) {
     SECURITY_ATTRIBUTES attributes{};
     attributes.nLength = sizeof attributes;
     attributes.lpSecurityDescriptor = descriptor.get();
-    if (!CreateDirectoryA(path, &attributes)) {
-        std::printf("Error: the folder \"%s\" could not be created (error %lu)\n", path, GetLastError());
+    if (!CreateDirectoryW(path, &attributes)) {
+        const DWORD error = GetLastError();
+        std::printf("Error: the folder \"%s\" could not be created (error %lu)\n", Shown(path).c_str(),
+                    error);
         return 1;
     }
-    std::printf("The folder \"%s\" was created; only Administrators and SYSTEM can change it.\n", path);
+    std::printf("The folder \"%s\" was created; only Administrators and SYSTEM can change it.\n",
+                Shown(path).c_str());
+    return 0;
+}
+
+// The rights that let a holder change a folder or what is in it.
+constexpr ACCESS_MASK kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                        FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE |
+                                        WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+// The user running this program (the administrator who runs the setup).
+std::string CurrentUserSid() {
+    UniqueHandle token;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return {};
+    token.reset(opened);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::string buffer(size, '\0');
+    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
+    return SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+// Whether `sid` may change the folder: SYSTEM, Administrators, or the user running the setup.
+bool Trusted(PSID sid, const std::string& currentUser) {
+    const std::string text = SidText(sid);
+    return text == "S-1-5-18" || text == "S-1-5-32-544" || (!currentUser.empty() && text == currentUser);
+}
+
+// An existing folder keeps its access list; the connector in it runs with the VPN password and
+// the uninstaller runs the helper in it elevated, so it is used only when no one else can
+// change it.
+int CheckProgramFolder(const wchar_t* path) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD read = GetNamedSecurityInfoW(path, SE_FILE_OBJECT,
+                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                             &owner, nullptr, &dacl, nullptr, &descriptor);
+    const LocalMemory owned(descriptor);
+    if (read != ERROR_SUCCESS) {
+        std::printf("Error: the access list of \"%s\" could not be read (error %lu)\n",
+                    Shown(path).c_str(), read);
+        return 1;
+    }
+    const std::string currentUser = CurrentUserSid();
+    bool others = owner == nullptr || !Trusted(owner, currentUser) || dacl == nullptr;
+    for (DWORD i = 0; !others && i < dacl->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
+        // An entry only for what is created in the folder does not apply to the folder.
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
+        const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
+        others = (ace->Mask & kChangingRights) != 0 &&
+                 !Trusted(const_cast<DWORD*>(&ace->SidStart), currentUser);
+    }
+    if (others) {
+        std::printf("Error: users other than administrators can change the folder \"%s\"\n",
+                    Shown(path).c_str());
+        return 1;
+    }
+    std::printf("Only administrators can change the folder \"%s\".\n", Shown(path).c_str());
     return 0;
 }
 
@@ -100,19 +189,23 @@ int DeleteWorkItem() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "secure-key") == 0) {
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wcscmp(argv[1], L"secure-key") == 0) {
         return SecureSettingsKey();
     }
-    if (argc == 2 && std::strcmp(argv[1], "key-security") == 0) {
+    if (argc == 2 && std::wcscmp(argv[1], L"key-security") == 0) {
         return PrintKeySecurity();
     }
-    if (argc == 2 && std::strcmp(argv[1], "delete-task") == 0) {
+    if (argc == 2 && std::wcscmp(argv[1], L"delete-task") == 0) {
         return DeleteWorkItem();
     }
-    if (argc == 3 && std::strcmp(argv[1], "create-folder") == 0) {
+    if (argc == 3 && std::wcscmp(argv[1], L"create-folder") == 0) {
         return CreateProgramFolder(argv[2]);
     }
-    std::printf("usage: setup_helper secure-key | key-security | delete-task | create-folder <path>\n");
+    if (argc == 3 && std::wcscmp(argv[1], L"check-folder") == 0) {
+        return CheckProgramFolder(argv[2]);
+    }
+    std::printf("usage: setup_helper secure-key | key-security | delete-task | create-folder <path> |"
+                " check-folder <path>\n");
     return 2;
 }

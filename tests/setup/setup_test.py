@@ -188,6 +188,18 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual(self.setup(f"/S /D={WORK}\\new\\Ferrolink"), 0)
         self.check_files(f"{WORK}\\new\\Ferrolink")
         self.assertEqual((self.others(WORK), self.others(f"{WORK}\\new")), (0o5, 0))
+        # A folder outside the system code page is the one protected, not a look-alike. Wine
+        # passes its arguments on as UTF-16 (the launcher's line file is in the code page).
+        shutil.copy(SETUP, self.lab.unix_path(WORK + r"\FerrolinkSetup.exe"))
+        setup = self.lab.wine([self.lab.unix_path(WORK + r"\FerrolinkSetup.exe"), "/S", "/D=C:\\Łódź\\Ferrolink"])
+        self.assertEqual(setup.exit_code, 0)
+        self.check_files("C:\\Łódź\\Ferrolink")
+        self.assertEqual(self.others("C:\\Łódź"), 0)
+        # A folder that exists and that others can change (a local user made it beforehand) is
+        # refused: nothing is installed into it.
+        os.makedirs(self.lab.unix_path(f"{WORK}\\open"))
+        os.chmod(self.lab.unix_path(f"{WORK}\\open"), 0o777)
+        self.assertEqual((self.setup(f"/S /D={WORK}\\open"), self.files_under(f"{WORK}\\open")), (2, []))
 
 
 if __name__ == "__main__":
