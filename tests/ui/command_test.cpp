@@ -205,16 +205,22 @@ struct LogonStandIn : LogonChecker {
     }
 };
 
-// /apply's own rules: what the dialog's rows prove of the shared flow (the refused values, the
-// steps of the work item, the trigger kept once) is not proven again. A client with the
-// profile "Office" and an existing work item whose account the scheduler keeps.
-TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
-    ASSERT_TRUE(InstallClient());
+// The VPN client installed in the temporary folder, with the profile "Office".
+bool InstallClientWithOffice() {
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
     const std::string profiles = std::string(folder) + "profiles";
     CreateDirectoryA(profiles.c_str(), nullptr);
-    CloseHandle(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const UniqueFile profile(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, 0, nullptr));
+    return InstallClient() && profile;
+}
+
+// /apply's own rules: what the dialog's rows prove of the shared flow (the refused values, the
+// steps of the work item, the trigger kept once) is not proven again. A client with the
+// profile "Office" and an existing work item whose account the scheduler keeps.
+TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
+    ASSERT_TRUE(InstallClientWithOffice());
     const std::string applied = "The settings were saved and the task was created or updated.\n";
     wchar_t program[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, program, MAX_PATH);
@@ -317,12 +323,7 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
 // Two writers at once: the second waits a bounded time for the first's turn and then saves
 // nothing, rather than mixing one's profile with the other's password.
 TEST(ApplyCommand, WithoutTheTurnAtApplyingSavesNothing) {
-    ASSERT_TRUE(InstallClient());
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    const std::string profiles = std::string(folder) + "profiles";
-    CreateDirectoryA(profiles.c_str(), nullptr);
-    CloseHandle(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(InstallClientWithOffice());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
     ConnectorSettings stored{"Office", 5, "jo", "s3cret"};
     ASSERT_EQ(SaveSettings(stored), 0);
