@@ -78,6 +78,13 @@ unsigned FirstLineId(StatusReason reason) {
     return IDS_STATUS_UNREADABLE;
 }
 
+// Whether the work item has a trigger at all: the stored index, or else the first.
+bool HasTrigger(WorkItem& task) {
+    TASK_TRIGGER trigger{};
+    return task.GetTrigger(static_cast<WORD>(LoadTriggerId().value_or(0)), trigger) != SCHED_E_TRIGGER_NOT_FOUND ||
+           task.GetTrigger(0, trigger) != SCHED_E_TRIGGER_NOT_FOUND;
+}
+
 // The lines of the work item, and what the verdict needs of it.
 void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
@@ -109,8 +116,10 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     line(IDS_STATUS_TASK_STATE, SUCCEEDED(hr) ? StatusText(status) : Unreadable(hr));
     if (SUCCEEDED(hr) && status == SCHED_S_TASK_DISABLED) {
         facts.hindrance = TaskHindrance::Disabled;
-    } else if (SUCCEEDED(hr) && (status == SCHED_S_TASK_NO_VALID_TRIGGERS || status == SCHED_S_TASK_NOT_SCHEDULED ||
-                                 status == SCHED_S_TASK_NO_MORE_RUNS)) {
+    } else if (SUCCEEDED(hr) && (status == SCHED_S_TASK_NO_VALID_TRIGGERS || status == SCHED_S_TASK_NO_MORE_RUNS ||
+                                 !HasTrigger(task))) {
+        // Not SCHED_S_TASK_NOT_SCHEDULED: Wine gives it for every work item, so that here it
+        // could not be told from a work item that runs.
         facts.hindrance = TaskHindrance::NotScheduled;
     }
 

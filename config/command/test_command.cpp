@@ -80,8 +80,10 @@ int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
     const TestOutcome outcome = TestOutcomeFor(true, *code);
     if (outcome.state == TestState::Succeeded) {
         channel.Out(CommandText(outcome.textId));
-        // Not waited for and not read, as after the dialog's test.
-        const UniqueHandle disconnectRun = disconnect.Start();
+        // Waited for (not read), so that a script's next step finds the tunnel down.
+        if (const UniqueHandle disconnectRun = disconnect.Start()) {
+            WaitForRun(disconnectRun.get(), kAbandonedRunWaitMs);
+        }
         return kExitDone;
     }
     channel.Error(CommandTextWith(outcome.textId, outcome.codeName));

@@ -137,6 +137,8 @@ TEST_F(StatusCommand, EachStateHasItsLevelAndLine) {
          "FERROLINK WARNING - task present, but disabled", "Task state: disabled"},
         {"no valid trigger", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_NO_VALID_TRIGGERS; },
          S_OK, 1, "FERROLINK WARNING - task present, but no trigger runs it", "Task state: no valid triggers"},
+        {"no trigger", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].triggers.clear(); }, S_OK, 1,
+         "FERROLINK WARNING - task present, but no trigger runs it", "Task trigger: could not be read (0x80041309)"},
         {"last run not started", [](StatusCommand& t) { t.state.failing["GetExitCode"] = HRESULT_FROM_WIN32(ERROR_LOGON_FAILURE); },
          S_OK, 1, "FERROLINK WARNING - task present, its last run could not start",
          "Task last run: 2026-12-08 09:35:00, could not start (0x8007052E)"},

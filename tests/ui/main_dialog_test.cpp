@@ -413,8 +413,8 @@ TEST_F(MainDialogRun, TheWorkItemKeepsOneTriggerAndIsNeverSavedHalfDone) {
         {"trigger not made", "C:\\Prog\\FL", 3, "CreateTrigger", E_OUTOFMEMORY, true, true, kOld, "#3"},
         {"trigger not set", "C:\\Prog\\FL", 0, "SetTrigger", E_INVALIDARG, true, true, kOld, "#0"},
         {"program path does not fit", deep, 0, "", S_OK, true, true, kOld, "#0"},
-        {"program not taken", "C:\\Prog\\FL", 0, "SetApplicationName", E_FAIL, true, true,
-         "||old.exe|\"Office\" -u \"jo\" -p \"s3cret\"|5 ", "#0"},
+        {"program not taken", "C:\\Prog\\FL", 0, "SetApplicationName", E_FAIL, true, true, kOld, "#0"},
+        {"parameters not taken", "C:\\Prog\\FL", 0, "SetParameters", E_INVALIDARG, true, true, kOld, "#0"},
         {"work item not made", "C:\\Prog\\FL", -1, "NewWorkItem", E_ACCESSDENIED, true, false, "none", "-"},
         {"no scheduler object", "C:\\Prog\\FL", -1, "", S_OK, false, false, "none", "-"},
     };

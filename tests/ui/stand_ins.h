@@ -106,7 +106,7 @@ public:
     }
     HRESULT SetMaxRunTime(DWORD) override { return S_OK; }
     HRESULT DeleteTrigger(WORD index) override {
-        if (index >= m_item.triggers.size()) return E_INVALIDARG;
+        if (index >= m_item.triggers.size()) return SCHED_E_TRIGGER_NOT_FOUND;
         m_item.triggers.erase(m_item.triggers.begin() + index);
         return S_OK;
     }
@@ -125,7 +125,7 @@ public:
         return m_s.Do("GetParameters", [&] { parameters = m_item.parameters; });
     }
     HRESULT GetTrigger(WORD index, TASK_TRIGGER& trigger) override {
-        if (index >= m_item.triggers.size()) return E_INVALIDARG;
+        if (index >= m_item.triggers.size()) return SCHED_E_TRIGGER_NOT_FOUND;
         return m_s.Do("GetTrigger", [&] { trigger = m_item.triggers[index]; });
     }
     HRESULT GetStatus(HRESULT& status) override {
