@@ -7,6 +7,9 @@
 //                               key (it holds the profile password in plain text)
 //   setup_helper key-security   print the settings key's access list (SDDL), for checking
 //   setup_helper delete-task    delete the work item "Ferrolink" through the Task Scheduler
+//   setup_helper delete-settings
+//                               delete the settings key with the stored password, and the
+//                               publisher's key above it when nothing else is left in it
 //   setup_helper create-folder <path>
 //                               create the folder with an access list of its own: full control
 //                               for Administrators and SYSTEM, read and execute for Users
@@ -22,6 +25,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
+#include <shlwapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -164,6 +168,20 @@ int CheckProgramFolder(const wchar_t* path) {
     return 0;
 }
 
+// The removal of the Windows Installer package runs this; the settings key is the programs',
+// so it goes with them, but only through this command, which a major upgrade does not run.
+int DeleteSettings() {
+    const DWORD status = SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        std::printf("Error: the settings key could not be deleted (error %lu)\n", status);
+        return 1;
+    }
+    // Only when empty: another program of the publisher may keep its settings there.
+    SHDeleteEmptyKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
+    std::printf("The settings key was deleted.\n");
+    return 0;
+}
+
 int DeleteWorkItem() {
     const ComApartment apartment;
     SchedulerAccess scheduler;
@@ -199,13 +217,16 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"delete-task") == 0) {
         return DeleteWorkItem();
     }
+    if (argc == 2 && std::wcscmp(argv[1], L"delete-settings") == 0) {
+        return DeleteSettings();
+    }
     if (argc == 3 && std::wcscmp(argv[1], L"create-folder") == 0) {
         return CreateProgramFolder(argv[2]);
     }
     if (argc == 3 && std::wcscmp(argv[1], L"check-folder") == 0) {
         return CheckProgramFolder(argv[2]);
     }
-    std::printf("usage: setup_helper secure-key | key-security | delete-task | create-folder <path> |"
-                " check-folder <path>\n");
+    std::printf("usage: setup_helper secure-key | key-security | delete-task | delete-settings |"
+                " create-folder <path> | check-folder <path>\n");
     return 2;
 }
