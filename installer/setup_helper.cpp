@@ -25,7 +25,6 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
-#include <shlwapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -168,16 +167,42 @@ int CheckProgramFolder(const wchar_t* path) {
     return 0;
 }
 
+// Deletes a key of HKEY_LOCAL_MACHINE with its subkeys (RegDeleteTree and SHDeleteKey are not
+// among the functions that Windows XP's advapi32 and the allowed DLLs offer). A key that does not
+// exist counts as deleted.
+LONG DeleteKeyTree(const std::string& path) {
+    RegistryKey key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put());
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    while (status == ERROR_SUCCESS) {
+        char name[256];
+        DWORD size = sizeof name;
+        // Always the first: each one found is deleted before the next is asked for.
+        status = RegEnumKeyExA(key.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS) status = DeleteKeyTree(path + "\\" + name);
+    }
+    key.reset();
+    return status == ERROR_NO_MORE_ITEMS ? RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) : status;
+}
+
 // The removal of the Windows Installer package runs this; the settings key is the programs',
 // so it goes with them, but only through this command, which a major upgrade does not run.
 int DeleteSettings() {
-    const DWORD status = SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        std::printf("Error: the settings key could not be deleted (error %lu)\n", status);
+    const LONG status = DeleteKeyTree(kSettingsKey);
+    if (status != ERROR_SUCCESS) {
+        std::printf("Error: the settings key could not be deleted (error %ld)\n", status);
         return 1;
     }
     // Only when empty: another program of the publisher may keep its settings there.
-    SHDeleteEmptyKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
+    RegistryKey publisher;
+    DWORD subkeys = 1, values = 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, KEY_READ, publisher.put()) == ERROR_SUCCESS &&
+        RegQueryInfoKeyA(publisher.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        subkeys == 0 && values == 0) {
+        publisher.reset();
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
+    }
     std::printf("The settings key was deleted.\n");
     return 0;
 }
