@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """The Windows Installer packages: their tables read back (what wixl may drop with a warning
 only), and Ferrolink-x64.msi under msiexec on a fresh 64-bit prefix: refused beside the setup
-program's installation, installed, used, upgraded by a higher version built here, a downgrade
-refused, removed. Environment: FERROLINK_BUILD (the 64-bit build tree), FERROLINK_SOURCE,
-FERROLINK_MSI_FOLDER (the built packages), FERROLINK_MSI_PREFIX (recreated), FERROLINK_VERSION,
-WIXL."""
+program's installation, installed (and the setup program refused beside it), used, upgraded by
+a higher version built here, a downgrade refused, removed. Environment: FERROLINK_BUILD (the
+64-bit build tree), FERROLINK_SOURCE, FERROLINK_MSI_FOLDER (the built packages),
+FERROLINK_MSI_PREFIX (recreated), FERROLINK_VERSION, WIXL, FERROLINK_SETUP (the setup program,
+which must refuse to install beside a package)."""
 import os, re, shutil, subprocess, sys, tempfile, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
@@ -180,6 +181,11 @@ class PackageUnderWineTest(unittest.TestCase):
 
         self.assertEqual(self.msiexec("/i", package)[0], 0)
         self.check_installed()
+        # And the setup program, a 32-bit program, refuses to install beside the package.
+        if winelab.runs_32bit_programs():
+            shutil.copy(os.environ["FERROLINK_SETUP"], self.lab.unix_path(WORK))
+            setup = self.lab.launch(rf'"{WORK}\FerrolinkSetup.exe" /S', timeout=60, debug="-all")
+            self.assertEqual((setup.exit_code, os.path.exists(self.lab.unix_path(FOLDER + "uninstall.exe"))), (2, False))
         self.apply_and_connect()
 
         # A higher version, with a help document of its own, replaces it as one product.
