@@ -9,8 +9,9 @@
 ; installer\setup_helper.exe. Without BIN32 the setup refuses to run on 32-bit Windows.
 ;
 ; Silent: FerrolinkSetup.exe /S [/D=C:\folder]; uninstall.exe /S. Exit codes: 0 done, 1 cancelled,
-; 2 refused (nothing installed), 3 done but the key could not be restricted or the task not
-; deleted, 4 not done: a file of the earlier installation could not be replaced.
+; 2 refused (nothing installed; also beside an installed Windows Installer package), 3 done but the
+; key could not be restricted or the task not deleted, 4 not done: a file of the earlier
+; installation could not be replaced.
 
 Unicode true
 Target x86-unicode
@@ -77,8 +78,23 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
   ${EndIf}
 !macroend
 
+; An installation from a Windows Installer package (Ferrolink-x64.msi, Ferrolink-x86.msi, by their
+; upgrade codes): a second installation of the same programs would share the task and the settings
+; key and remove them from under the other, so the setup refuses (exit code 2).
+!macro RefuseInstalledPackage UPGRADE_CODE
+  System::Call 'msi::MsiEnumRelatedProductsW(w "${UPGRADE_CODE}", i 0, i 0, w .r0) i .r1'
+  ${If} $1 == 0
+    MessageBox MB_ICONSTOP "${PRODUCT} is installed on this machine from its Windows Installer package \
+        (product $0). Upgrade it with a newer package, or remove it first with msiexec /x $0." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+!macroend
+
 Function .onInit
   !insertmacro UseNativeView
+  !insertmacro RefuseInstalledPackage "{2CC550D0-0E12-49FB-A63A-6F2354EA4AB1}"
+  !insertmacro RefuseInstalledPackage "{CD375E70-202E-4916-BCCB-84DAB7D2E1D9}"
   ${IfNot} ${RunningX64}
 !ifndef BIN32
     MessageBox MB_ICONSTOP "This setup program holds the 64-bit programs only; it cannot install \

@@ -7,6 +7,9 @@
 //                               key (it holds the profile password in plain text)
 //   setup_helper key-security   print the settings key's access list (SDDL), for checking
 //   setup_helper delete-task    delete the work item "Ferrolink" through the Task Scheduler
+//   setup_helper delete-settings
+//                               delete the settings key with the stored password, and the
+//                               publisher's key above it when nothing else is left in it
 //   setup_helper create-folder <path>
 //                               create the folder with an access list of its own: full control
 //                               for Administrators and SYSTEM, read and execute for Users
@@ -164,6 +167,46 @@ int CheckProgramFolder(const wchar_t* path) {
     return 0;
 }
 
+// Deletes a key of HKEY_LOCAL_MACHINE with its subkeys (RegDeleteTree and SHDeleteKey are not
+// among the functions that Windows XP's advapi32 and the allowed DLLs offer). A key that does not
+// exist counts as deleted.
+LONG DeleteKeyTree(const std::string& path) {
+    RegistryKey key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put());
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    while (status == ERROR_SUCCESS) {
+        char name[256];
+        DWORD size = sizeof name;
+        // Always the first: each one found is deleted before the next is asked for.
+        status = RegEnumKeyExA(key.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS) status = DeleteKeyTree(path + "\\" + name);
+    }
+    key.reset();
+    return status == ERROR_NO_MORE_ITEMS ? RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) : status;
+}
+
+// The removal of the Windows Installer package runs this; the settings key is the programs',
+// so it goes with them, but only through this command, which a major upgrade does not run.
+int DeleteSettings() {
+    const LONG status = DeleteKeyTree(kSettingsKey);
+    if (status != ERROR_SUCCESS) {
+        std::printf("Error: the settings key could not be deleted (error %ld)\n", status);
+        return 1;
+    }
+    // Only when empty: another program of the publisher may keep its settings there.
+    RegistryKey publisher;
+    DWORD subkeys = 1, values = 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, KEY_READ, publisher.put()) == ERROR_SUCCESS &&
+        RegQueryInfoKeyA(publisher.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        subkeys == 0 && values == 0) {
+        publisher.reset();
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
+    }
+    std::printf("The settings key was deleted.\n");
+    return 0;
+}
+
 int DeleteWorkItem() {
     const ComApartment apartment;
     SchedulerAccess scheduler;
@@ -199,13 +242,16 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"delete-task") == 0) {
         return DeleteWorkItem();
     }
+    if (argc == 2 && std::wcscmp(argv[1], L"delete-settings") == 0) {
+        return DeleteSettings();
+    }
     if (argc == 3 && std::wcscmp(argv[1], L"create-folder") == 0) {
         return CreateProgramFolder(argv[2]);
     }
     if (argc == 3 && std::wcscmp(argv[1], L"check-folder") == 0) {
         return CheckProgramFolder(argv[2]);
     }
-    std::printf("usage: setup_helper secure-key | key-security | delete-task | create-folder <path> |"
-                " check-folder <path>\n");
+    std::printf("usage: setup_helper secure-key | key-security | delete-task | delete-settings |"
+                " create-folder <path> | check-folder <path>\n");
     return 2;
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 # 32-bit programs run under Wine's 32-bit half, from the i386 architecture of the same source.
 packages=(cmake ninja-build clang libclang-rt-14-dev googletest python3 python3-pefile
           mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine wine32:i386 xvfb xauth
-          imagemagick nsis)
+          imagemagick nsis wixl msitools)
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
