@@ -66,7 +66,7 @@ BOOL MainDialog::OnInitDialog() {
 
     LoadProgramTexts();
 
-    const std::optional<std::string> installFolder = ReadVpnClientFolder(kClientFolderRoom);
+    const std::optional<std::string> installFolder = ReadVpnClientFolder();
     if (!installFolder) {
         StopWithoutClient();
     }

@@ -9,9 +9,6 @@
 
 namespace {
 
-// The room that both programs read the client's folder into, its terminator included.
-constexpr DWORD kInstallPathBufferSize = 200;
-
 // The view that the program does not see by itself: a 32-bit program on 64-bit Windows sees
 // the 32-bit view, a 64-bit program the 64-bit one. 32-bit Windows, XP included, has one view
 // and ignores the flag, so the second attempt there opens the same key as the first.
@@ -31,20 +28,20 @@ RegistryKey OpenVpnClientKey() {
     return key;
 }
 
-std::optional<std::string> ReadVpnClientFolder(DWORD room) {
+std::optional<std::string> ReadVpnClientFolder() {
     const RegistryKey key = OpenVpnClientKey();
     if (!key) {
         return std::nullopt;
     }
-    return QueryRegistryText(key.get(), kVpnClientInstallPathValue, room);
+    return QueryRegistryText(key.get(), kVpnClientInstallPathValue, kClientFolderRoom);
 }
 
 std::optional<std::string> LocateVpnClient() {
-    const auto folder = ReadVpnClientFolder(kInstallPathBufferSize);
+    const auto folder = ReadVpnClientFolder();
     if (!folder) {
         return std::nullopt;
     }
-    // A 199-character folder without its backslash still gets one: the path is not cut.
+    // A folder that fills the room without its backslash still gets one: the path is not cut.
     return WithTrailingBackslash(*folder) + kVpnClientProgram;
 }
 

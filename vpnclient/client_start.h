@@ -16,12 +16,16 @@
 // Empty when neither view holds the key.
 RegistryKey OpenVpnClientKey();
 
-// The client's folder, its "InstallPath" read into `room` bytes (terminator included); nothing
-// when the client's key or that value cannot be read or the value does not fit.
-std::optional<std::string> ReadVpnClientFolder(DWORD room);
+// The room, terminator included, in which both programs read the client's folder: a Windows
+// path of up to 259 characters fits.
+inline constexpr DWORD kClientFolderRoom = 400;
 
-// Path of vpnclient.exe from the client's folder (read into 200 bytes) and one backslash, or
-// nothing when the folder cannot be read.
+// The client's folder, its "InstallPath" read into kClientFolderRoom bytes; nothing when the
+// client's key or that value cannot be read or the value does not fit.
+std::optional<std::string> ReadVpnClientFolder();
+
+// Path of vpnclient.exe from the client's folder and one backslash, or nothing when the folder
+// cannot be read.
 std::optional<std::string> LocateVpnClient();
 
 class VpnClientRequest {

@@ -136,7 +136,7 @@ std::optional<std::string> ChooseProfile(const ConfigCommandLine& line,
 
 int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAccess& scheduler,
              HRESULT created, LogonChecker& logon, SchedulerServicePlatform& service) {
-    const std::optional<std::string> folder = ReadVpnClientFolder(kClientFolderRoom);
+    const std::optional<std::string> folder = ReadVpnClientFolder();
     if (!folder) {
         channel.Error(CommandText(IDS_CLIENT_NOT_FOUND));
         return kExitClientNotFound;

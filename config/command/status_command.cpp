@@ -155,7 +155,7 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
     std::string lines;
     const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
 
-    const std::optional<std::string> folder = ReadVpnClientFolder(kClientFolderRoom);
+    const std::optional<std::string> folder = ReadVpnClientFolder();
     facts.clientFound = folder.has_value();
     line(IDS_STATUS_CLIENT, folder ? With(IDS_VALUE_FOUND_IN, *folder) : Text(IDS_VALUE_NOT_FOUND));
 

@@ -25,7 +25,7 @@ std::optional<DWORD> WaitForRun(HANDLE process, DWORD waitMs) {
 }  // namespace
 
 int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
-    const std::optional<std::string> folder = ReadVpnClientFolder(kClientFolderRoom);
+    const std::optional<std::string> folder = ReadVpnClientFolder();
     const std::optional<std::string> clientPath = LocateVpnClient();
     if (!folder || !clientPath) {
         channel.Error(CommandText(IDS_CLIENT_NOT_FOUND));

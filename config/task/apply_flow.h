@@ -12,10 +12,6 @@
 #include "scheduler_access.h"
 #include "scheduler_service.h"
 
-// The room, terminator included, in which the configuration program reads the VPN client's
-// folder (ReadVpnClientFolder), for the dialog and every command alike.
-inline constexpr DWORD kClientFolderRoom = 400;
-
 // The named mutex that gives one writer at a time its turn at the settings and the work item,
 // and how long a second writer waits for it before it gives up.
 inline constexpr const char* kApplyTurnName = "Global\\FerrolinkApply";

@@ -213,6 +213,26 @@ class TestCommandTest(CommandLineCase):
                                    "the tunnel down. Test while the tunnel is down.\r\n"), [], 1))
 
 
+class LongClientFolderTest(CommandLineCase):
+    def test_a_client_folder_of_239_characters_is_found_by_test_status_and_the_connector(self):
+        # The client's program then has a path of 253 characters, below Windows' 260.
+        folder = "C:\\" + "L" * 236
+        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        self.addCleanup(self.lab.install_sim)
+        os.makedirs(self.lab.unix_path(folder))
+        self.addCleanup(shutil.rmtree, self.lab.unix_path(folder))
+        shutil.copytree(os.path.join(self.lab.sim_dir, "profiles"), self.lab.unix_path(folder + "\\profiles"))
+        shutil.copy(os.path.join(self.lab.sim_dir, "vpnclient.exe"), self.lab.unix_path(folder))
+        self.lab.reg_import({winelab.VPN_CLIENT_KEY: {"InstallPath": folder + "\\", "TunnelEstablished": 0},
+                             SETTINGS_KEY: STORED})
+        test = self.run_command("/test")
+        connector = self.lab.launch(f'"{self.lab.install_connector()}" "Office" -u "jo" -p "s3cret"')
+        code, out, _ = self.run_command("/status")
+        self.assertEqual((test[0], connector.exit_code, connector.events, code, out.splitlines()[:2]),
+                         (0, 0, ["VPN connection established."], 2,
+                          ["FERROLINK CRITICAL - no task", f"VPN client: found in {folder}\\"]))
+
+
 class DeploySampleTest(CommandLineCase):
     def test_the_sample_deploy_cmd_sets_the_machine_up_under_cmd(self):
         folder = r"C:\ferrolink-deploy"
