@@ -19,9 +19,9 @@ public:
     // Wipes the password.
     ~CredentialsDialog() override;
 
-    // The account name: set by the caller before DoModal, then the text of edit 1016.
+    // The account name: set by the caller before DoModal, then the text of IDC_ACCOUNT_USER_EDIT.
     std::string m_userName;
-    // The password: empty at first, then the text of edit 1015. After IDOK the caller reads
+    // The password: empty at first, then the text of IDC_ACCOUNT_PASSWORD_EDIT. After IDOK the caller reads
     // both; after IDCANCEL the password is already wiped.
     std::string m_password;
 

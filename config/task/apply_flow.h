@@ -58,7 +58,7 @@ public:
     virtual bool TakeAccount(std::string& user, std::string& password) = 0;
     // Whether the Task Scheduler is started only after the user agrees.
     virtual bool AsksBeforeStartingScheduler() = 0;
-    // The Task Scheduler does not run and could not be started (message 107); the flow goes on.
+    // The Task Scheduler does not run and could not be started (IDS_SCHEDULER_NOT_STARTED); the flow goes on.
     virtual void TellSchedulerNotStarted() = 0;
     // A step of the Task Scheduler failed with `result`; the work item stays as it was stored.
     virtual void TellStepFailed(TaskStep step, HRESULT result) = 0;
@@ -67,7 +67,7 @@ public:
 // How the flow ended.
 enum class ApplyEnd {
     Applied,          // settings saved, the work item written unless a step failed
-    NoProfile,        // message 104; nothing saved
+    NoProfile,        // IDS_NO_PROFILE; nothing saved
     ValueRefused,     // a value the connector could not take, or an interval not offered
     NotReadyToSave,   // the face found a reason not to save (ReadyToSave); nothing saved
     SettingsNotSaved, // the settings could not be saved and the face stopped there

@@ -7,7 +7,7 @@
 #include "program_texts.h"
 #include "wipe_text.h"
 
-// The dialog's face of the apply flow: message boxes, question 106 and the credentials dialog;
+// The dialog's face of the apply flow: message boxes and the credentials dialog;
 // a failed step of the Task Scheduler is silent, and the dialog closes all the same.
 class MainDialog::DialogFace final : public ApplyFace {
 public:
