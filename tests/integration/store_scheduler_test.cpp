@@ -93,10 +93,10 @@ TEST(SettingsStore, SaveWritesTheFourSettingsWithTheirExactTypeAndBytes) {
     DeleteProductKeys();  // a volatile parent would refuse every later test's settings
 }
 
-// "InstallPath" is read into 200 bytes: a folder of 199 characters gets its backslash and the
+// "InstallPath" is read into 400 bytes: a folder of 399 characters gets its backslash and the
 // program's name whole; a longer one locates no client (as a missing value does, end to end).
 TEST(LocateVpnClient, TheClientIsLocatedFromAFolderThatFitsItsBuffer) {
-    const std::string deep = "C:\\" + std::string(196, 'd');
+    const std::string deep = "C:\\" + std::string(396, 'd');
     const std::pair<Raw, std::optional<std::string>> cases[] = {
         {Sz("C:\\VPN\\"), "C:\\VPN\\vpnclient.exe"}, {Sz(deep), deep + "\\vpnclient.exe"},
         {Sz(deep + "d"), std::nullopt}};
