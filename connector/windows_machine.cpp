@@ -15,11 +15,7 @@ int WindowsMachine::RunVpnClientStat() {
 }
 
 int WindowsMachine::ReadTunnelEstablished() {
-    const RegistryKey key = OpenVpnClientKey();
-    if (!key) {
-        return -1;
-    }
-    const auto value = QueryRegistryDword(key.get(), kVpnClientTunnelValue);
+    const auto value = ReadTunnelFlag();
     return value ? static_cast<int>(*value) : -1;
 }
 

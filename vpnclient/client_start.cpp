@@ -28,6 +28,14 @@ RegistryKey OpenVpnClientKey() {
     return key;
 }
 
+std::optional<DWORD> ReadTunnelFlag() {
+    const RegistryKey key = OpenVpnClientKey();
+    if (!key) {
+        return std::nullopt;
+    }
+    return QueryRegistryDword(key.get(), kVpnClientTunnelValue);
+}
+
 std::optional<std::string> ReadVpnClientFolder() {
     const RegistryKey key = OpenVpnClientKey();
     if (!key) {

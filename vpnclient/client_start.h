@@ -16,6 +16,10 @@
 // Empty when neither view holds the key.
 RegistryKey OpenVpnClientKey();
 
+// The client's "TunnelEstablished" from its key (OpenVpnClientKey): nonzero while the tunnel is
+// up; nothing when the key or the value cannot be read.
+std::optional<DWORD> ReadTunnelFlag();
+
 // The room, terminator included, in which both programs read the client's folder: a Windows
 // path of up to 259 characters fits.
 inline constexpr DWORD kClientFolderRoom = 400;

@@ -61,8 +61,7 @@ void ConsoleChannel::Error(const std::string& text) { Write(m_error, text); }
 std::optional<std::string> ConsoleChannel::ReadSecretLine() {
     // Never from a console: this windowed program does not hold its parent's console, so the
     // shell would read the same keys and could run a password as a command.
-    DWORD mode = 0;
-    if (m_in == INVALID_HANDLE_VALUE || GetConsoleMode(m_in, &mode)) {
+    if (!InputRedirected()) {
         return std::nullopt;
     }
     // Byte by byte, so that nothing after the line is taken from a pipe that holds the next

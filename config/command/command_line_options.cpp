@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "task_texts.h"
+
 namespace {
 
 struct CommandName {
@@ -151,10 +153,7 @@ std::optional<InputFault> TakePasswordsFromInput(
             if (!line) {
                 return InputFault{name, true};
             }
-            const bool plain = !StartsWithByteOrderMark(*line) &&
-                               std::none_of(line->begin(), line->end(), [](char c) {
-                                   return (c >= 0 && c < 32) || c == 127;
-                               });
+            const bool plain = !StartsWithByteOrderMark(*line) && !HasControlCharacter(*line);
             // Swapped, not copied: the caller wipes the command line's passwords.
             password->value().swap(*line);
             if (!plain) {

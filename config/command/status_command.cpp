@@ -78,13 +78,6 @@ unsigned FirstLineId(StatusReason reason) {
     return IDS_STATUS_UNREADABLE;
 }
 
-// Whether the work item has a trigger at all: the stored index, or else the first.
-bool HasTrigger(WorkItem& task) {
-    TASK_TRIGGER trigger{};
-    return task.GetTrigger(static_cast<WORD>(LoadTriggerId().value_or(0)), trigger) != SCHED_E_TRIGGER_NOT_FOUND ||
-           task.GetTrigger(0, trigger) != SCHED_E_TRIGGER_NOT_FOUND;
-}
-
 // The lines of the work item, and what the verdict needs of it.
 void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
@@ -111,13 +104,15 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     hr = task.GetTrigger(static_cast<WORD>(LoadTriggerId().value_or(0)), trigger);
     line(IDS_STATUS_TASK_TRIGGER, SUCCEEDED(hr) ? With(IDS_VALUE_EVERY_MINUTES, Decimal(trigger.MinutesInterval))
                                                 : Unreadable(hr));
+    // No trigger at the stored index, nor any at the first: nothing starts the work item.
+    const bool noTrigger = hr == SCHED_E_TRIGGER_NOT_FOUND && task.GetTrigger(0, trigger) == SCHED_E_TRIGGER_NOT_FOUND;
     HRESULT status = S_OK;
     hr = task.GetStatus(status);
     line(IDS_STATUS_TASK_STATE, SUCCEEDED(hr) ? StatusText(status) : Unreadable(hr));
     if (SUCCEEDED(hr) && status == SCHED_S_TASK_DISABLED) {
         facts.hindrance = TaskHindrance::Disabled;
     } else if (SUCCEEDED(hr) && (status == SCHED_S_TASK_NO_VALID_TRIGGERS || status == SCHED_S_TASK_NO_MORE_RUNS ||
-                                 !HasTrigger(task))) {
+                                 noTrigger)) {
         // Not SCHED_S_TASK_NOT_SCHEDULED: Wine gives it for every work item, so that here it
         // could not be told from a work item that runs.
         facts.hindrance = TaskHindrance::NotScheduled;
@@ -187,10 +182,7 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
     line(IDS_STATUS_SCHEDULER, !running ? Text(IDS_VALUE_UNKNOWN)
                                : *running ? Text(IDS_VALUE_RUNNING) : Text(IDS_VALUE_NOT_RUNNING));
 
-    std::optional<DWORD> tunnel;
-    if (const RegistryKey key = OpenVpnClientKey()) {
-        tunnel = QueryRegistryDword(key.get(), kVpnClientTunnelValue);
-    }
+    const std::optional<DWORD> tunnel = ReadTunnelFlag();
     facts.tunnelUp = !tunnel ? Fact::Unreadable : *tunnel != 0 ? Fact::Yes : Fact::No;
     line(IDS_STATUS_TUNNEL, !tunnel ? Text(IDS_VALUE_UNKNOWN) : *tunnel != 0 ? Text(IDS_VALUE_UP) : Text(IDS_VALUE_DOWN));
 

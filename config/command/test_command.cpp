@@ -52,11 +52,9 @@ int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
 
     // A tunnel that is up (as /status reads it) may be the one the task keeps: a connect and
     // the disconnect after it would take it down until the task's next run.
-    if (const RegistryKey key = OpenVpnClientKey()) {
-        if (QueryRegistryDword(key.get(), kVpnClientTunnelValue).value_or(0) != 0) {
-            channel.Error(CommandText(IDS_CLI_TUNNEL_ALREADY_UP));
-            return kExitTunnelAlreadyUp;
-        }
+    if (ReadTunnelFlag().value_or(0) != 0) {
+        channel.Error(CommandText(IDS_CLI_TUNNEL_ALREADY_UP));
+        return kExitTunnelAlreadyUp;
     }
 
     const VpnClientRequest connect(*clientPath, BuildConnectText(*profile, user, password));

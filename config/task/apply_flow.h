@@ -58,7 +58,8 @@ public:
     virtual bool TakeAccount(std::string& user, std::string& password) = 0;
     // Whether the Task Scheduler is started only after the user agrees.
     virtual bool AsksBeforeStartingScheduler() = 0;
-    // The Task Scheduler does not run and could not be started (IDS_SCHEDULER_NOT_STARTED); the flow goes on.
+    // The Task Scheduler does not run and could not be started (IDS_SCHEDULER_NOT_STARTED); the
+    // flow goes on.
     virtual void TellSchedulerNotStarted() = 0;
     // A step of the Task Scheduler failed with `result`; the work item stays as it was stored.
     virtual void TellStepFailed(TaskStep step, HRESULT result) = 0;

@@ -34,9 +34,7 @@ std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const s
     if (any([](const std::string& v) { return v.size() > kLongestValue; })) {
         return IDS_VALUE_TOO_LONG;
     }
-    if (any([](const std::string& v) {
-            return std::any_of(v.begin(), v.end(), [](char c) { return (c >= 0 && c < 32) || c == 127; });
-        })) {
+    if (any(HasControlCharacter)) {
         return IDS_CONTROL_IN_VALUE;
     }
     if (any([](const std::string& v) { return v.find('%') != std::string::npos; })) {
@@ -46,6 +44,10 @@ std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const s
         return IDS_EMPTY_CREDENTIALS_REFUSED;
     }
     return std::nullopt;
+}
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return (c >= 0 && c < 32) || c == 127; });
 }
 
 std::string BuildTaskParameters(const std::string& profile, const std::string& user,

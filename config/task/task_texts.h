@@ -27,6 +27,10 @@
 std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
                                              const std::string& password);
 
+// Whether a text holds a byte that the work item's command line cannot carry as it is: 1 to 31,
+// 127, or a NUL.
+bool HasControlCharacter(const std::string& text);
+
 // The longest text that the settings store keeps and reads back whole (its room, 400 bytes,
 // holds the terminator too).
 inline constexpr std::size_t kLongestValue = 399;

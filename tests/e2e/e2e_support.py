@@ -11,6 +11,16 @@ BUILD = os.environ.get("FERROLINK_BUILD", os.path.join(SOURCE, "build", "windows
 sys.path.insert(0, os.path.join(SOURCE, "tools"))
 import winelab  # noqa: E402
 
+# What an installation of the shipped programs leaves, by the setup program or a package: the
+# event source, the settings key's access list (kSettingsKeySecurity), and each installed file
+# with the folder of the file it must equal.
+EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Ferrolink"
+ADMINS_ONLY = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"
+HELP = os.path.join(SOURCE, "docs", "help")
+SHIPPED_FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"), "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
+                 "setup_helper.exe": os.path.join(BUILD, "installer"), r"Help\ferrolink.html": HELP,
+                 r"Help\ferrolink.css": HELP}
+
 SETTINGS_KEY = winelab.SETTINGS_KEY
 WORK = r"C:\ferrolink-e2e"
 PROGRAM = WORK + r"\FerrolinkConfig_WIN.exe"

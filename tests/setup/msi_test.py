@@ -9,7 +9,8 @@ which must refuse to install beside a package)."""
 import os, re, shutil, subprocess, sys, tempfile, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_support import BUILD, SOURCE, drive, start_display, winelab  # noqa: E402
+from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, HELP, SHIPPED_FILES, SOURCE, drive,  # noqa: E402
+                          start_display, winelab)
 
 PACKAGES = os.environ["FERROLINK_MSI_FOLDER"]
 VERSION = os.environ["FERROLINK_VERSION"]
@@ -19,12 +20,7 @@ WORK = r"C:\ferrolink-msi-test"
 FOLDER = "C:\\Program Files\\Ferrolink\\"
 VIEW = ["/reg:64"]
 SETTINGS = winelab.SETTINGS_KEY
-EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Ferrolink"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-ADMINS_ONLY = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"  # kSettingsKeySecurity
-HELP = os.path.join(SOURCE, "docs", "help")
-FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"), "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
-         "setup_helper.exe": os.path.join(BUILD, "installer"), r"Help\ferrolink.html": HELP, r"Help\ferrolink.css": HELP}
 FATAL = 1603  # Windows Installer's "fatal error during installation"
 REMOVAL = 'REMOVE~="ALL" AND NOT UPGRADINGPRODUCTCODE'
 APPLY = "/apply /profile:Office /user:jo /password:- /interval:15 /account:vpnuser /accountpassword:-"
@@ -144,7 +140,7 @@ class PackageUnderWineTest(unittest.TestCase):
         return result.exit_code, result.output
 
     def check_installed(self, help_source=HELP):
-        for name, shipped_in in {**FILES, r"Help\ferrolink.html": help_source}.items():
+        for name, shipped_in in {**SHIPPED_FILES, r"Help\ferrolink.html": help_source}.items():
             with open(self.lab.unix_path(FOLDER + name), "rb") as f, \
                     open(os.path.join(shipped_in, name.split("\\")[-1]), "rb") as shipped:
                 self.assertEqual(f.read(), shipped.read(), name)

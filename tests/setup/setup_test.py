@@ -8,7 +8,8 @@ FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit buil
 import os, shutil, subprocess, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_support import BUILD, SOURCE, drive, save_shots, start_display, wait_until, winelab  # noqa: E402
+from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, SHIPPED_FILES, drive, save_shots,  # noqa: E402
+                          start_display, wait_until, winelab)
 
 SETUP = os.environ["FERROLINK_SETUP"]  # the shipped setup, a 32-bit program
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
@@ -16,15 +17,10 @@ VIEW = ["/reg:64"] if WIN64 else []
 FOLDER = r"C:\Ferrolink Tunnel"
 SETTINGS = winelab.SETTINGS_KEY
 C = winelab.CONFIG  # the configuration program's control ids
-EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Ferrolink"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ferrolink"
 MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Ferrolink"
 WORK = r"C:\ferrolink-setup-test"
-ADMINS_ONLY = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"
-HELP = os.path.join(SOURCE, "docs", "help")
 # Each installed file and the folder of the file it must equal.
-FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"), "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
-         "setup_helper.exe": os.path.join(BUILD, "installer"), r"Help\ferrolink.html": HELP, r"Help\ferrolink.css": HELP}
 EARLIER = {"Profile": "Office", "ProfilePassword": "kept"}  # settings of an earlier installation
 PROGRAM_FILES = r"C:\Program Files\Ferrolink"
 NOT_REPLACED = 4  # the setup's exit code when a file of the earlier installation is busy
@@ -69,7 +65,7 @@ class SetupProgramTest(unittest.TestCase):
 
     def check_files(self, folder):
         """The programs and the help document in `folder` are the shipped ones."""
-        for name, shipped_in in FILES.items():
+        for name, shipped_in in SHIPPED_FILES.items():
             with open(self.lab.unix_path(f"{folder}\\{name}"), "rb") as f, \
                     open(os.path.join(shipped_in, name.split("\\")[-1]), "rb") as shipped:
                 self.assertEqual(f.read(), shipped.read(), name)
