@@ -1,6 +1,5 @@
-// The configuration test of the main dialog: one connect run of the VPN client with the
-// profile, user name and password that the dialog shows, its outcome in a TestDialog, and a
-// disconnect run after a success. The test saves nothing.
+// The configuration test of the main dialog: a ConnectionTest with the profile, user name and
+// password that the dialog shows, its outcome in a TestDialog. The test saves nothing.
 //
 // The connect run is polled on the main dialog's timer, which the TestDialog's modal loop
 // serves, so the program stays responsive while the client works. Esc and the close box end
@@ -11,9 +10,6 @@
 #include <optional>
 #include <string>
 
-#include "client_contract.h"
-#include "task_texts.h"
-#include "exit_codes.h"
 #include "main_dialog.h"
 #include "program_texts.h"
 #include "test_outcome.h"
@@ -27,36 +23,30 @@ constexpr UINT kTestPollMs = 100;
 
 void MainDialog::OnTestConfiguration() {
     // An earlier test's connect run still runs (its dialog was closed early): show it again.
-    if (!m_testProcess && !StartTest()) {
+    if (!m_test && !StartTest()) {
         return;
     }
     ShowTestDialog();
 }
 
 bool MainDialog::StartTest() {
-    std::optional<std::string> clientPath = LocateVpnClient();
+    const std::optional<std::string> clientPath = LocateVpnClient();
     if (!clientPath) {
         return false;
     }
-    // The test proves what the task will run: values that the connector cannot take are refused
-    // here too, though the client would take them.
-    if (const auto warning = RefusedValuesWarning(m_profileName, m_profileUser, m_profilePassword)) {
-        ShowProgramMessage(Window(), *warning, g_warningCaption, MessageKind::Warning);
+    unsigned refused = 0;
+    m_test = ConnectionTest::Of(*clientPath, m_profileName, m_profileUser, m_profilePassword,
+                                refused);
+    if (!m_test) {
+        ShowProgramMessage(Window(), refused, g_warningCaption, MessageKind::Warning);
         return false;
     }
-    m_vpnClientPath = std::move(*clientPath);
-    const VpnClientRequest connect(m_vpnClientPath,
-                                   BuildConnectText(m_profileName, m_profileUser, m_profilePassword));
-    m_disconnectRequest.emplace(connect.WithParameters(kDisconnectCommand));
     m_testDialog = std::make_unique<TestDialog>();
-    // Nothing is read yet: a code left from an earlier test must not count for this one.
-    m_testExitCode = STILL_ACTIVE;
-    m_testProcess = connect.Start();
-    if (m_testProcess) {
-        SetTimer(Window(), kTestTimerId, kTestPollMs, nullptr);
+    m_test->Begin();
+    if (const std::optional<DWORD> code = m_test->Wait()) {
+        m_testDialog->OpenIn(TestOutcomeFor(true, *code));
     } else {
-        m_testExitCode = 0;
-        m_testDialog->OpenIn(TestOutcomeFor(true, m_testExitCode));
+        SetTimer(Window(), kTestTimerId, kTestPollMs, nullptr);
     }
     return true;
 }
@@ -68,59 +58,26 @@ void MainDialog::ShowTestDialog() {
     m_testDialog->DoModal();
     m_testDialog.reset();
     // A run that still goes on is finished by the timer.
-    if (!m_testProcess) {
-        DisconnectAfterSuccess();
+    if (m_test->Wait()) {
+        m_test.reset();
     }
 }
 
 void MainDialog::OnTimer(UINT_PTR id) {
-    if (id != kTestTimerId || !m_testProcess) {
+    if (id != kTestTimerId || !m_test) {
         return;
     }
     if (m_testDialog) {
         m_testDialog->m_okButton.Enable(false);
     }
-    // The call's own result is not looked at: a failed read leaves 259, and the handle decides.
-    GetExitCodeProcess(m_testProcess.get(), &m_testExitCode);
-    if (!RunHasEnded(m_testProcess.get(), m_testExitCode)) {
+    const std::optional<DWORD> code = m_test->Wait();
+    if (!code) {
         return;
     }
     KillTimer(Window(), kTestTimerId);
-    m_testProcess.reset();
     if (m_testDialog) {
-        m_testDialog->ShowOutcome(TestOutcomeFor(true, m_testExitCode));
+        m_testDialog->ShowOutcome(TestOutcomeFor(true, *code));
     } else {
-        DisconnectAfterSuccess();
-    }
-}
-
-void MainDialog::DisconnectAfterSuccess() {
-    if (m_testExitCode == static_cast<DWORD>(SUCCESS_START)) {
-        StartDisconnectRun();
-    }
-}
-
-void MainDialog::StartDisconnectRun() {
-    if (m_disconnectRequest) {
-        // Not waited for and not read: its handle is closed at once.
-        const UniqueHandle disconnectRun = m_disconnectRequest->Start();
-        m_disconnectRequest.reset();
-    }
-}
-
-void MainDialog::FinishTestOnClose() {
-    if (!m_testProcess) {
-        return;
-    }
-    const bool ended = WaitForSingleObject(m_testProcess.get(), kAbandonedRunWaitMs) == WAIT_OBJECT_0;
-    if (ended) {
-        GetExitCodeProcess(m_testProcess.get(), &m_testExitCode);
-    }
-    m_testProcess.reset();
-    // A run that did not end may still bring the tunnel up.
-    if (ended) {
-        DisconnectAfterSuccess();
-    } else {
-        StartDisconnectRun();
+        m_test.reset();
     }
 }

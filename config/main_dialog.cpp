@@ -31,7 +31,6 @@ MainDialog::MainDialog(LogonChecker& logon, SchedulerServicePlatform& schedulerS
       m_schedulerService(schedulerService) {}
 
 MainDialog::~MainDialog() {
-    FinishTestOnClose();
     WipeText(m_profilePassword);
     WipeText(m_accountPassword);
 }

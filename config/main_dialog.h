@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "client_start.h"
+#include "connection_test.h"
 #include "dialog.h"
 #include "logon_check.h"
 #include "resource.h"
@@ -84,12 +84,10 @@ protected:
     std::string m_accountUser;
     std::string m_accountPassword;
     SchedulerAccess m_scheduler;
-    DWORD m_testExitCode = 0;
-    UniqueHandle m_testProcess;
-    std::string m_vpnClientPath;
+    // The configuration test while it runs or shows its outcome; ending it takes down a
+    // tunnel that it brought up.
+    std::unique_ptr<ConnectionTest> m_test;
     std::unique_ptr<TestDialog> m_testDialog;
-    // The connect run's request with the parameters "disconnect", made before it starts.
-    std::optional<VpnClientRequest> m_disconnectRequest;
 
 private:
     // How OK asks and tells (task/apply_flows.cpp).
@@ -102,12 +100,6 @@ private:
     // Parts of the configuration test (configuration_check.cpp).
     bool StartTest();
     void ShowTestDialog();
-    // Takes down the tunnel of a connect run that ended with 200: the test leaves none up.
-    void DisconnectAfterSuccess();
-    void StartDisconnectRun();
-    // Closing while a test's connect run still runs: waits for it (bounded) and takes down a
-    // tunnel that it brings up. Called by the destructor.
-    void FinishTestOnClose();
 
     LogonChecker& m_logon;
     SchedulerServicePlatform& m_schedulerService;

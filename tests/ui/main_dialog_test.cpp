@@ -129,7 +129,7 @@ public:
         if (scheduler != nullptr) m_scheduler.UseScheduler(std::make_unique<StandInScheduler>(*scheduler));
     }
     const Entries* entries = nullptr;
-    HANDLE run = nullptr;
+    const VpnClientRequest* run = nullptr;
     std::string startup, menuEnd, afterTimers, display;
 
 protected:
@@ -153,12 +153,15 @@ protected:
                        (separator ? std::string("separator") : std::to_string(GetMenuItemID(menu, at)) + " " + text);
         }
         if (run != nullptr) {
-            m_testProcess.reset(run);
-            m_testExitCode = STILL_ACTIVE;
-            for (const WPARAM id : {112, 111}) {
-                SendMessageA(Window(), WM_TIMER, id, 0);
-                afterTimers += std::to_string(m_testExitCode) + (m_testProcess ? " held " : " closed ");
+            m_test = std::make_unique<ConnectionTest>(*run);
+            m_test->Begin();
+            SendMessageA(Window(), WM_TIMER, 112, 0);
+            afterTimers = m_test ? "held" : "ended";
+            for (int tick = 0; m_test && tick < 200; ++tick) {
+                Sleep(50);
+                SendMessageA(Window(), WM_TIMER, 111, 0);
             }
+            afterTimers += m_test ? " held" : " ended";
         }
         if (entries != nullptr) {
             m_profileName = entries->profile;
@@ -239,7 +242,8 @@ protected:
     }
     // Runs the dialog until it ends, with the Task Scheduler unless `withScheduler` is false.
     // No action may be left, and no work item or trigger unreleased.
-    Outcome Play(const Entries* entries, const Texts& actions, bool withScheduler = true, HANDLE run = nullptr) {
+    Outcome Play(const Entries* entries, const Texts& actions, bool withScheduler = true,
+                 const VpnClientRequest* run = nullptr) {
         Autopilot pilot;
         pilot.logon = &logon;
         logon.seen = &pilot.seen;
@@ -434,23 +438,13 @@ TEST_F(MainDialogRun, TheWorkItemKeepsOneTriggerAndIsNeverSavedHalfDone) {
     }
 }
 
-// A process that has already ended with `code`, started as the test's runs are.
-HANDLE EndedProcess(DWORD code) {
-    UniqueHandle run = VpnClientRequest("C:\\windows\\system32\\cmd.exe", "/c exit " + std::to_string(code)).Start();
-    if (run) WaitForSingleObject(run.get(), 10000);
-    return run.release();
-}
-
-// Only timer 111 reads the configuration test's run, and its handle is closed once the code is
+// Only timer 111 reads the configuration test's run, and the test ends once the code is
 // known. The About item ends the system menu after a separator, with the text of string 101.
 TEST_F(MainDialogRun, TheTestRunsTimerAndTheSystemMenu) {
-    HANDLE run = EndedProcess(14);
-    ASSERT_NE(run, nullptr);
-    const Outcome o = Play(nullptr, {}, false, run);
+    const VpnClientRequest run("C:\\windows\\system32\\cmd.exe", "/c exit 14");
+    const Outcome o = Play(nullptr, {}, false, &run);
     EXPECT_EQ(std::make_tuple(o.result, o.afterTimers, o.menuEnd),
-              std::make_tuple(IDCANCEL, "259 held 14 closed ", "separator|16 &About ..."));
-    DWORD flags = 0;
-    EXPECT_FALSE(GetHandleInformation(run, &flags)) << "the handle is still open";
+              std::make_tuple(IDCANCEL, "held ended", "separator|16 &About ..."));
 }
 
 }  // namespace
