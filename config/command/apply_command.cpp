@@ -37,22 +37,17 @@ public:
     CommandFace(const ConfigCommandLine& line, CommandChannel& channel, LogonChecker& logon)
         : m_line(line), m_channel(channel), m_logon(logon) {}
 
-    int exitCode = kExitDone;
-
     void TellRefused(unsigned textId) override {
         m_channel.Error(CommandText(textId));
-        exitCode = textId == IDS_NO_PROFILE ? kExitNoProfile : kExitValueRefused;
     }
     void TellApplyBusy() override {
         m_channel.Error(CommandText(IDS_APPLY_BUSY));
-        exitCode = kExitApplyBusy;
     }
     bool GoOnWithoutSettings(long error) override {
         m_channel.Error(CommandTextWith(IDS_CLI_SETTINGS_NOT_SAVED, std::to_string(error)));
-        exitCode = kExitSettingsNotSaved;
         return false;
     }
-    // The account was checked before anything was saved (ReadyToSave).
+    // The account was checked before anything was saved (AccountAccepted).
     bool TakeAccount(std::string& user, std::string& password) override {
         if (m_line.account) user = *m_line.account;
         password = m_line.accountPassword.value_or("");
@@ -61,35 +56,27 @@ public:
     // Everything is checked before anything is saved, so that the store and the task cannot
     // disagree: the account that is to run the task must be given with its password and pass
     // the logon check.
-    bool ReadyToSave(bool accountRequired, const std::string& defaultUser) override {
+    bool AccountAccepted(bool accountRequired, const std::string& defaultUser) override {
         if (!accountRequired) return true;
         if (!m_line.accountPassword) {
             m_channel.Error(CommandText(IDS_CLI_ACCOUNT_PASSWORD_NEEDED));
-            exitCode = kExitAccountRefused;
             return false;
         }
         if (m_logon.TryBatchLogon(m_line.account.value_or(defaultUser), *m_line.accountPassword) ==
             LogonOutcome::Rejected) {
             m_channel.Error(CommandText(IDS_INVALID_CREDENTIALS));
-            exitCode = kExitAccountRefused;
             return false;
         }
         return true;
     }
     // The command is the consent.
-    bool AsksBeforeStartingScheduler() override { return false; }
+    bool AgreesToStartScheduler() override { return true; }
     void TellSchedulerNotStarted() override {
         m_channel.Error(CommandText(IDS_SCHEDULER_NOT_STARTED));
-        m_schedulerNotStarted = true;
     }
     void TellStepFailed(TaskStep step, HRESULT result) override {
         m_channel.Error(CommandTextWith(IDS_CLI_STEP_FAILED, LoadStepText(step)) +
                         CommandTextWith(IDS_CLI_RESULT, HresultText(result)));
-        exitCode = kExitSchedulerFailed;
-    }
-    // After an applied flow: 16 when only the Task Scheduler service is missing.
-    int AppliedExitCode() const {
-        return exitCode == kExitDone && m_schedulerNotStarted ? kExitSchedulerNotRunning : exitCode;
     }
 
 private:
@@ -101,8 +88,23 @@ private:
     const ConfigCommandLine& m_line;
     CommandChannel& m_channel;
     LogonChecker& m_logon;
-    bool m_schedulerNotStarted = false;
 };
+
+// The exit code of how the flow ended. An applied flow ends with 15 when a step of the Task
+// Scheduler failed, else with 16 when only the Task Scheduler service is missing.
+int ExitCodeOf(const ApplyOutcome& outcome) {
+    switch (outcome.end) {
+    case ApplyEnd::NoProfile: return kExitNoProfile;
+    case ApplyEnd::ValueRefused: return kExitValueRefused;
+    case ApplyEnd::AccountRefused:
+    case ApplyEnd::AccountNotTaken: return kExitAccountRefused;
+    case ApplyEnd::SettingsNotSaved: return kExitSettingsNotSaved;
+    case ApplyEnd::Busy: return kExitApplyBusy;
+    case ApplyEnd::Applied: break;
+    }
+    if (FAILED(outcome.taskResult)) return kExitSchedulerFailed;
+    return outcome.schedulerNotStarted ? kExitSchedulerNotRunning : kExitDone;
+}
 
 // The interval to apply: the one given, else the stored one when the list offers it, else the
 // list's default, as the dialog would show it.
@@ -168,11 +170,8 @@ int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAc
 
     CommandFace face(line, channel, logon);
     const ApplyOutcome outcome = RunApplyFlow(entries, face, scheduler, service);
-    if (outcome.end != ApplyEnd::Applied) {
-        return face.exitCode;
-    }
-    if (SUCCEEDED(outcome.taskResult)) {
+    if (outcome.end == ApplyEnd::Applied && SUCCEEDED(outcome.taskResult)) {
         channel.Out(CommandText(IDS_CLI_APPLIED));
     }
-    return face.AppliedExitCode();
+    return ExitCodeOf(outcome);
 }

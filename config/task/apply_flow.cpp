@@ -98,8 +98,8 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         outcome.end = ApplyEnd::ValueRefused;
         return outcome;
     }
-    if (!face.ReadyToSave(entries.accountRequired, entries.accountUser)) {
-        outcome.end = ApplyEnd::NotReadyToSave;
+    if (!face.AccountAccepted(entries.accountRequired, entries.accountUser)) {
+        outcome.end = ApplyEnd::AccountRefused;
         return outcome;
     }
     const ApplyTurn turn;
@@ -119,7 +119,7 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         outcome.end = ApplyEnd::AccountNotTaken;
         return outcome;
     }
-    if (EnsureSchedulerRunning(face.AsksBeforeStartingScheduler(), service) != 0) {
+    if (EnsureSchedulerRunning([&face] { return face.AgreesToStartScheduler(); }, service) != 0) {
         outcome.schedulerNotStarted = true;
         face.TellSchedulerNotStarted();
     }

@@ -42,9 +42,10 @@ public:
     virtual ~ApplyFace() = default;
     // The entries are refused with the warning `textId`; the flow stops with nothing saved.
     virtual void TellRefused(unsigned textId) = 0;
-    // Whether the flow may save now, all entries having passed; false stops it with nothing
-    // saved. A face that takes the account without asking checks it here.
-    virtual bool ReadyToSave(bool /*accountRequired*/, const std::string& /*accountUser*/) {
+    // Whether the account that is to run the task is accepted before anything is saved; false
+    // stops the flow with nothing saved. A face that takes the account without asking checks
+    // it here; one that asks for it checks it when it is given (TakeAccount).
+    virtual bool AccountAccepted(bool /*accountRequired*/, const std::string& /*accountUser*/) {
         return true;
     }
     // Another writer (a dialog's OK or /apply, in another process) held the turn at applying
@@ -56,8 +57,8 @@ public:
     // The Windows account that runs the task and its password, passed by the logon check, into
     // `user` (holding the default) and `password`; false stops the flow after the save.
     virtual bool TakeAccount(std::string& user, std::string& password) = 0;
-    // Whether the Task Scheduler is started only after the user agrees.
-    virtual bool AsksBeforeStartingScheduler() = 0;
+    // The Task Scheduler does not run: whether it may be started.
+    virtual bool AgreesToStartScheduler() = 0;
     // The Task Scheduler does not run and could not be started (IDS_SCHEDULER_NOT_STARTED); the
     // flow goes on.
     virtual void TellSchedulerNotStarted() = 0;
@@ -70,7 +71,7 @@ enum class ApplyEnd {
     Applied,          // settings saved, the work item written unless a step failed
     NoProfile,        // IDS_NO_PROFILE; nothing saved
     ValueRefused,     // a value the connector could not take, or an interval not offered
-    NotReadyToSave,   // the face found a reason not to save (ReadyToSave); nothing saved
+    AccountRefused,   // the face refused the account before the save (AccountAccepted)
     SettingsNotSaved, // the settings could not be saved and the face stopped there
     Busy,             // another writer applied meanwhile and kept its turn; nothing saved
     AccountNotTaken,  // no Windows account given; the settings are saved, the work item untouched

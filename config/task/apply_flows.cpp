@@ -32,7 +32,11 @@ public:
         password.swap(credentials.m_password);
         return true;
     }
-    bool AsksBeforeStartingScheduler() override { return true; }
+    // Any answer but No, also a box that could not be shown, lets the start go ahead.
+    bool AgreesToStartScheduler() override {
+        return ShowProgramMessage(nullptr, IDS_START_SCHEDULER, g_warningCaption,
+                                  MessageKind::Question) != IDNO;
+    }
     void TellSchedulerNotStarted() override {
         ShowProgramMessage(m_dialog.Window(), IDS_SCHEDULER_NOT_STARTED, g_errorCaption,
                            MessageKind::Error);

@@ -1,9 +1,5 @@
 #include "scheduler_service.h"
 
-#include "message_box.h"
-#include "program_texts.h"
-#include "resource.h"
-#include "resource_module.h"
 #include "win_handles.h"
 
 namespace {
@@ -43,20 +39,12 @@ DWORD FailureCode(SchedulerServicePlatform& platform) {
     return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
 }
 
-// Whether the scheduler is to be started: always without a question; with one, unless the
-// user answers No. A box that could not be shown counts as consent, as any answer but No does.
-bool UserAgreesToStart(bool ask, SchedulerServicePlatform& platform) {
-    if (!ask) {
-        return true;
-    }
-    return platform.Ask(LoadResourceString(IDS_START_SCHEDULER), g_warningCaption) != IDNO;
-}
-
-DWORD EnsureSchedulerProgramRunning(bool ask, SchedulerServicePlatform& platform) {
+DWORD EnsureSchedulerProgramRunning(const std::function<bool()>& mayStart,
+                                     SchedulerServicePlatform& platform) {
     if (platform.SchedulerWindowExists()) {
         return ERROR_SUCCESS;
     }
-    if (!UserAgreesToStart(ask, platform)) {
+    if (!mayStart()) {
         return ERROR_SUCCESS;
     }
     std::string path;
@@ -69,7 +57,8 @@ DWORD EnsureSchedulerProgramRunning(bool ask, SchedulerServicePlatform& platform
     return ERROR_SUCCESS;
 }
 
-DWORD EnsureSchedulerServiceRunning(bool ask, SchedulerServicePlatform& platform) {
+DWORD EnsureSchedulerServiceRunning(const std::function<bool()>& mayStart,
+                                     SchedulerServicePlatform& platform) {
     ServiceHandle manager(platform, platform.OpenServiceManager());
     if (!manager) {
         return FailureCode(platform);
@@ -87,7 +76,7 @@ DWORD EnsureSchedulerServiceRunning(bool ask, SchedulerServicePlatform& platform
     }
     // Only a running service is left alone: a pending or paused one is asked to start too,
     // and the service control manager's refusal says why it cannot.
-    if (state == SERVICE_RUNNING || !UserAgreesToStart(ask, platform)) {
+    if (state == SERVICE_RUNNING || !mayStart()) {
         return ERROR_SUCCESS;
     }
     const bool accepted = platform.RequestStart(service.get());
@@ -169,10 +158,6 @@ public:
     void CloseService(SC_HANDLE handle) override { CloseServiceHandle(handle); }
 
     DWORD LastError() override { return GetLastError(); }
-
-    int Ask(const std::string& text, const std::string& caption) override {
-        return ShowMessageBox(nullptr, text, caption, MessageKind::Question);
-    }
 };
 
 }  // namespace
@@ -182,11 +167,12 @@ SchedulerServicePlatform& WindowsSchedulerService() {
     return platform;
 }
 
-DWORD EnsureSchedulerRunning(bool ask, SchedulerServicePlatform& platform) {
+DWORD EnsureSchedulerRunning(const std::function<bool()>& mayStart,
+                             SchedulerServicePlatform& platform) {
     if (platform.PlatformId() == VER_PLATFORM_WIN32_WINDOWS) {
-        return EnsureSchedulerProgramRunning(ask, platform);
+        return EnsureSchedulerProgramRunning(mayStart, platform);
     }
-    return EnsureSchedulerServiceRunning(ask, platform);
+    return EnsureSchedulerServiceRunning(mayStart, platform);
 }
 
 std::optional<bool> SchedulerIsRunning(SchedulerServicePlatform& platform) {

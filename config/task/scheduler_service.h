@@ -1,9 +1,10 @@
 #pragma once
 // Makes sure that the Windows Task Scheduler runs before the work item is created or changed:
 // on Windows 95, 98 and Me the program "mstask.exe", recognised by its window; on the NT family
-// the service "Schedule". Asks the user before starting it when told to.
+// the service "Schedule". Starts it only with the caller's consent.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -35,21 +36,18 @@ public:
     virtual void CloseService(SC_HANDLE handle) = 0;
     // GetLastError.
     virtual DWORD LastError() = 0;
-    // A task-modal question without an owner window (MB_ICONEXCLAMATION | MB_YESNO); the
-    // button chosen.
-    virtual int Ask(const std::string& text, const std::string& caption) = 0;
 };
 
 // The real operations. Holds no state.
 SchedulerServicePlatform& WindowsSchedulerService();
 
-// Finds out whether the Task Scheduler runs and, when it does not, starts it, after asking
-// when `ask` is set (string 113, caption g_warningCaption; only No declines). Returns 0 when it
-// runs, was started, or the user declined; otherwise the Windows error code of the step that
-// failed, read after the handles of that path have been closed (ERROR_GEN_FAILURE when that
-// step left none, so that a failure never reads as success). Any answer but IDNO, also a box
-// that could not be shown, lets the start go ahead.
-DWORD EnsureSchedulerRunning(bool ask, SchedulerServicePlatform& platform = WindowsSchedulerService());
+// Finds out whether the Task Scheduler runs and, when it does not, starts it if `mayStart`,
+// asked then and only then, agrees. Returns 0 when it runs, was started, or the start was
+// declined; otherwise the Windows error code of the step that failed, read after the handles
+// of that path have been closed (ERROR_GEN_FAILURE when that step left none, so that a
+// failure never reads as success).
+DWORD EnsureSchedulerRunning(const std::function<bool()>& mayStart,
+                             SchedulerServicePlatform& platform = WindowsSchedulerService());
 
 // Whether the Task Scheduler runs, found as EnsureSchedulerRunning finds it but never started:
 // nothing when it cannot be told (the service control manager or the service could not be

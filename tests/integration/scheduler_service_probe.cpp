@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     const std::string action = argc > 1 ? argv[1] : "";
     const bool query = action == "state";
     if (action == "ensure") {
-        std::printf("result=%lu\n", EnsureSchedulerRunning(false));
+        std::printf("result=%lu\n", EnsureSchedulerRunning([] { return true; }));
         return 0;
     }
     if (!query && action != "disable" && action != "enable") {

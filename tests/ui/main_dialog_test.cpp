@@ -36,10 +36,10 @@ public:
 
 // Plays `actions` on the windows that open over `home`, one a tick: a window is described in
 // `seen` when it first becomes active (a box whole, the credentials dialog as its caption,
-// fields and focus; "<owner" unless the owner is `home`). "front:..." types at the start of
-// the user name, "password:..." into the password; "ok", "ok:rejected", "ok:not allowed",
-// "yes", "no" and "cancel" end the window as a user would. With no action left,
-// `home` active again is cancelled; after two idle seconds it is all the same, and after ten
+// fields and focus; "<owner" unless the owner is `home`, "<no owner" for none). "front:..."
+// types at the start of the user name, "password:..." into the password; "ok", "ok:rejected",
+// "ok:not allowed", "yes", "no" and "cancel" end the window as a user would. With no action
+// left, `home` active again is cancelled; after two idle seconds it is all the same, and after ten
 // seconds every window of the run is, so that a fault fails rather than hangs.
 class Autopilot {
 public:
@@ -82,7 +82,9 @@ private:
                                       field(IDC_ACCOUNT_PASSWORD_EDIT) + "|" +
                                       std::to_string(GetDlgCtrlID(GetFocus()))
                                 : DescribeBox(active)) +
-                           (owner == home ? "" : "<" + WindowText(owner)));
+                           (owner == home                                      ? ""
+                            : owner == nullptr || owner == GetDesktopWindow() ? "<no owner"
+                                                                              : "<" + WindowText(owner)));
         }
         if (actions.empty()) {
             ADD_FAILURE() << "no action left for " << seen.back();
@@ -308,6 +310,8 @@ const char kSlash[] = "Warning|The profile username and password must not begin 
                       "without a leading slash.|exclamation OK";
 const char kOptionProfile[] = "Warning|A profile named -l, -i, -u or -p cannot be checked by the scheduled task."
                               "\n\nRename the profile file or select another profile.|exclamation OK";
+const char kStart[] = "Warning|Task Scheduler is not running! Do you want to start the Task Scheduler?\n\nClick "
+                      "Yes to start the Task Scheduler or No to leave it turned off.|exclamation YesNo<no owner";
 const char kNotStarted[] = "Error|Unable to start the Task Scheduler service. The task will not be executing until "
                            "the service will be started.|hand OK";
 const char kRefused[] = "Warning|The specified username and password is invalid.\n\nEnter valid username and "
@@ -333,51 +337,50 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
         Entries entries;
         bool taskBefore;
         DWORD serviceState;
-        int startAnswer;
         Texts actions, seen;
         std::string settings, item, display;
         INT_PTR result;
         const char* serviceFails = "";
     } cases[] = {
-        {"disable checks, yes", disabled, true, SERVICE_RUNNING, IDYES, {"yes"}, {kConfirm}, "|#5|jo|s3cret|-",
+        {"disable checks, yes", disabled, true, SERVICE_RUNNING, {"yes"}, {kConfirm}, "|#5|jo|s3cret|-",
          "none", "no task off", IDOK},
-        {"disable checks, yes, no task", disabled, false, SERVICE_RUNNING, IDYES, {"yes", "ok"},
+        {"disable checks, yes, no task", disabled, false, SERVICE_RUNNING, {"yes", "ok"},
          {kConfirm, kDeleteFailed}, "|#5|jo|s3cret|-", "none", "no task off", IDOK},
-        {"disable checks, no", disabled, true, SERVICE_RUNNING, IDYES, {"no"}, {kConfirm}, kNotSaved, kOld,
+        {"disable checks, no", disabled, true, SERVICE_RUNNING, {"no"}, {kConfirm}, kNotSaved, kOld,
          "Ferrolink on", IDOK},
-        {"no profile", noProfile, false, SERVICE_RUNNING, IDYES, {"ok"}, {kNoProfile}, kNotSaved, "none",
+        {"no profile", noProfile, false, SERVICE_RUNNING, {"ok"}, {kNoProfile}, kNotSaved, "none",
          "no task off", IDCANCEL},
-        {"empty password", noPassword, false, SERVICE_RUNNING, IDYES, {"ok"}, {kEmpty}, kNotSaved, "none",
+        {"empty password", noPassword, false, SERVICE_RUNNING, {"ok"}, {kEmpty}, kNotSaved, "none",
          "no task off", IDCANCEL},
-        {"double quote in the password", quoted, false, SERVICE_RUNNING, IDYES, {"ok"}, {kQuote}, kNotSaved,
+        {"double quote in the password", quoted, false, SERVICE_RUNNING, {"ok"}, {kQuote}, kNotSaved,
          "none", "no task off", IDCANCEL},
-        {"password that begins with a slash", slashed, false, SERVICE_RUNNING, IDYES, {"ok"}, {kSlash}, kNotSaved,
+        {"password that begins with a slash", slashed, false, SERVICE_RUNNING, {"ok"}, {kSlash}, kNotSaved,
          "none", "no task off", IDCANCEL},
-        {"profile named like an option", optionLike, false, SERVICE_RUNNING, IDYES, {"ok"}, {kOptionProfile},
+        {"profile named like an option", optionLike, false, SERVICE_RUNNING, {"ok"}, {kOptionProfile},
          kNotSaved, "none", "no task off", IDCANCEL},
-        {"otherwise", entries, false, SERVICE_RUNNING, IDYES, {"password:pw", "ok"}, {kAccount, checked},
+        {"otherwise", entries, false, SERVICE_RUNNING, {"password:pw", "ok"}, {kAccount, checked},
          kSaved + "#0", kCreated, "no task off", IDOK},
-        {"no account needed", noAccount, false, SERVICE_RUNNING, IDYES, {}, {}, kSaved + "#0",
+        {"no account needed", noAccount, false, SERVICE_RUNNING, {}, {}, kSaved + "#0",
          "||" + kApplied + "5 ", "no task off", IDOK},
-        {"scheduler stopped, start declined", entries, false, SERVICE_STOPPED, IDNO, {"password:pw", "ok"},
-         {kAccount, checked}, kSaved + "#0", kCreated, "no task off", IDOK},
+        {"scheduler stopped, start declined", entries, false, SERVICE_STOPPED, {"password:pw", "ok", "no"},
+         {kAccount, checked, kStart}, kSaved + "#0", kCreated, "no task off", IDOK},
         // The work item is made all the same, for when the service runs again.
-        {"scheduler cannot be started", entries, false, SERVICE_STOPPED, IDYES, {"password:pw", "ok", "ok"},
-         {kAccount, checked, kNotStarted}, kSaved + "#0", kCreated, "no task off", IDOK, "Start"},
+        {"scheduler cannot be started", entries, false, SERVICE_STOPPED, {"password:pw", "ok", "yes", "ok"},
+         {kAccount, checked, kStart, kNotStarted}, kSaved + "#0", kCreated, "no task off", IDOK, "Start"},
         // Only the check lets a pair through, given the fields as they stand; a refused pair
         // keeps both fields as typed, and each further OK checks again.
-        {"a domain typed in front", entries, false, SERVICE_RUNNING, IDYES,
+        {"a domain typed in front", entries, false, SERVICE_RUNNING,
          {"front:OFFICE\\", "password:s3cret pass", "ok"}, {kAccount, "logon OFFICE\\operator|s3cret pass"},
          kSaved + "#0", "OFFICE\\operator|s3cret pass|" + kApplied + "5 ", "no task off", IDOK},
-        {"not allowed to test, empty password", entries, false, SERVICE_RUNNING, IDYES, {"ok:not allowed"},
+        {"not allowed to test, empty password", entries, false, SERVICE_RUNNING, {"ok:not allowed"},
          {kAccount, "logon operator|"}, kSaved + "#0", "operator||" + kApplied + "5 ", "no task off", IDOK},
-        {"refused twice, then accepted", entries, false, SERVICE_RUNNING, IDYES,
+        {"refused twice, then accepted", entries, false, SERVICE_RUNNING,
          {"front:x", "password:pw", "ok:rejected", "ok", "ok:rejected", "ok", "ok"},
          {kAccount, "logon xoperator|pw", kRefused, "logon xoperator|pw", kRefused, "logon xoperator|pw"},
          kSaved + "#0", "xoperator|pw|" + kApplied + "5 ", "no task off", IDOK},
         // Cancel ends it at once, unchecked: the settings are saved, the work item is left as it
         // was. (Esc and the close box become Cancel in Windows' dialog manager.)
-        {"credentials cancelled", entries, true, SERVICE_RUNNING, IDYES, {"password:pw", "cancel"}, {kAccount},
+        {"credentials cancelled", entries, true, SERVICE_RUNNING, {"password:pw", "cancel"}, {kAccount},
          kSaved + "-", kOld, "Ferrolink on", IDCANCEL},
     };
     for (const auto& c : cases) {
@@ -387,7 +390,6 @@ TEST_F(MainDialogRun, OkAndDeleteShowSaveAndChangeWhatEachSituationCallsFor) {
         if (c.taskBefore) scheduler.stored[L"Ferrolink"] = OldItem();
         service = ServiceStandIn{};
         service.state = c.serviceState;
-        service.answer = c.startAnswer;
         service.failing = c.serviceFails;
         const Outcome o = Play(&c.entries, c.actions);
         EXPECT_EQ(std::make_tuple(o.result, o.seen, o.display), std::make_tuple(c.result, c.seen, c.display));

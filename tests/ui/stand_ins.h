@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -181,8 +182,7 @@ public:
     DWORD platformId = VER_PLATFORM_WIN32_NT, state = SERVICE_STOPPED, startError = ERROR_SERVICE_DISABLED;
     bool window = false;
     std::string failing, calls, started;
-    int answer = IDYES, open = 0, misused = 0;
-    std::vector<std::string> questions;  // "caption|text"
+    int open = 0, misused = 0;
 
     DWORD PlatformId() override { return Step("PlatformId", 0) ? platformId : 0; }
     bool SchedulerWindowExists() override { return Step("Window", 0) && window; }
@@ -210,10 +210,9 @@ public:
         open &= handle == Handle(1) ? ~1 : ~2;
     }
     DWORD LastError() override { return Step("Error", 0) ? m_error : 0; }
-    int Ask(const std::string& text, const std::string& caption) override {
-        Step("Ask", 0);
-        questions.push_back(caption + "|" + text);
-        return answer;
+    // The consent to a start, recorded as the step "Ask": `answer` IDNO declines.
+    std::function<bool()> Consent(int answer) {
+        return [this, answer] { return Step("Ask", 0) && answer != IDNO; };
     }
 
 private:
