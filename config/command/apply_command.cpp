@@ -75,16 +75,11 @@ public:
         m_channel.Error(CommandText(IDS_SCHEDULER_NOT_STARTED));
     }
     void TellStepFailed(TaskStep step, HRESULT result) override {
-        m_channel.Error(CommandTextWith(IDS_CLI_STEP_FAILED, LoadStepText(step)) +
+        m_channel.Error(CommandTextWith(IDS_CLI_STEP_FAILED, CommandText(StepTextId(step))) + "\n" +
                         CommandTextWith(IDS_CLI_RESULT, HresultText(result)));
     }
 
 private:
-    static std::string LoadStepText(TaskStep step) {
-        std::string text = CommandText(StepTextId(step));
-        text.pop_back();
-        return text;
-    }
     const ConfigCommandLine& m_line;
     CommandChannel& m_channel;
     LogonChecker& m_logon;

@@ -49,7 +49,7 @@ void ConsoleChannel::Write(HANDLE redirected, const std::string& text) {
     if (target == INVALID_HANDLE_VALUE) {
         return;
     }
-    const std::string converted = WithCarriageReturns(text);
+    const std::string converted = WithCarriageReturns(text + "\n");
     DWORD written = 0;
     WriteFile(target, converted.data(), static_cast<DWORD>(converted.size()), &written, nullptr);
 }

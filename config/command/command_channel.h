@@ -10,13 +10,14 @@
 
 #include "win_handles.h"
 
-// The command line's conversation with its caller. Texts end with "\n" where a line ends.
+// The command line's conversation with its caller. A text holds one or more lines, separated
+// by "\n"; the channel ends its last one.
 class CommandChannel {
 public:
     virtual ~CommandChannel() = default;
-    // Writes `text` to standard output.
+    // Writes the lines of `text` to standard output.
     virtual void Out(const std::string& text) = 0;
-    // Writes `text` to standard error.
+    // Writes the lines of `text` to standard error.
     virtual void Error(const std::string& text) = 0;
     // One line from standard input redirected from a file or a pipe, without its line end.
     // Nothing at the end of the input, or when there is none or it is a console.

@@ -13,11 +13,12 @@
 namespace {
 
 std::string UsageText() {
-    return CommandText(IDS_USAGE) + "\n" + CommandText(IDS_USAGE_EXIT_CODES) + "\n" + CommandText(IDS_USAGE_NOTES);
+    return CommandText(IDS_USAGE) + "\n\n" + CommandText(IDS_USAGE_EXIT_CODES) + "\n\n" +
+           CommandText(IDS_USAGE_NOTES);
 }
 
 int BadCommandLine(CommandChannel& channel, const std::string& why) {
-    channel.Error(why + "\n" + UsageText());
+    channel.Error(why + "\n\n" + UsageText());
     return kExitBadCommandLine;
 }
 

@@ -10,10 +10,10 @@ namespace {
 constexpr std::size_t kLineLimit = 2048;
 }  // namespace
 
-std::string CommandText(unsigned id) { return LoadResourceString(id) + "\n"; }
+std::string CommandText(unsigned id) { return LoadResourceString(id); }
 
 std::string CommandTextWith(unsigned id, const std::string& value) {
-    return FormatWithText(LoadResourceString(id), value, kLineLimit) + "\n";
+    return FormatWithText(LoadResourceString(id), value, kLineLimit);
 }
 
 std::string HresultText(HRESULT hr) {

@@ -15,10 +15,11 @@ int RunDelete(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
         return kExitDone;
     }
     // A machine without the task is where a script wanted it: not an error.
-    if (deleted == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+    if (deleted == kNoSuchWorkItem) {
         channel.Out(CommandText(IDS_CLI_NO_TASK_TO_DELETE));
         return kExitDone;
     }
-    channel.Error(CommandText(IDS_DELETE_FAILED) + CommandTextWith(IDS_CLI_RESULT, HresultText(deleted)));
+    channel.Error(CommandText(IDS_DELETE_FAILED) + "\n" +
+                  CommandTextWith(IDS_CLI_RESULT, HresultText(deleted)));
     return kExitSchedulerFailed;
 }

@@ -11,24 +11,16 @@
 #include "command_texts.h"
 #include "convert_string.h"
 #include "resource.h"
-#include "resource_module.h"
 #include "settings_store.h"
 #include "status_verdict.h"
-#include "text_format.h"
 #include "win_handles.h"
 #include "wipe_text.h"
 
 namespace {
 
-// Room for a line and for a text read from the Task Scheduler.
-constexpr std::size_t kLineLimit = 2048;
+// Room for a text read from the Task Scheduler.
 constexpr int kTextRoom = 1024;
 
-std::string Text(unsigned id) { return LoadResourceString(id); }
-
-std::string With(unsigned id, const std::string& value) {
-    return FormatWithText(Text(id), value, kLineLimit);
-}
 
 std::string Hex(unsigned long value) { return HresultText(static_cast<HRESULT>(value)); }
 
@@ -43,7 +35,7 @@ std::string Narrow(std::wstring& text) {
 }
 
 std::string Unreadable(HRESULT hr) {
-    return With(IDS_VALUE_NOT_READ, Hex(static_cast<unsigned long>(hr)));
+    return CommandTextWith(IDS_VALUE_NOT_READ, Hex(static_cast<unsigned long>(hr)));
 }
 
 std::string Time(const SYSTEMTIME& t) {
@@ -52,12 +44,12 @@ std::string Time(const SYSTEMTIME& t) {
 
 std::string StatusText(HRESULT status) {
     switch (status) {
-    case SCHED_S_TASK_READY: return Text(IDS_VALUE_READY);
-    case SCHED_S_TASK_RUNNING: return Text(IDS_VALUE_RUNNING);
-    case SCHED_S_TASK_DISABLED: return Text(IDS_VALUE_DISABLED);
-    case SCHED_S_TASK_HAS_NOT_RUN: return Text(IDS_VALUE_HAS_NOT_RUN);
-    case SCHED_S_TASK_NOT_SCHEDULED: return Text(IDS_VALUE_NOT_SCHEDULED);
-    case SCHED_S_TASK_NO_VALID_TRIGGERS: return Text(IDS_VALUE_NO_VALID_TRIGGERS);
+    case SCHED_S_TASK_READY: return CommandText(IDS_VALUE_READY);
+    case SCHED_S_TASK_RUNNING: return CommandText(IDS_VALUE_RUNNING);
+    case SCHED_S_TASK_DISABLED: return CommandText(IDS_VALUE_DISABLED);
+    case SCHED_S_TASK_HAS_NOT_RUN: return CommandText(IDS_VALUE_HAS_NOT_RUN);
+    case SCHED_S_TASK_NOT_SCHEDULED: return CommandText(IDS_VALUE_NOT_SCHEDULED);
+    case SCHED_S_TASK_NO_VALID_TRIGGERS: return CommandText(IDS_VALUE_NO_VALID_TRIGGERS);
     default: return Hex(static_cast<unsigned long>(status));
     }
 }
@@ -80,7 +72,7 @@ unsigned FirstLineId(StatusReason reason) {
 
 // The lines of the work item, and what the verdict needs of it.
 void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
-    const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
+    const auto line = [&](unsigned id, const std::string& value) { lines += "\n" + CommandTextWith(id, value); };
     std::wstring text;
     HRESULT hr = task.GetApplicationName(text);
     line(IDS_STATUS_TASK_APPLICATION, SUCCEEDED(hr) ? Narrow(text) : Unreadable(hr));
@@ -98,11 +90,11 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     std::wstring account;
     hr = task.GetAccountInformation(account);
     line(IDS_STATUS_TASK_ACCOUNT, SUCCEEDED(hr) ? Narrow(account)
-                                  : hr == SCHED_E_NO_SECURITY_SERVICES ? Text(IDS_VALUE_NOT_KEPT)
+                                  : hr == SCHED_E_NO_SECURITY_SERVICES ? CommandText(IDS_VALUE_NOT_KEPT)
                                                                        : Unreadable(hr));
     TASK_TRIGGER trigger{};
     hr = task.GetTrigger(static_cast<WORD>(LoadTriggerId().value_or(0)), trigger);
-    line(IDS_STATUS_TASK_TRIGGER, SUCCEEDED(hr) ? With(IDS_VALUE_EVERY_MINUTES, Decimal(trigger.MinutesInterval))
+    line(IDS_STATUS_TASK_TRIGGER, SUCCEEDED(hr) ? CommandTextWith(IDS_VALUE_EVERY_MINUTES, Decimal(trigger.MinutesInterval))
                                                 : Unreadable(hr));
     // No trigger at the stored index, nor any at the first: nothing starts the work item.
     const bool noTrigger = hr == SCHED_E_TRIGGER_NOT_FOUND && task.GetTrigger(0, trigger) == SCHED_E_TRIGGER_NOT_FOUND;
@@ -132,14 +124,14 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
             facts.hindrance = TaskHindrance::LastRunNotStarted;
         }
         line(IDS_STATUS_TASK_LAST_RUN,
-             Time(when) + ", " + (exit == S_OK  ? With(IDS_VALUE_EXIT_CODE, Decimal(exitCode))
-                                  : FAILED(exit) ? With(IDS_VALUE_NOT_STARTED, Hex(static_cast<unsigned long>(exit)))
+             Time(when) + ", " + (exit == S_OK  ? CommandTextWith(IDS_VALUE_EXIT_CODE, Decimal(exitCode))
+                                  : FAILED(exit) ? CommandTextWith(IDS_VALUE_NOT_STARTED, Hex(static_cast<unsigned long>(exit)))
                                                  : Unreadable(exit)));
     } else {
-        line(IDS_STATUS_TASK_LAST_RUN, hr == SCHED_S_TASK_HAS_NOT_RUN ? Text(IDS_VALUE_NEVER) : Unreadable(hr));
+        line(IDS_STATUS_TASK_LAST_RUN, hr == SCHED_S_TASK_HAS_NOT_RUN ? CommandText(IDS_VALUE_NEVER) : Unreadable(hr));
     }
     hr = task.GetNextRunTime(when);
-    line(IDS_STATUS_TASK_NEXT_RUN, hr == S_OK ? Time(when) : SUCCEEDED(hr) ? Text(IDS_VALUE_NONE) : Unreadable(hr));
+    line(IDS_STATUS_TASK_NEXT_RUN, hr == S_OK ? Time(when) : SUCCEEDED(hr) ? CommandText(IDS_VALUE_NONE) : Unreadable(hr));
 }
 
 }  // namespace
@@ -148,18 +140,18 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
               SchedulerServicePlatform& service) {
     StatusFacts facts;
     std::string lines;
-    const auto line = [&](unsigned id, const std::string& value) { lines += With(id, value) + "\n"; };
+    const auto line = [&](unsigned id, const std::string& value) { lines += "\n" + CommandTextWith(id, value); };
 
     const std::optional<std::string> folder = ReadVpnClientFolder();
     facts.clientFound = folder.has_value();
-    line(IDS_STATUS_CLIENT, folder ? With(IDS_VALUE_FOUND_IN, *folder) : Text(IDS_VALUE_NOT_FOUND));
+    line(IDS_STATUS_CLIENT, folder ? CommandTextWith(IDS_VALUE_FOUND_IN, *folder) : CommandText(IDS_VALUE_NOT_FOUND));
 
     // The stored password is never shown: it is wiped as soon as it is read.
     ConnectorSettings settings = LoadSettings();
     if (settings.profilePassword) {
         WipeText(*settings.profilePassword);
     }
-    const std::string notStored = Text(IDS_VALUE_NOT_STORED);
+    const std::string notStored = CommandText(IDS_VALUE_NOT_STORED);
     line(IDS_STATUS_PROFILE, settings.profileName.value_or(notStored));
     line(IDS_STATUS_INTERVAL, settings.intervalMinutes ? std::to_string(*settings.intervalMinutes) : notStored);
     line(IDS_STATUS_USER, settings.profileUser.value_or(notStored));
@@ -168,25 +160,25 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
     const HRESULT opened = FAILED(created) ? created : scheduler.OpenWorkItem(kWorkItemName, task, false);
     if (SUCCEEDED(opened)) {
         facts.taskPresent = Fact::Yes;
-        line(IDS_STATUS_TASK, Text(IDS_VALUE_PRESENT));
+        line(IDS_STATUS_TASK, CommandText(IDS_VALUE_PRESENT));
         DescribeWorkItem(*task, facts, lines);
-    } else if (opened == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+    } else if (opened == kNoSuchWorkItem) {
         facts.taskPresent = Fact::No;
-        line(IDS_STATUS_TASK, Text(IDS_NO_TASK));
+        line(IDS_STATUS_TASK, CommandText(IDS_NO_TASK));
     } else {
         line(IDS_STATUS_TASK, Unreadable(opened));
     }
 
     const std::optional<bool> running = SchedulerIsRunning(service);
     facts.schedulerRunning = !running ? Fact::Unreadable : *running ? Fact::Yes : Fact::No;
-    line(IDS_STATUS_SCHEDULER, !running ? Text(IDS_VALUE_UNKNOWN)
-                               : *running ? Text(IDS_VALUE_RUNNING) : Text(IDS_VALUE_NOT_RUNNING));
+    line(IDS_STATUS_SCHEDULER, !running ? CommandText(IDS_VALUE_UNKNOWN)
+                               : *running ? CommandText(IDS_VALUE_RUNNING) : CommandText(IDS_VALUE_NOT_RUNNING));
 
     const std::optional<DWORD> tunnel = ReadTunnelFlag();
     facts.tunnelUp = !tunnel ? Fact::Unreadable : *tunnel != 0 ? Fact::Yes : Fact::No;
-    line(IDS_STATUS_TUNNEL, !tunnel ? Text(IDS_VALUE_UNKNOWN) : *tunnel != 0 ? Text(IDS_VALUE_UP) : Text(IDS_VALUE_DOWN));
+    line(IDS_STATUS_TUNNEL, !tunnel ? CommandText(IDS_VALUE_UNKNOWN) : *tunnel != 0 ? CommandText(IDS_VALUE_UP) : CommandText(IDS_VALUE_DOWN));
 
     const StatusVerdict verdict = JudgeStatus(facts);
-    channel.Out(Text(FirstLineId(verdict.reason)) + "\n" + lines);
+    channel.Out(CommandText(FirstLineId(verdict.reason)) + lines);
     return static_cast<int>(verdict.level);
 }

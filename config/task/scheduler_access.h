@@ -9,6 +9,8 @@
 #include "task_scheduler.h"
 
 inline constexpr const char* kWorkItemName = "Ferrolink";
+// What opening or deleting a work item that is not stored gives.
+inline constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
 class SchedulerAccess {
 public:
@@ -25,8 +27,8 @@ public:
     // receives the work item only on success. A missing name, or one of more than 255 UTF-16
     // units, fails with E_INVALIDARG.
     HRESULT OpenWorkItem(const char* name, std::unique_ptr<WorkItem>& task, bool create);
-    // Removes the stored work item `name`; a negative result when it cannot be (also when it
-    // does not exist). Names are refused as OpenWorkItem refuses them.
+    // Removes the stored work item `name`; a negative result when it cannot be, kNoSuchWorkItem
+    // when it does not exist. Names are refused as OpenWorkItem refuses them.
     HRESULT DeleteWorkItem(const char* name);
 
 private:

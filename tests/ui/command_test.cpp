@@ -33,8 +33,8 @@ class RecordingChannel : public CommandChannel {
 public:
     std::string out, error;
     std::vector<std::string> input;
-    void Out(const std::string& text) override { out += text; }
-    void Error(const std::string& text) override { error += text; }
+    void Out(const std::string& text) override { out += text + "\n"; }
+    void Error(const std::string& text) override { error += text + "\n"; }
     std::optional<std::string> ReadSecretLine() override {
         if (input.empty()) return std::nullopt;
         std::string line = input.front();
