@@ -7,12 +7,31 @@ namespace {
 constexpr char kBlank = ' ';
 constexpr char kQuote = '"';
 
-bool EqualsOptionIgnoringCase(const std::string& token, char letter) {
+struct ValueOption {
+    char letter;
+    std::string ConnectorOptions::*field;
+};
+// Tested in this order: -l, -i, -u, -p.
+constexpr ValueOption kValueOptions[] = {
+    {kLogFileOption, &ConnectorOptions::logFile},
+    {kIgnoredOption, &ConnectorOptions::iValue},
+    {kUserOption, &ConnectorOptions::user},
+    {kPasswordOption, &ConnectorOptions::password},
+};
+
+}  // namespace
+
+bool IsOption(const std::string& token, char letter) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return token.size() == 2 && token[0] == '-' && lower(token[1]) == letter;
 }
 
-}  // namespace
+bool IsConnectorOption(const std::string& token) {
+    for (const ValueOption& option : kValueOptions) {
+        if (IsOption(token, option.letter)) return true;
+    }
+    return false;
+}
 
 const char* CommandLineAfterProgramName(const char* commandLine) {
     auto code = [](char c) { return static_cast<unsigned char>(c); };
@@ -77,26 +96,12 @@ std::vector<std::string> SplitCommandLine(const char* text) {
     return args;
 }
 
-bool IsPasswordOption(const std::string& token) { return EqualsOptionIgnoringCase(token, 'p'); }
-
 int ParseOptions(const std::vector<std::string>& args, ConnectorOptions& options) {
-    struct ValueOption {
-        char letter;
-        std::string ConnectorOptions::*field;
-    };
-    // Tested in this order: -l, -i, -u, -p.
-    static const ValueOption kValueOptions[] = {
-        {'l', &ConnectorOptions::logFile},
-        {'i', &ConnectorOptions::iValue},
-        {'u', &ConnectorOptions::user},
-        {'p', &ConnectorOptions::password},
-    };
-
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& token = args[i];
         const ValueOption* option = nullptr;
         for (const auto& candidate : kValueOptions) {
-            if (EqualsOptionIgnoringCase(token, candidate.letter)) {
+            if (IsOption(token, candidate.letter)) {
                 option = &candidate;
                 break;
             }

@@ -38,8 +38,16 @@ struct CommandLineToken {
 };
 std::vector<CommandLineToken> SplitCommandLineTokens(const std::string& text);
 
-// Whether a token is the option that the next token's password follows: -p in any case.
-bool IsPasswordOption(const std::string& token);
+// The connector's options, each followed by its value: a dash and the letter, in either case.
+inline constexpr char kLogFileOption = 'l';
+inline constexpr char kIgnoredOption = 'i';  // accepted and never read
+inline constexpr char kUserOption = 'u';
+inline constexpr char kPasswordOption = 'p';
+
+// Whether `token` is the option `letter`: a dash and that letter in either case.
+bool IsOption(const std::string& token, char letter);
+// Whether `token` is one of the connector's four options.
+bool IsConnectorOption(const std::string& token);
 
 // Fills `options` from the argument vector (entry 0 is skipped). Returns 0 when the whole
 // command line is acceptable, 1 at the first token that is not; options read before the

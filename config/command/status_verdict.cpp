@@ -29,7 +29,7 @@ std::string MaskedParameters(const std::string& parameters) {
     // Read as the connector reads its command line: whatever follows its first -p token (the
     // password and anything after it that could be part of it) is not shown.
     for (const CommandLineToken& token : SplitCommandLineTokens(parameters)) {
-        if (IsPasswordOption(token.text)) {
+        if (IsOption(token.text, kPasswordOption)) {
             return parameters.substr(0, token.end) + (token.end < parameters.size() ? "***" : " ***");
         }
     }

@@ -128,6 +128,8 @@
 #define IDS_APPLY_BUSY 199
 // Empty profile credentials, which the connector refuses.
 #define IDS_EMPTY_CREDENTIALS_REFUSED 200
+// A profile name with a double quote, which would end its token on the connector's command line.
+#define IDS_QUOTE_IN_PROFILE 201
 
 // The "&About ..." item of the main dialog's system menu.
 #define IDM_ABOUTBOX 0x0010

@@ -4,14 +4,8 @@
 #include <iterator>
 
 #include "client_contract.h"
+#include "command_line.h"
 #include "resource.h"
-
-namespace {
-
-// Case folding of the letters A to Z only: the same answer on every host and code page.
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
                                              const std::string& password) {
@@ -23,9 +17,11 @@ std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const s
     if (leadingSlash(user) || leadingSlash(password)) {
         return IDS_SLASH_IN_CREDENTIALS;
     }
-    if (profile.size() == 2 && profile[0] == '-' &&
-        std::string("liup").find(FoldCase(profile[1])) != std::string::npos) {
+    if (IsConnectorOption(profile)) {
         return IDS_OPTION_PROFILE;
+    }
+    if (hasQuote(profile)) {
+        return IDS_QUOTE_IN_PROFILE;
     }
     const std::string* const values[] = {&profile, &user, &password};
     const auto any = [&values](auto rule) {
@@ -58,10 +54,10 @@ std::string BuildTaskParameters(const std::string& profile, const std::string& u
     parameters.reserve(profile.size() + user.size() + password.size() + 16);
     parameters.append("\"").append(profile).append("\"");
     if (!user.empty()) {
-        parameters.append(" -u \"").append(user).append("\"");
+        parameters.append(" -").append(1, kUserOption).append(" \"").append(user).append("\"");
     }
     if (!password.empty()) {
-        parameters.append(" -p \"").append(password).append("\"");
+        parameters.append(" -").append(1, kPasswordOption).append(" \"").append(password).append("\"");
     }
     return parameters;
 }

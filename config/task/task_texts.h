@@ -13,8 +13,10 @@
 //    rest would be read as further options;
 //  - a user name or password that begins with "/" (IDS_SLASH_IN_CREDENTIALS): the connector
 //    refuses such an option value, and every run would end with an error;
-//  - a profile named like one of the connector's options, -l, -i, -u or -p in any case
-//    (IDS_OPTION_PROFILE): the connector would read it as that option.
+//  - a profile named like one of the connector's options (IDS_OPTION_PROFILE): the connector
+//    would read it as that option;
+//  - a profile name with a double quote (IDS_QUOTE_IN_PROFILE), which would end its token
+//    early as in a user name; no file name holds one, but a command line might;
 //  - a value longer than kLongestValue (IDS_VALUE_TOO_LONG): the settings store could not read
 //    it back whole;
 //  - a control character in a value, bytes 1 to 31 and 127, or a NUL (IDS_CONTROL_IN_VALUE):
@@ -36,9 +38,10 @@ bool HasControlCharacter(const std::string& text);
 inline constexpr std::size_t kLongestValue = 399;
 
 
-// The work item's parameters for the connector: the profile name in double quotes, then
-// -u "user" when the user name is not empty, then -p "password" when the password is not
-// empty. Values are put in as they are.
+// The work item's parameters for the connector: the profile name in double quotes, then the
+// user option (-u "user") when the user name is not empty, then the password option
+// (-p "password") when the password is not empty. Values are put in as they are: the connector
+// reads back exactly the values that RefusedValuesWarning lets through.
 std::string BuildTaskParameters(const std::string& profile, const std::string& user,
                                 const std::string& password);
 

@@ -4,10 +4,12 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "client_contract.h"
+#include "command_line.h"
 #include "command_line_options.h"
 #include "logon_check.h"
 #include "main_dialog_texts.h"
@@ -177,6 +179,7 @@ TEST(RefusedValuesWarning, RefusesWhatTheConnectorCouldNotTake) {
         {"Office", "jo", "p\"w", IDS_QUOTE_IN_CREDENTIALS}, {"-i", "/jo", "pw", IDS_SLASH_IN_CREDENTIALS},
         {"Office", "jo", "/pw", IDS_SLASH_IN_CREDENTIALS}, {"-P", "jo", "pw", IDS_OPTION_PROFILE},
         {"-u", "", "", IDS_OPTION_PROFILE}, {"-L", "jo", "pw", IDS_OPTION_PROFILE}, {"-I", "jo", "pw", IDS_OPTION_PROFILE},
+        {"Off\"ice", "jo", "pw", IDS_QUOTE_IN_PROFILE}, {"\"-l", "jo", "pw", IDS_QUOTE_IN_PROFILE},
         {"/l", "j/o", "p/", std::nullopt}, {"-lx", "-u", "-p", std::nullopt}, {"-x", "jo", "pw", std::nullopt},
         // What the settings store could not read back whole, the task could not carry or the
         // Task Scheduler might expand.
@@ -189,6 +192,21 @@ TEST(RefusedValuesWarning, RefusesWhatTheConnectorCouldNotTake) {
         {"Office", "", "pw", IDS_EMPTY_CREDENTIALS_REFUSED}, {"Office", "jo", "", IDS_EMPTY_CREDENTIALS_REFUSED}};
     for (const auto& c : cases) {
         EXPECT_EQ(RefusedValuesWarning(c.profile, c.user, c.password), c.warning) << c.profile << c.user << c.password;
+    }
+}
+
+// The connector reads back from the work item's parameters exactly the values let through,
+// however awkward: blanks, backslashes, a leading dash or slash, an option as a value.
+TEST(TaskParameters, GiveTheConnectorBackEveryValueLetThrough) {
+    const struct { std::string profile, user, password; } rows[] = {
+        {"My Office ", " jo ", "p w "}, {"a\\", "D\\jo\\", "\\\\"}, {"-x", "-p", "-u"},
+        {"/l", "-l", "-i"}, {"-", "j/o", "p/"}, {"\xe9t\xe9", "-P", "x -p y"}, {"-lx", "-L", "-"}};
+    for (const auto& r : rows) {
+        ASSERT_EQ(RefusedValuesWarning(r.profile, r.user, r.password), std::nullopt) << r.profile;
+        const std::string parameters = BuildTaskParameters(r.profile, r.user, r.password);
+        ConnectorOptions options;
+        EXPECT_EQ(ParseOptions(SplitCommandLine(parameters.c_str()), options), 0);
+        EXPECT_EQ(std::tie(options.profile, options.user, options.password), std::tie(r.profile, r.user, r.password));
     }
 }
 
