@@ -2,37 +2,32 @@
 
 #include <windows.h>
 
-int ConvertString(char* ansi, wchar_t* wide, int room, int direction) {
-    if (direction == 0) {
-        if (ansi == nullptr || room < 1) {
-            return 0;
-        }
-        ansi[0] = '\0';
-        if (wide == nullptr) {
-            return 0;
-        }
-        // The source is read through its terminator, so a success leaves the target
-        // terminated; a failure (a text too long for its room) may leave a partial text
-        // without one, which is cut back to nothing.
-        if (WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, room, nullptr, nullptr) == 0) {
-            ansi[0] = '\0';
-            return 0;
-        }
-        return 1;
-    }
-    if (direction == 1) {
-        if (wide == nullptr || room < 1) {
-            return 0;
-        }
-        wide[0] = L'\0';
-        if (ansi == nullptr) {
-            return 0;
-        }
-        if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, ansi, -1, wide, room) == 0) {
-            wide[0] = L'\0';
-            return 0;
-        }
-        return 1;
-    }
-    return 0;
+#include <climits>
+
+namespace {
+
+// Both directions: `convert` writes the terminated text into a buffer of `room` units and
+// gives the units written, terminator included, or 0.
+template <typename Char, typename Convert>
+std::optional<std::basic_string<Char>> Converted(std::size_t room, Convert convert) {
+    if (room < 1 || room > INT_MAX) return std::nullopt;
+    std::basic_string<Char> text(room, Char());
+    const int written = convert(text.data(), static_cast<int>(room));
+    if (written <= 0) return std::nullopt;
+    text.resize(static_cast<std::size_t>(written) - 1);
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ToAnsi(const std::wstring& wide, std::size_t room) {
+    return Converted<char>(room, [&wide](char* ansi, int size) {
+        return WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi, size, nullptr, nullptr);
+    });
+}
+
+std::optional<std::wstring> ToWide(const std::string& ansi, std::size_t room) {
+    return Converted<wchar_t>(room, [&ansi](wchar_t* wide, int size) {
+        return MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, ansi.c_str(), -1, wide, size);
+    });
 }

@@ -1,12 +1,11 @@
 #include "credentials_dialog.h"
 
 #include "program_texts.h"
-#include "wipe_text.h"
 
 CredentialsDialog::CredentialsDialog(LogonChecker& logon, Dialog* parent)
     : Dialog(IDD_CREDENTIALS_DIALOG, parent), m_logon(logon) {}
 
-CredentialsDialog::~CredentialsDialog() { WipeText(m_password); }
+CredentialsDialog::~CredentialsDialog() = default;
 
 void CredentialsDialog::DoDataExchange() {
     BindControl(m_userNameEdit, IDC_ACCOUNT_USER_EDIT);
@@ -38,7 +37,7 @@ void CredentialsDialog::OnOK() {
 
 void CredentialsDialog::OnCancel() {
     // The caller reads nothing after Cancel, so the password need not wait for the object's end.
-    WipeText(m_password);
+    m_password.Wipe();
     Dialog::OnCancel();
 }
 

@@ -9,6 +9,7 @@
 
 #include "dialog.h"
 #include "logon_check.h"
+#include "secret_string.h"
 #include "resource.h"
 
 class CredentialsDialog : public Dialog {
@@ -23,7 +24,7 @@ public:
     std::string m_userName;
     // The password: empty at first, then the text of IDC_ACCOUNT_PASSWORD_EDIT. After IDOK the caller reads
     // both; after IDCANCEL the password is already wiped.
-    std::string m_password;
+    SecretString m_password;
 
 protected:
     EditControl m_userNameEdit;

@@ -14,7 +14,6 @@
 #include "settings_store.h"
 #include "text_format.h"
 #include "win_handles.h"
-#include "wipe_text.h"
 
 namespace {
 
@@ -30,10 +29,7 @@ MainDialog::MainDialog(LogonChecker& logon, SchedulerServicePlatform& schedulerS
       m_logon(logon),
       m_schedulerService(schedulerService) {}
 
-MainDialog::~MainDialog() {
-    WipeText(m_profilePassword);
-    WipeText(m_accountPassword);
-}
+MainDialog::~MainDialog() = default;
 
 void MainDialog::DoDataExchange() {
     BindControl(m_checkStatic, IDC_CHECK_STATIC);
@@ -124,7 +120,6 @@ void MainDialog::ApplyStoredSettings() {
     if (stored.profilePassword) {
         m_profilePasswordEdit.SetText(*stored.profilePassword);
         m_profilePassword = *stored.profilePassword;
-        WipeText(*stored.profilePassword);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "resource.h"
 #include "scheduler_access.h"
 #include "scheduler_service.h"
+#include "secret_string.h"
 #include "test_dialog.h"
 #include "win_handles.h"
 
@@ -78,11 +79,11 @@ protected:
     std::string m_profileName;
     std::string m_intervalText = "10";
     std::string m_profileUser;
-    std::string m_profilePassword;
+    SecretString m_profilePassword;
     bool m_accountRequired = true;
     bool m_checksDisabled = false;
     std::string m_accountUser;
-    std::string m_accountPassword;
+    SecretString m_accountPassword;
     SchedulerAccess m_scheduler;
     // The configuration test while it runs or shows its outcome; ending it takes down a
     // tunnel that it brought up.

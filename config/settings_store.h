@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "secret_string.h"
+
 inline constexpr const char* kSettingsKey = "Software\\Halvane\\Ferrolink";
 
 // The settings key's access list: full control for SYSTEM and the Administrators group only,
@@ -18,7 +20,7 @@ struct ConnectorSettings {
     std::optional<std::string> profileName;      // "Profile", REG_SZ, read into 400 bytes
     std::optional<std::int32_t> intervalMinutes; // "Interval", REG_DWORD, read into 4 bytes
     std::optional<std::string> profileUser;      // "ProfileUsername", REG_SZ, 400 bytes
-    std::optional<std::string> profilePassword;  // "ProfilePassword", REG_SZ, plain text, 400 bytes
+    std::optional<SecretString> profilePassword;  // "ProfilePassword", REG_SZ, plain text, 400 bytes
 };
 
 // Reads the four settings. Never fails as a whole: a missing key, or a value that is missing

@@ -9,7 +9,6 @@
 #include "command_texts.h"
 #include "resource.h"
 #include "settings_store.h"
-#include "wipe_text.h"
 
 namespace {
 
@@ -153,7 +152,6 @@ int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAc
     entries.intervalText = IntervalToApply(line, stored);
     entries.profileUser = line.user.value_or(stored.profileUser.value_or(""));
     entries.profilePassword = line.password.value_or(stored.profilePassword.value_or(""));
-    if (stored.profilePassword) WipeText(*stored.profilePassword);
 
     // The account as the dialog pre-fills it: the existing task's, else the logged-on user's.
     entries.accountUser = LoggedOnUserName();

@@ -20,20 +20,45 @@ constexpr CommandName kCommands[] = {
 
 enum class SwitchKind { Text, MayBeEmpty, Digits, Timeout };
 
+// The commands that take a switch, as bits.
+enum CommandBits : unsigned { kForApply = 1, kForTest = 2 };
+
+unsigned BitOf(ConfigCommand command) {
+    switch (command) {
+    case ConfigCommand::Apply: return kForApply;
+    case ConfigCommand::Test: return kForTest;
+    default: return 0;
+    }
+}
+
+// Puts a checked value into the member `Member` of the command line (taken, not copied, so
+// that a password has one copy).
+template <auto Member>
+void Fill(ConfigCommandLine& line, std::string& value) {
+    (line.*Member).emplace().swap(value);
+}
+
+void FillTimeout(ConfigCommandLine& line, std::string& value) {
+    line.timeoutSeconds = std::atoi(value.c_str());
+}
+
+// One row a switch: its name, the values it takes, where it puts its value, and the commands
+// that take it.
 struct SwitchRule {
     const char* name;
     SwitchKind kind;
-    bool forApply;
-    bool forTest;
+    void (*fill)(ConfigCommandLine&, std::string&);
+    unsigned commands;
 };
 constexpr SwitchRule kSwitches[] = {
-    {"/profile", SwitchKind::Text, true, true},
-    {"/user", SwitchKind::MayBeEmpty, true, true},
-    {"/password", SwitchKind::MayBeEmpty, true, true},
-    {"/interval", SwitchKind::Digits, true, false},
-    {"/account", SwitchKind::Text, true, false},
-    {"/accountpassword", SwitchKind::MayBeEmpty, true, false},
-    {"/timeout", SwitchKind::Timeout, false, true},
+    {"/profile", SwitchKind::Text, Fill<&ConfigCommandLine::profile>, kForApply | kForTest},
+    {"/user", SwitchKind::MayBeEmpty, Fill<&ConfigCommandLine::user>, kForApply | kForTest},
+    {"/password", SwitchKind::MayBeEmpty, Fill<&ConfigCommandLine::password>, kForApply | kForTest},
+    {"/interval", SwitchKind::Digits, Fill<&ConfigCommandLine::intervalText>, kForApply},
+    {"/account", SwitchKind::Text, Fill<&ConfigCommandLine::account>, kForApply},
+    {"/accountpassword", SwitchKind::MayBeEmpty, Fill<&ConfigCommandLine::accountPassword>,
+     kForApply},
+    {"/timeout", SwitchKind::Timeout, FillTimeout, kForTest},
 };
 
 std::string Lowered(std::string text) {
@@ -48,18 +73,6 @@ bool AllDigits(const std::string& text) {
     });
 }
 
-std::optional<std::string>* ValueSlot(ConfigCommandLine& line, const std::string& name) {
-    if (name == "/profile") return &line.profile;
-    if (name == "/user") return &line.user;
-    if (name == "/password") return &line.password;
-    if (name == "/interval") return &line.intervalText;
-    if (name == "/account") return &line.account;
-    if (name == "/accountpassword") return &line.accountPassword;
-    return nullptr;
-}
-
-// The name of a faulty switch as error lines give it: the letters before ":" or "=", never
-// what follows, which may be a password ("/password=Secret1" for "/password:Secret1").
 // The byte-order marks of UTF-8, UTF-16 (either order) and so of UTF-32 little-endian.
 bool StartsWithByteOrderMark(const std::string& line) {
     for (const char* mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
@@ -68,6 +81,8 @@ bool StartsWithByteOrderMark(const std::string& line) {
     return false;
 }
 
+// The name of a faulty switch as error lines give it: the letters before ":" or "=", never
+// what follows, which may be a password ("/password=Secret1" for "/password:Secret1").
 CommandLineReading Fault(CommandLineFault fault, const std::string& argument) {
     CommandLineReading reading;
     reading.fault = fault;
@@ -104,9 +119,7 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
         const std::string name = Lowered(givenName);
         const auto rule = std::find_if(std::begin(kSwitches), std::end(kSwitches),
                                        [&](const SwitchRule& r) { return name == r.name; });
-        const bool allowed = rule != std::end(kSwitches) &&
-                             ((line.command == ConfigCommand::Apply && rule->forApply) ||
-                              (line.command == ConfigCommand::Test && rule->forTest));
+        const bool allowed = rule != std::end(kSwitches) && (rule->commands & BitOf(line.command)) != 0;
         if (!allowed) {
             return Fault(CommandLineFault::UnknownSwitch, givenName);
         }
@@ -117,7 +130,7 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
         if (colon == std::string::npos) {
             return Fault(CommandLineFault::MissingValue, givenName);
         }
-        std::string value = argument.substr(colon + 1);
+        SecretString value = argument.substr(colon + 1);
         if (value.empty() && rule->kind != SwitchKind::MayBeEmpty) {
             return Fault(CommandLineFault::MissingValue, givenName);
         }
@@ -131,10 +144,8 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
                 std::atoi(value.c_str()) > kMaxTimeoutSeconds) {
                 return Fault(CommandLineFault::BadNumber, givenName);
             }
-            line.timeoutSeconds = std::atoi(value.c_str());
-            continue;
         }
-        *ValueSlot(line, name) = std::move(value);
+        rule->fill(line, value);
     }
     CommandLineReading reading;
     reading.commandLine = std::move(line);
@@ -143,7 +154,7 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
 
 std::optional<InputFault> TakePasswordsFromInput(
     ConfigCommandLine& commandLine, const std::function<std::optional<std::string>()>& readLine) {
-    const std::pair<std::optional<std::string>*, const char*> passwords[] = {
+    const std::pair<std::optional<SecretString>*, const char*> passwords[] = {
         {&commandLine.password, "/password"},
         {&commandLine.accountPassword, "/accountpassword"},
     };

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "secret_string.h"
+
 // The commands; each is the first argument.
 enum class ConfigCommand { Apply, Test, Delete, Status, Help };
 
@@ -40,10 +42,10 @@ struct ConfigCommandLine {
     ConfigCommand command = ConfigCommand::Help;
     std::optional<std::string> profile;          // /profile:NAME
     std::optional<std::string> user;             // /user:NAME
-    std::optional<std::string> password;         // /password:TEXT or -
+    std::optional<SecretString> password;        // /password:TEXT or -
     std::optional<std::string> intervalText;     // /interval:MINUTES, digits only
     std::optional<std::string> account;          // /account:NAME
-    std::optional<std::string> accountPassword;  // /accountpassword:TEXT or -
+    std::optional<SecretString> accountPassword; // /accountpassword:TEXT or -
     std::optional<int> timeoutSeconds;           // /timeout:SECONDS
 };
 

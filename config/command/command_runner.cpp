@@ -8,7 +8,6 @@
 #include "status_command.h"
 #include "test_command.h"
 #include "resource.h"
-#include "wipe_text.h"
 
 namespace {
 
@@ -38,15 +37,6 @@ std::string FaultText(const CommandLineReading& reading) {
     }
     return CommandTextWith(IDS_CLI_UNKNOWN_SWITCH, reading.switchName);
 }
-
-// Wipes the passwords of a command line when the command is done.
-struct PasswordsWiped {
-    ConfigCommandLine& line;
-    ~PasswordsWiped() {
-        if (line.password) WipeText(*line.password);
-        if (line.accountPassword) WipeText(*line.accountPassword);
-    }
-};
 
 int Run(ConfigCommandLine& line, CommandChannel& channel) {
     if (line.command == ConfigCommand::Help) {
@@ -78,7 +68,6 @@ int RunCommandLine(const std::vector<std::string>& arguments, CommandChannel& ch
         return BadCommandLine(channel, FaultText(reading));
     }
     ConfigCommandLine& line = *reading.commandLine;
-    const PasswordsWiped wiped{line};
     if (const auto fault =
             TakePasswordsFromInput(line, [&channel] { return channel.ReadSecretLine(); })) {
         if (!fault->noLine) {

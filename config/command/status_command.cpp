@@ -19,20 +19,15 @@
 namespace {
 
 // Room for a text read from the Task Scheduler.
-constexpr int kTextRoom = 1024;
+constexpr std::size_t kTextRoom = 1024;
 
 
 std::string Hex(unsigned long value) { return HresultText(static_cast<HRESULT>(value)); }
 
 std::string Decimal(unsigned long value) { return std::to_string(value); }
 
-// The source is not changed; it is taken by reference so that no copy of a password is made.
-std::string Narrow(std::wstring& text) {
-    std::string narrow(static_cast<std::size_t>(kTextRoom), '\0');
-    ConvertString(narrow.data(), text.data(), kTextRoom, 0);
-    narrow.resize(std::char_traits<char>::length(narrow.c_str()));
-    return narrow;
-}
+// Empty when the text cannot be converted or does not fit.
+std::string Narrow(const std::wstring& text) { return ToAnsi(text, kTextRoom).value_or(""); }
 
 std::string Unreadable(HRESULT hr) {
     return CommandTextWith(IDS_VALUE_NOT_READ, Hex(static_cast<unsigned long>(hr)));
@@ -79,9 +74,8 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     hr = task.GetParameters(text);
     if (SUCCEEDED(hr)) {
         // The parameters hold the password: the unmasked copies are wiped at once.
-        std::string parameters = Narrow(text);
+        const SecretString parameters = Narrow(text);
         line(IDS_STATUS_TASK_PARAMETERS, MaskedParameters(parameters));
-        WipeText(parameters);
         WipeText(text);
     } else {
         line(IDS_STATUS_TASK_PARAMETERS, Unreadable(hr));
@@ -148,9 +142,7 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
 
     // The stored password is never shown: it is wiped as soon as it is read.
     ConnectorSettings settings = LoadSettings();
-    if (settings.profilePassword) {
-        WipeText(*settings.profilePassword);
-    }
+    settings.profilePassword.reset();
     const std::string notStored = CommandText(IDS_VALUE_NOT_STORED);
     line(IDS_STATUS_PROFILE, settings.profileName.value_or(notStored));
     line(IDS_STATUS_INTERVAL, settings.intervalMinutes ? std::to_string(*settings.intervalMinutes) : notStored);

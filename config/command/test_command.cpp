@@ -8,7 +8,6 @@
 #include "resource.h"
 #include "settings_store.h"
 #include "test_outcome.h"
-#include "wipe_text.h"
 
 int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
     const std::optional<std::string> folder = ReadVpnClientFolder();
@@ -18,13 +17,8 @@ int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
         return kExitClientNotFound;
     }
     ConnectorSettings stored = LoadSettings();
-    std::string user = line.user.value_or(stored.profileUser.value_or(""));
-    std::string password = line.password.value_or(stored.profilePassword.value_or(""));
-    if (stored.profilePassword) WipeText(*stored.profilePassword);
-    struct Wiped {
-        std::string& text;
-        ~Wiped() { WipeText(text); }
-    } wiped{password};
+    const std::string user = line.user.value_or(stored.profileUser.value_or(""));
+    const SecretString password = line.password.value_or(stored.profilePassword.value_or(""));
     const std::optional<std::string> profile =
         ChooseProfile(line, stored.profileName, WithTrailingBackslash(*folder), channel);
     if (!profile) {

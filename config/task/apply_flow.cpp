@@ -9,7 +9,6 @@
 #include "task_texts.h"
 #include "template_data.h"
 #include "win_handles.h"
-#include "wipe_text.h"
 
 namespace {
 
@@ -72,11 +71,6 @@ HRESULT WriteWorkItem(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& s
 
 }  // namespace
 
-ApplyEntries::~ApplyEntries() {
-    WipeText(profilePassword);
-    WipeText(accountPassword);
-}
-
 ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& scheduler,
                           SchedulerServicePlatform& service) {
     ApplyOutcome outcome;
@@ -124,7 +118,7 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         face.TellSchedulerNotStarted();
     }
     outcome.taskResult = WriteWorkItem(entries, face, scheduler);
-    WipeText(entries.accountPassword);
+    entries.accountPassword.Wipe();
     return outcome;
 }
 
@@ -132,9 +126,7 @@ long SaveEnteredSettings(const std::string& profileName, const std::string& inte
                          const std::string& profileUser, const std::string& profilePassword) {
     ConnectorSettings settings{profileName, LeadingInteger(intervalText).value_or(0), profileUser,
                                profilePassword};
-    const long saved = SaveSettings(settings);
-    WipeText(*settings.profilePassword);
-    return saved;
+    return SaveSettings(settings);
 }
 
 std::vector<int> OfferedIntervals() {
@@ -153,10 +145,9 @@ void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& a
     if (result == SCHED_E_NO_SECURITY_SERVICES) {
         accountRequired = false;
     } else if (SUCCEEDED(result)) {
-        char narrow[kAccountBufferSize] = {};
         // A name that does not fit is treated like an account that could not be read.
-        if (ConvertString(narrow, account.data(), kAccountBufferSize, 0) == 1) {
-            accountUser = LastAccountPiece(narrow);
+        if (const std::optional<std::string> narrow = ToAnsi(account, kAccountBufferSize)) {
+            accountUser = LastAccountPiece(*narrow);
         }
     }
 }

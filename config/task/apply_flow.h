@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scheduler_access.h"
+#include "secret_string.h"
 #include "scheduler_service.h"
 
 // The named mutex that gives one writer at a time its turn at the settings and the work item,
@@ -25,12 +26,10 @@ struct ApplyEntries {
     std::string profileName;
     std::string intervalText;  // minutes, decimal
     std::string profileUser;
-    std::string profilePassword;
+    SecretString profilePassword;
     bool accountRequired = true;  // the Task Scheduler keeps an account with the work item
     std::string accountUser;
-    std::string accountPassword;
-    // Wipes both passwords.
-    ~ApplyEntries();
+    SecretString accountPassword;
 };
 
 // A step of the Task Scheduler that the flow takes, in its order.

@@ -5,15 +5,12 @@
 namespace {
 
 // Room for a work item's name in UTF-16, its terminator included.
-constexpr int kWorkItemNameRoom = 256;
+constexpr std::size_t kWorkItemNameRoom = 256;
 
-// A name that does not fit is refused rather than used cut short or empty.
-HRESULT WideName(const char* name, wchar_t (&wide)[kWorkItemNameRoom]) {
-    if (name == nullptr ||
-        ConvertString(const_cast<char*>(name), wide, kWorkItemNameRoom, 1) == 0) {
-        return E_INVALIDARG;
-    }
-    return S_OK;
+// The name in UTF-16; a name that does not fit is refused rather than used cut short or empty.
+std::optional<std::wstring> WideName(const char* name) {
+    if (name == nullptr) return std::nullopt;
+    return ToWide(name, kWorkItemNameRoom);
 }
 
 }  // namespace
@@ -34,14 +31,14 @@ HRESULT SchedulerAccess::OpenWorkItem(const char* name, std::unique_ptr<WorkItem
     if (!m_scheduler) {
         return E_POINTER;
     }
-    wchar_t wideName[kWorkItemNameRoom];
-    if (const HRESULT refused = WideName(name, wideName); FAILED(refused)) {
-        return refused;
+    const std::optional<std::wstring> wideName = WideName(name);
+    if (!wideName) {
+        return E_INVALIDARG;
     }
     std::unique_ptr<WorkItem> item;
-    HRESULT hr = m_scheduler->Activate(wideName, item);
+    HRESULT hr = m_scheduler->Activate(wideName->c_str(), item);
     if (FAILED(hr) && create) {
-        hr = m_scheduler->NewWorkItem(wideName, item);
+        hr = m_scheduler->NewWorkItem(wideName->c_str(), item);
     }
     if (FAILED(hr)) {
         return hr;
@@ -57,9 +54,9 @@ HRESULT SchedulerAccess::DeleteWorkItem(const char* name) {
     if (!m_scheduler) {
         return E_POINTER;
     }
-    wchar_t wideName[kWorkItemNameRoom];
-    if (const HRESULT refused = WideName(name, wideName); FAILED(refused)) {
-        return refused;
+    const std::optional<std::wstring> wideName = WideName(name);
+    if (!wideName) {
+        return E_INVALIDARG;
     }
-    return m_scheduler->Delete(wideName);
+    return m_scheduler->Delete(wideName->c_str());
 }

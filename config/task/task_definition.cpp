@@ -13,7 +13,7 @@
 #include "resource_module.h"
 #include "settings_store.h"
 #include "task_texts.h"
-#include "wipe_text.h"
+#include "secret_string.h"
 
 namespace {
 
@@ -29,25 +29,12 @@ constexpr DWORD kMaxRunMs = 5 * 60 * 1000;
 // The previous trigger's index when none is known: nothing is deleted with it.
 constexpr WORD kNoTrigger = static_cast<WORD>(-1);
 
-// A UTF-16 copy of a text that is wiped when it goes: it may hold a password.
-class WideText {
-public:
-    explicit WideText(const std::string& text) : m_text(text.size() + 1, L'\0') {
-        // From ANSI the conversion only reads its ANSI buffer.
-        m_converted = ConvertString(const_cast<char*>(text.c_str()), m_text.data(),
-                                    static_cast<int>(m_text.size()), 1) == 1;
-    }
-    WideText(const WideText&) = delete;
-    WideText& operator=(const WideText&) = delete;
-    ~WideText() { WipeText(m_text); }
-
-    const wchar_t* get() const { return m_text.c_str(); }
-    bool converted() const { return m_converted; }
-
-private:
-    std::wstring m_text;
-    bool m_converted = false;
-};
+// A UTF-16 copy of a text, wiped when it goes: it may hold a password. Nothing when the text
+// cannot be converted.
+std::optional<SecretWideString> WideText(const std::string& text) {
+    // Never more UTF-16 units than ANSI bytes.
+    return ToWide(text, text.size() + 1);
+}
 
 // The work item's one trigger: daily from 1 January 2000 at 00:00, without end date,
 // repeated every `minutesInterval` minutes for 1440 minutes, so around the clock.
@@ -77,12 +64,12 @@ TASK_TRIGGER DailyTrigger(int minutesInterval) {
 
 HRESULT SetTaskAccount(WorkItem& task, const std::string& accountUser,
                        const std::string& accountPassword) {
-    const WideText user(accountUser);
-    const WideText password(accountPassword);
-    if (!user.converted() || !password.converted()) {
+    const std::optional<SecretWideString> user = WideText(accountUser);
+    const std::optional<SecretWideString> password = WideText(accountPassword);
+    if (!user || !password) {
         return E_INVALIDARG;
     }
-    return task.SetAccountInformation(user.get(), password.get());
+    return task.SetAccountInformation(user->c_str(), password->c_str());
 }
 
 HRESULT SetTaskCommand(WorkItem& task, const std::string& profileName,
@@ -96,15 +83,14 @@ HRESULT SetTaskCommand(WorkItem& task, const std::string& profileName,
         // The work item must not be saved with a program cut short: the apply stops here.
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
-    const WideText widePath(*path);
+    const std::optional<SecretWideString> widePath = WideText(*path);
     const HRESULT applicationSet =
-        widePath.converted() ? task.SetApplicationName(widePath.get()) : E_INVALIDARG;
+        widePath ? task.SetApplicationName(widePath->c_str()) : E_INVALIDARG;
 
-    std::string parameters = BuildTaskParameters(profileName, profileUser, profilePassword);
-    const WideText wideParameters(parameters);
-    WipeText(parameters);
+    const std::optional<SecretWideString> wideParameters =
+        WideText(SecretString(BuildTaskParameters(profileName, profileUser, profilePassword)));
     const HRESULT parametersSet =
-        wideParameters.converted() ? task.SetParameters(wideParameters.get()) : E_INVALIDARG;
+        wideParameters ? task.SetParameters(wideParameters->c_str()) : E_INVALIDARG;
     // A program or parameters that were not taken fail the step: the work item would be saved
     // with its old command line (an old password). The longest run is not worth that: without
     // it the Task Scheduler's default of 72 hours holds.

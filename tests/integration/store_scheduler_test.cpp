@@ -112,12 +112,12 @@ TEST(LocateVpnClient, TheClientIsLocatedFromAFolderThatFitsItsBuffer) {
 // terminator. Rooms too small are refused through the callers.
 TEST(ConvertString, ConvertsThroughTheCodePage) {
     ASSERT_EQ(GetACP(), 1252u) << "the lab's code page";
-    std::string ansi = "Ferrolink\x80", narrow(11, '#');
-    std::wstring wide(11, L'#'), source = L"Ferrolink\u20ac";
-    EXPECT_EQ(ConvertString(ansi.data(), wide.data(), 11, 1), 1);
-    EXPECT_EQ(ConvertString(narrow.data(), source.data(), 11, 0), 1);
-    EXPECT_EQ(wide, source + L'\0');
-    EXPECT_EQ(narrow, ansi + '\0');
+    const std::string ansi = "Ferrolink\x80";
+    const std::wstring wide = L"Ferrolink\u20ac";
+    EXPECT_EQ(ToWide(ansi, 11), wide);
+    EXPECT_EQ(ToAnsi(wide, 11), ansi);
+    EXPECT_EQ(std::make_pair(ToWide(ansi, 10), ToAnsi(wide, 10)),
+              std::make_pair(std::optional<std::wstring>(), std::optional<std::string>()));
 }
 
 // Takes the length of each name that reaches the scheduler and makes no work item.

@@ -17,6 +17,7 @@
 #include "log_line.h"
 #include "resource.h"
 #include "run.h"
+#include "secret_string.h"
 #include "status_verdict.h"
 #include "task_texts.h"
 #include "test_outcome.h"
@@ -210,6 +211,14 @@ TEST(TaskParameters, GiveTheConnectorBackEveryValueLetThrough) {
     }
 }
 
+// A password's text leaves no byte of it in its buffer, also once it was cut short.
+TEST(SecretString, WipesItsWholeBuffer) {
+    SecretString secret("a password of some length");
+    secret.resize(2);
+    secret.Wipe();
+    EXPECT_EQ(std::string(secret.data(), secret.capacity()), std::string(secret.capacity(), '\0'));
+}
+
 TEST(LeadingInteger, ReadsAsPercentDReads) {
     ExpectEach<std::string, std::optional<int>>(LeadingInteger, {
         {"\t\n\v\f\r 7", 7}, {"-3x", -3}, {"+7", 7}, {"disable checks", {}}, {"", {}}, {"-", {}},
@@ -253,10 +262,9 @@ std::string DescribeReading(const Texts& arguments) {
     }
     const ConfigCommandLine& c = *r.commandLine;
     std::string text = std::to_string(static_cast<int>(c.command));
-    for (const auto* value : {&c.profile, &c.user, &c.password, &c.intervalText, &c.account,
-                              &c.accountPassword}) {
-        text += "|" + value->value_or("-");
-    }
+    const auto shown = [](const auto& value) { return "|" + std::string(value.value_or("-")); };
+    text += shown(c.profile) + shown(c.user) + shown(c.password) + shown(c.intervalText) + shown(c.account) +
+            shown(c.accountPassword);
     return text + "|" + (c.timeoutSeconds ? std::to_string(*c.timeoutSeconds) : "-");
 }
 
