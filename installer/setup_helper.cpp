@@ -5,7 +5,6 @@
 //
 //   setup_helper secure-key     let only Administrators and SYSTEM read or write the settings
 //                               key (it holds the profile password in plain text)
-//   setup_helper key-security   print the settings key's access list (SDDL), for checking
 //   setup_helper delete-task    delete the work item "Ferrolink" through the Task Scheduler
 //   setup_helper delete-settings
 //                               delete the settings key with the stored password, and the
@@ -71,17 +70,6 @@ int SecureSettingsKey() {
         return 1;
     }
     std::printf("The settings key is readable by Administrators and SYSTEM only.\n");
-    return 0;
-}
-
-int PrintKeySecurity() {
-    std::string text;
-    const long status = ReadSettingsKeySecurity(text);
-    if (status != 0) {
-        std::printf("Error: the settings key's access list could not be read (error %ld)\n", status);
-        return 1;
-    }
-    std::printf("%s\n", text.c_str());
     return 0;
 }
 
@@ -236,9 +224,6 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"secure-key") == 0) {
         return SecureSettingsKey();
     }
-    if (argc == 2 && std::wcscmp(argv[1], L"key-security") == 0) {
-        return PrintKeySecurity();
-    }
     if (argc == 2 && std::wcscmp(argv[1], L"delete-task") == 0) {
         return DeleteWorkItem();
     }
@@ -251,7 +236,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wcscmp(argv[1], L"check-folder") == 0) {
         return CheckProgramFolder(argv[2]);
     }
-    std::printf("usage: setup_helper secure-key | key-security | delete-task | delete-settings |"
+    std::printf("usage: setup_helper secure-key | delete-task | delete-settings |"
                 " create-folder <path> | check-folder <path>\n");
     return 2;
 }
