@@ -47,10 +47,6 @@ void SaveTriggerId(std::uint32_t index);
 // the Windows error code.
 long ProtectSettingsKey();
 
-// The settings key's access list as text (SDDL) into `text`. Returns 0 or the Windows error
-// code.
-long ReadSettingsKeySecurity(std::string& text);
-
 // Reads another text value of the settings key ("HelpFile", "InstallPath") into a buffer of
 // `bufferSize` bytes; nothing when the key or the value cannot be read or it does not fit.
 std::optional<std::string> ReadSettingsText(const char* valueName, unsigned long bufferSize);

@@ -312,8 +312,9 @@ FunctionEnd
 Section "Uninstall"
   SetShellVarContext all
   ; The work item carries the profile password on its command line: it goes first, while the
-  ; helper is still there. The scheduler's own interface deletes it, so that it forgets it.
-  nsExec::ExecToLog '"$INSTDIR\setup_helper.exe" delete-task'
+  ; configuration program is still there. Its /delete goes through the scheduler's own
+  ; interface, so that the scheduler forgets it, and ends with 0 also when there was none.
+  nsExec::ExecToLog '"$INSTDIR\FerrolinkConfig_WIN.exe" /delete'
   Pop $0
   ${If} $0 != 0
     MessageBox MB_ICONEXCLAMATION "The scheduled task $\"Ferrolink$\" could not be deleted; delete \

@@ -1,12 +1,10 @@
 // The setup program's helper: the steps of installing and uninstalling that NSIS cannot do
 // itself with the same bitness as the installed programs. The setup runs it from the
 // installation folder; it is built with the programs, so on 64-bit Windows it sees the 64-bit
-// registry view that the configuration program reads, and the same Task Scheduler.
+// registry view that the configuration program reads.
 //
 //   setup_helper secure-key     let only Administrators and SYSTEM read or write the settings
 //                               key (it holds the profile password in plain text)
-//   setup_helper key-security   print the settings key's access list (SDDL), for checking
-//   setup_helper delete-task    delete the work item "Ferrolink" through the Task Scheduler
 //   setup_helper delete-settings
 //                               delete the settings key with the stored password, and the
 //                               publisher's key above it when nothing else is left in it
@@ -20,8 +18,8 @@
 //
 // Paths are taken as UTF-16 (wmain), so that a folder outside the system code page is the one
 // named, not a best-fit look-alike.
-// Exit code 0 when the step was done (a work item that does not exist counts as deleted),
-// 1 when it failed, 2 for a command line it does not know. Every failure is printed once.
+// Exit code 0 when the step was done, 1 when it failed, 2 for a command line it does not know.
+// Every failure is printed once.
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -31,8 +29,6 @@
 #include <cwchar>
 #include <string>
 
-#include "com_ptr.h"
-#include "scheduler_access.h"
 #include "settings_store.h"
 #include "win_handles.h"
 
@@ -43,7 +39,6 @@ namespace {
 // subfolder; protected, because the folder it is created in may let users write.
 constexpr const char* kProgramFolderAccess =
     "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-constexpr HRESULT kNoSuchWorkItem = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
 // A path as the setup's log shows it: in the system code page, "?" for what it lacks.
 std::string Shown(const wchar_t* path) {
@@ -71,17 +66,6 @@ int SecureSettingsKey() {
         return 1;
     }
     std::printf("The settings key is readable by Administrators and SYSTEM only.\n");
-    return 0;
-}
-
-int PrintKeySecurity() {
-    std::string text;
-    const long status = ReadSettingsKeySecurity(text);
-    if (status != 0) {
-        std::printf("Error: the settings key's access list could not be read (error %ld)\n", status);
-        return 1;
-    }
-    std::printf("%s\n", text.c_str());
     return 0;
 }
 
@@ -207,40 +191,11 @@ int DeleteSettings() {
     return 0;
 }
 
-int DeleteWorkItem() {
-    const ComApartment apartment;
-    SchedulerAccess scheduler;
-    HRESULT hr = apartment.result();
-    if (SUCCEEDED(hr)) {
-        hr = scheduler.CreateScheduler();
-    }
-    if (SUCCEEDED(hr)) {
-        hr = scheduler.DeleteWorkItem(kWorkItemName);
-    }
-    if (hr == kNoSuchWorkItem) {
-        std::printf("There is no scheduled task \"Ferrolink\".\n");
-        return 0;
-    }
-    if (FAILED(hr)) {
-        std::printf("Error: the scheduled task \"Ferrolink\" could not be deleted (0x%08lX)\n",
-                    static_cast<unsigned long>(hr));
-        return 1;
-    }
-    std::printf("The scheduled task \"Ferrolink\" was deleted.\n");
-    return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"secure-key") == 0) {
         return SecureSettingsKey();
-    }
-    if (argc == 2 && std::wcscmp(argv[1], L"key-security") == 0) {
-        return PrintKeySecurity();
-    }
-    if (argc == 2 && std::wcscmp(argv[1], L"delete-task") == 0) {
-        return DeleteWorkItem();
     }
     if (argc == 2 && std::wcscmp(argv[1], L"delete-settings") == 0) {
         return DeleteSettings();
@@ -251,7 +206,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wcscmp(argv[1], L"check-folder") == 0) {
         return CheckProgramFolder(argv[2]);
     }
-    std::printf("usage: setup_helper secure-key | key-security | delete-task | delete-settings |"
-                " create-folder <path> | check-folder <path>\n");
+    std::printf("usage: setup_helper secure-key | delete-settings | create-folder <path> |"
+                " check-folder <path>\n");
     return 2;
 }

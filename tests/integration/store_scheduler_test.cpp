@@ -15,6 +15,7 @@
 #include "client_start.h"
 #include "convert_string.h"
 #include "scheduler_access.h"
+#include "settings_key_security.h"
 #include "settings_store.h"
 #include "win_handles.h"
 

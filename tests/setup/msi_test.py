@@ -5,7 +5,8 @@ program's installation, installed (and the setup program refused beside it), use
 a higher version built here, a downgrade refused, removed. Environment: FERROLINK_BUILD (the
 64-bit build tree), FERROLINK_SOURCE, FERROLINK_MSI_FOLDER (the built packages),
 FERROLINK_MSI_PREFIX (recreated), FERROLINK_VERSION, WIXL, FERROLINK_SETUP (the setup program,
-which must refuse to install beside a package)."""
+which must refuse to install beside a package), FERROLINK_KEY_PROBE (prints the settings key's
+access list, a 64-bit program)."""
 import os, re, shutil, subprocess, sys, tempfile, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
@@ -13,6 +14,7 @@ from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, HELP, SHIPPED_FILES, 
                           start_display, winelab)
 
 PACKAGES = os.environ["FERROLINK_MSI_FOLDER"]
+KEY_PROBE = os.environ["FERROLINK_KEY_PROBE"]
 VERSION = os.environ["FERROLINK_VERSION"]
 HIGHER = ".".join(VERSION.split(".")[:2] + [str(int(VERSION.split(".")[2]) + 1)])
 WXS = os.path.join(SOURCE, "installer", "Ferrolink.wxs")
@@ -150,7 +152,7 @@ class PackageUnderWineTest(unittest.TestCase):
                                                      "TypesSupported": ("REG_DWORD", "0x7")})
         self.assertNotEqual(self.lab.wine(["reg", "query", SETTINGS, "/reg:32"]).exit_code, 0)
         # Set by the package's custom action; Wine keeps it while its server runs.
-        security = self.lab.wine([self.lab.unix_path(FOLDER + "setup_helper.exe"), "key-security"])
+        security = self.lab.wine([KEY_PROBE])
         self.assertEqual((security.exit_code, security.stdout.strip()), (0, ADMINS_ONLY))
 
     def apply_and_connect(self):

@@ -4,7 +4,9 @@ an interactive install over it (pages saved as docs/screenshots/setup-*.png), si
 default folder; after it (the tests run in name order) an upgrade over a running connector and a
 folder created outside the program files folder. Environment: FERROLINK_BUILD (whose programs are
 installed and whose driver runs here), FERROLINK_SETUP (the setup program), FERROLINK_SOURCE,
-FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit build tree)."""
+FERROLINK_SETUP_PREFIX (recreated), WINEARCH (win64, or win32 with a 32-bit build tree),
+FERROLINK_KEY_PROBE (prints the settings key's access list, built with the installed programs'
+bitness)."""
 import os, shutil, subprocess, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
@@ -12,6 +14,7 @@ from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, SHIPPED_FILES, drive,
                           start_display, wait_until, winelab)
 
 SETUP = os.environ["FERROLINK_SETUP"]  # the shipped setup, a 32-bit program
+KEY_PROBE = os.environ["FERROLINK_KEY_PROBE"]
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
 VIEW = ["/reg:64"] if WIN64 else []
 FOLDER = r"C:\Ferrolink Tunnel"
@@ -91,7 +94,7 @@ class SetupProgramTest(unittest.TestCase):
         if WIN64:  # the 64-bit programs read the 64-bit view: nothing went to the 32-bit one
             self.assertNotEqual(self.lab.wine(["reg", "query", SETTINGS, "/reg:32"]).exit_code, 0)
         # Wine keeps the descriptor until its server restarts and enforces none of it.
-        security = self.lab.wine([self.lab.unix_path(f"{folder}\\setup_helper.exe"), "key-security"])
+        security = self.lab.wine([KEY_PROBE])
         self.assertEqual((security.exit_code, security.stdout.strip()), (0, ADMINS_ONLY))
 
     def test_install_use_upgrade_uninstall(self):
