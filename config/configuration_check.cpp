@@ -11,7 +11,7 @@
 #include <string>
 
 #include "main_dialog.h"
-#include "program_texts.h"
+#include "program_messages.h"
 #include "test_outcome.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "client_contract.h"
 #include "exit_codes.h"
-#include "task_texts.h"
+#include "task_parameters.h"
 #include "test_outcome.h"
 
 std::unique_ptr<ConnectionTest> ConnectionTest::Of(const std::string& clientPath,

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "client_start.h"
+#include "installed_client.h"
 #include "win_handles.h"
 
 class ConnectionTest {

@@ -1,6 +1,6 @@
 #include "credentials_dialog.h"
 
-#include "program_texts.h"
+#include "program_messages.h"
 
 CredentialsDialog::CredentialsDialog(LogonChecker& logon, Dialog* parent)
     : Dialog(IDD_CREDENTIALS_DIALOG, parent), m_logon(logon) {}

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr DWORD kUserNameBufferSize = 257;
+
 class BatchLogonChecker final : public LogonChecker {
 public:
     LogonOutcome TryBatchLogon(const std::string& user, const std::string& password) override {
@@ -24,4 +26,10 @@ public:
 LogonChecker& WindowsLogonChecker() {
     static BatchLogonChecker checker;
     return checker;
+}
+
+std::string LoggedOnUserName() {
+    char name[kUserNameBufferSize] = {};
+    DWORD size = kUserNameBufferSize;
+    return GetUserNameA(name, &size) ? std::string(name) : std::string();
 }

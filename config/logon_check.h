@@ -27,3 +27,7 @@ public:
 // The program's check: LogonUserA with LOGON32_LOGON_BATCH and the default provider, the token
 // closed at once. Holds no state.
 LogonChecker& WindowsLogonChecker();
+
+// The name of the user running the program, the account a new task is offered; empty when it
+// cannot be had or does not fit.
+std::string LoggedOnUserName();

@@ -5,13 +5,12 @@
 #include <vector>
 
 #include "about_dialog.h"
-#include "apply_flow.h"
 #include "client_contract.h"
-#include "main_dialog_texts.h"
-#include "convert_string.h"
-#include "program_texts.h"
+#include "parsed_values.h"
+#include "program_messages.h"
 #include "resource_module.h"
 #include "settings_store.h"
+#include "task_definition.h"
 #include "text_format.h"
 #include "win_handles.h"
 

@@ -19,7 +19,7 @@
 #include "win_handles.h"
 
 // The main dialog. Its members are defined in three files: main_dialog.cpp (start-up, what
-// the dialog shows, its controls, the system menu and help), task/apply_flows.cpp (OK and
+// the dialog shows, its controls, the system menu and help), main_dialog_ok.cpp (OK and
 // the delete flow) and configuration_check.cpp (the "Test configuration" button).
 class MainDialog : public Dialog {
 public:
@@ -39,9 +39,9 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
-    // The apply flow (task/apply_flows.cpp): checks the entries, saves the settings, asks for the Windows account,
-    // makes sure the Task Scheduler runs, and creates or updates the work item; with "disable
-    // checks" the delete flow instead. Closes the dialog except where an answer keeps it open.
+    // The apply flow (main_dialog_ok.cpp): checks the entries, saves the settings, asks for the
+    // Windows account, makes sure the Task Scheduler runs, and creates or updates the work item;
+    // with "disable checks" the delete flow instead. Closes the dialog except where an answer keeps it open.
     void OnOK() override;
     bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
@@ -57,8 +57,8 @@ protected:
     void OnChangeProfileUser();
     void OnChangeProfilePassword();
     void OnSelchangeInterval();
-    // The delete flow (task/apply_flows.cpp): after a confirmation deletes the work item and saves the settings;
-    // closes the dialog whatever the answer.
+    // The delete flow (main_dialog_ok.cpp): after a confirmation deletes the work item and saves
+    // the settings; closes the dialog whatever the answer.
     void OnDeleteTask();
 
     // The configuration test (configuration_check.cpp): connects the profile shown once with
@@ -91,14 +91,14 @@ protected:
     std::unique_ptr<TestDialog> m_testDialog;
 
 private:
-    // How OK asks and tells (task/apply_flows.cpp).
+    // How OK asks and tells (main_dialog_ok.cpp).
     class DialogFace;
     // The stop when the VPN client is not installed; does not return.
     [[noreturn]] void StopWithoutClient();
     void ListProfiles(const std::string& installFolder);
     void ApplyStoredSettings();
     void ShowTaskState();
-    // Parts of the configuration test (configuration_check.cpp).
+    // Steps of the configuration test (configuration_check.cpp).
     bool StartTest();
     void ShowTestDialog();
 

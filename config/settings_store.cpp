@@ -1,5 +1,5 @@
 #include "settings_store.h"
-#include "task_texts.h"
+#include "task_parameters.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "vpn_client_driver.h"
 
 #include "client_contract.h"
-#include "client_start.h"
+#include "installed_client.h"
 #include "win_handles.h"
 
 namespace {

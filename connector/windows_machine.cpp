@@ -1,7 +1,7 @@
 #include "windows_machine.h"
 
 #include "client_contract.h"
-#include "client_start.h"
+#include "installed_client.h"
 #include "report.h"
 #include "vpn_client_driver.h"
 #include "wipe_text.h"

@@ -23,3 +23,11 @@ std::string WithTrailingBackslash(const std::string& folder);
 // receives the password in plain text.
 std::string BuildConnectText(const std::string& profile, const std::string& user,
                              const std::string& password);
+
+// A profile's name from its ".pcf" file name: the name cut before its last ".". A name
+// without a dot is taken whole.
+std::string ProfileNameFromFileName(const std::string& fileName);
+
+
+// True when `fileName` ends in ".pcf", in any case: the name of a profile file.
+bool IsProfileFileName(const std::string& fileName);

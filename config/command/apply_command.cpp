@@ -5,19 +5,14 @@
 
 #include "apply_flow.h"
 #include "client_contract.h"
-#include "client_start.h"
-#include "command_texts.h"
+#include "command_messages.h"
+#include "installed_client.h"
+#include "profile_choice.h"
 #include "resource.h"
 #include "settings_store.h"
+#include "task_definition.h"
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 unsigned StepTextId(TaskStep step) {
     switch (step) {
@@ -114,21 +109,6 @@ std::string IntervalToApply(const ConfigCommandLine& line, const ConnectorSettin
 }
 
 }  // namespace
-
-std::optional<std::string> ChooseProfile(const ConfigCommandLine& line,
-                                         const std::optional<std::string>& stored,
-                                         const std::string& installFolder, CommandChannel& channel) {
-    const std::string profile = line.profile.value_or(stored.value_or(""));
-    if (profile.empty()) {
-        channel.Error(CommandText(IDS_NO_PROFILE));
-        return std::nullopt;
-    }
-    for (const std::string& name : ListVpnProfiles(installFolder)) {
-        if (SameName(name, profile)) return name;
-    }
-    channel.Error(CommandTextWith(IDS_CLI_NO_SUCH_PROFILE, profile));
-    return std::nullopt;
-}
 
 int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAccess& scheduler,
              HRESULT created, LogonChecker& logon, SchedulerServicePlatform& service) {

@@ -17,10 +17,3 @@
 // Returns kExitDone, or the exit code of what stopped or failed (11 to 16).
 int RunApply(const ConfigCommandLine& line, CommandChannel& channel, SchedulerAccess& scheduler,
              HRESULT created, LogonChecker& logon, SchedulerServicePlatform& service);
-
-// The profile a command applies or tests: the one given, else the stored one, as the client's
-// folder `installFolder` spells it (names compared in any case). Nothing, with the message on
-// standard error, when neither names one (104) or the client has no such profile.
-std::optional<std::string> ChooseProfile(const ConfigCommandLine& line,
-                                         const std::optional<std::string>& stored,
-                                         const std::string& installFolder, CommandChannel& channel);

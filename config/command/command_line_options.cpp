@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "task_texts.h"
+#include "task_parameters.h"
 
 namespace {
 

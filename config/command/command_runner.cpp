@@ -3,7 +3,7 @@
 #include "apply_command.h"
 #include "com_ptr.h"
 #include "command_line_options.h"
-#include "command_texts.h"
+#include "command_messages.h"
 #include "delete_command.h"
 #include "status_command.h"
 #include "test_command.h"

@@ -1,7 +1,7 @@
 #include "delete_command.h"
 
 #include "command_line_options.h"
-#include "command_texts.h"
+#include "command_messages.h"
 #include "resource.h"
 
 int RunDelete(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT created) {

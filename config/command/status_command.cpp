@@ -5,14 +5,15 @@
 #include <optional>
 #include <string>
 
-#include "apply_flow.h"
-#include "client_start.h"
 #include "client_contract.h"
-#include "command_texts.h"
+#include "command_messages.h"
 #include "convert_string.h"
+#include "installed_client.h"
 #include "resource.h"
+#include "scheduler_access.h"
 #include "settings_store.h"
-#include "status_verdict.h"
+#include "status_report.h"
+#include "task_parameters.h"
 #include "win_handles.h"
 #include "wipe_text.h"
 

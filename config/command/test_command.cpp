@@ -1,10 +1,10 @@
 #include "test_command.h"
 
-#include "apply_command.h"
 #include "client_contract.h"
+#include "command_messages.h"
 #include "connection_test.h"
-#include "client_start.h"
-#include "command_texts.h"
+#include "installed_client.h"
+#include "profile_choice.h"
 #include "resource.h"
 #include "settings_store.h"
 #include "test_outcome.h"

@@ -1,19 +1,17 @@
 #include "apply_flow.h"
 
 #include "convert_string.h"
-#include "main_dialog_texts.h"
+#include "parsed_values.h"
 #include "resource.h"
 #include "resource_module.h"
 #include "settings_store.h"
 #include "task_definition.h"
-#include "task_texts.h"
+#include "task_parameters.h"
 #include "template_data.h"
 #include "win_handles.h"
 
 namespace {
 
-constexpr int kAccountBufferSize = 256;
-constexpr DWORD kUserNameBufferSize = 257;
 
 // The turn at applying settings and work item, one writer at a time across processes (the
 // dialog's OK, /apply), so that one profile is never stored with another's password.
@@ -127,52 +125,4 @@ long SaveEnteredSettings(const std::string& profileName, const std::string& inte
     ConnectorSettings settings{profileName, LeadingInteger(intervalText).value_or(0), profileUser,
                                profilePassword};
     return SaveSettings(settings);
-}
-
-std::vector<int> OfferedIntervals() {
-    std::vector<int> minutes;
-    const ResourceBytes data = FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), IDD_MAIN_DIALOG);
-    for (const DialogInitItem& item : ReadDialogInitData(data.data, data.size)) {
-        if (item.controlId != IDC_INTERVAL_COMBO) continue;
-        if (const std::optional<int> number = LeadingInteger(item.text)) minutes.push_back(*number);
-    }
-    return minutes;
-}
-
-void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& accountUser) {
-    std::wstring account;
-    const HRESULT result = task.GetAccountInformation(account);
-    if (result == SCHED_E_NO_SECURITY_SERVICES) {
-        accountRequired = false;
-    } else if (SUCCEEDED(result)) {
-        // A name that does not fit is treated like an account that could not be read.
-        if (const std::optional<std::string> narrow = ToAnsi(account, kAccountBufferSize)) {
-            accountUser = LastAccountPiece(*narrow);
-        }
-    }
-}
-
-std::vector<std::string> ListVpnProfiles(const std::string& installFolder) {
-    std::vector<std::string> profiles;
-    const std::string pattern = installFolder + "profiles\\*.pcf";
-    WIN32_FIND_DATAA found{};
-    const UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
-    if (!search) {
-        return profiles;
-    }
-    // The pattern also matches folders, and on a volume with short names a file whose short
-    // name ends in ".PCF" ("Office.pcfold"): only files whose own name ends in ".pcf" count.
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            IsProfileFileName(found.cFileName)) {
-            profiles.push_back(ProfileNameFromFileName(found.cFileName));
-        }
-    } while (FindNextFileA(search.get(), &found));
-    return profiles;
-}
-
-std::string LoggedOnUserName() {
-    char name[kUserNameBufferSize] = {};
-    DWORD size = kUserNameBufferSize;
-    return GetUserNameA(name, &size) ? std::string(name) : std::string();
 }

@@ -5,21 +5,16 @@
 // faces differ only in how they ask and tell (ApplyFace).
 #include <windows.h>
 
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "scheduler_access.h"
-#include "secret_string.h"
 #include "scheduler_service.h"
+#include "secret_string.h"
 
 // The named mutex that gives one writer at a time its turn at the settings and the work item,
 // and how long a second writer waits for it before it gives up.
 inline constexpr const char* kApplyTurnName = "Global\\FerrolinkApply";
 inline constexpr DWORD kApplyTurnWaitMs = 5000;
-
-// The interval that the dialog selects when no other is stored, in minutes.
-inline constexpr const char* kDefaultInterval = "10";
 
 // The values that are applied: what the dialog shows or the command line gives.
 struct ApplyEntries {
@@ -90,20 +85,3 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
 // gives SaveSettings' result. The copy of the password made for the store is wiped.
 long SaveEnteredSettings(const std::string& profileName, const std::string& intervalText,
                          const std::string& profileUser, const std::string& profilePassword);
-
-// The intervals, in minutes, that the main dialog's list offers: the leading number of each
-// item of its initialisation data, read from the resource module.
-std::vector<int> OfferedIntervals();
-
-// What the existing work item says of its account: `accountRequired` false when the Task
-// Scheduler keeps no accounts (SCHED_E_NO_SECURITY_SERVICES), `accountUser` the account's last
-// piece when it can be read; both unchanged otherwise.
-void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& accountUser);
-
-// The names of the VPN client's profiles in its folder (with its trailing backslash), in the
-// file system's order: each ".pcf" file's name without its extension.
-std::vector<std::string> ListVpnProfiles(const std::string& installFolder);
-
-// The name of the user running the program, the account a new task is offered; empty when it
-// cannot be had or does not fit.
-std::string LoggedOnUserName();

@@ -1,21 +1,24 @@
 // What the configuration program writes into the work item "Ferrolink": the account that runs
-// it, the connector with its parameters, and its one daily trigger. They show nothing and
-// return results.
-#include <string>
-
-#include "convert_string.h"
+// it, the connector with its parameters, and its one daily trigger; and what it reads back of
+// them. They show nothing and return results.
 #include "task_definition.h"
 
 #include <memory>
 #include <optional>
+#include <string>
 
-#include "main_dialog_texts.h"
+#include "convert_string.h"
+#include "parsed_values.h"
+#include "resource.h"
 #include "resource_module.h"
-#include "settings_store.h"
-#include "task_texts.h"
 #include "secret_string.h"
+#include "settings_store.h"
+#include "task_parameters.h"
+#include "template_data.h"
 
 namespace {
+
+constexpr std::size_t kAccountBufferSize = 256;
 
 // The room of the application name, its terminator included: a longer name is refused, not
 // cut short.
@@ -114,3 +117,25 @@ HRESULT SetTaskTrigger(WorkItem& task, const std::string& intervalText) {
     return trigger->SetTrigger(DailyTrigger(minutes));
 }
 
+std::vector<int> OfferedIntervals() {
+    std::vector<int> minutes;
+    const ResourceBytes data = FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), IDD_MAIN_DIALOG);
+    for (const DialogInitItem& item : ReadDialogInitData(data.data, data.size)) {
+        if (item.controlId != IDC_INTERVAL_COMBO) continue;
+        if (const std::optional<int> number = LeadingInteger(item.text)) minutes.push_back(*number);
+    }
+    return minutes;
+}
+
+void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& accountUser) {
+    std::wstring account;
+    const HRESULT result = task.GetAccountInformation(account);
+    if (result == SCHED_E_NO_SECURITY_SERVICES) {
+        accountRequired = false;
+    } else if (SUCCEEDED(result)) {
+        // A name that does not fit is treated like an account that could not be read.
+        if (const std::optional<std::string> narrow = ToAnsi(account, kAccountBufferSize)) {
+            accountUser = LastAccountPiece(*narrow);
+        }
+    }
+}

@@ -3,8 +3,12 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "task_scheduler.h"
+
+// The interval that the dialog selects when no other is stored, in minutes.
+inline constexpr const char* kDefaultInterval = "10";
 
 // The work item's account and its password.
 HRESULT SetTaskAccount(WorkItem& task, const std::string& accountUser,
@@ -22,3 +26,12 @@ HRESULT SetTaskCommand(WorkItem& task, const std::string& profileName,
 // `intervalText` minutes and stores the new index; the stored index stays when no trigger
 // could be made.
 HRESULT SetTaskTrigger(WorkItem& task, const std::string& intervalText);
+
+// The intervals, in minutes, that the main dialog's list offers: the leading number of each
+// item of its initialisation data, read from the resource module.
+std::vector<int> OfferedIntervals();
+
+// What the existing work item says of its account: `accountRequired` false when the Task
+// Scheduler keeps no accounts (SCHED_E_NO_SECURITY_SERVICES), `accountUser` the account's last
+// piece when it can be read; both unchanged otherwise.
+void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& accountUser);

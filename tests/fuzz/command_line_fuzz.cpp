@@ -8,7 +8,7 @@
 #include <string>
 
 #include "command_line.h"
-#include "task_texts.h"
+#include "task_parameters.h"
 
 namespace {
 

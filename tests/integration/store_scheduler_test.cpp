@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "client_contract.h"
-#include "client_start.h"
+#include "installed_client.h"
 #include "convert_string.h"
 #include "scheduler_access.h"
 #include "settings_key_security.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "application.h"
-#include "client_start.h"
+#include "installed_client.h"
 #include "main_dialog.h"
 #include "resource_module.h"
 #include "settings_store.h"

@@ -12,14 +12,14 @@
 #include "command_line.h"
 #include "command_line_options.h"
 #include "logon_check.h"
-#include "main_dialog_texts.h"
+#include "parsed_values.h"
 #include "exit_codes.h"
 #include "log_line.h"
 #include "resource.h"
 #include "run.h"
 #include "secret_string.h"
-#include "status_verdict.h"
-#include "task_texts.h"
+#include "status_report.h"
+#include "task_parameters.h"
 #include "test_outcome.h"
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "win_handles.h"
 
@@ -31,6 +32,10 @@ std::optional<std::string> ReadVpnClientFolder();
 // Path of vpnclient.exe from the client's folder and one backslash, or nothing when the folder
 // cannot be read.
 std::optional<std::string> LocateVpnClient();
+
+// The names of the VPN client's profiles in its folder (with its trailing backslash), in the
+// file system's order: each ".pcf" file's name without its extension.
+std::vector<std::string> ListVpnProfiles(const std::string& installFolder);
 
 class VpnClientRequest {
 public:

@@ -1,4 +1,4 @@
-#include "task_texts.h"
+#include "task_parameters.h"
 
 #include <algorithm>
 #include <iterator>
@@ -58,6 +58,17 @@ std::string BuildTaskParameters(const std::string& profile, const std::string& u
     }
     if (!password.empty()) {
         parameters.append(" -").append(1, kPasswordOption).append(" \"").append(password).append("\"");
+    }
+    return parameters;
+}
+
+std::string MaskedParameters(const std::string& parameters) {
+    // Read as the connector reads its command line: whatever follows its first -p token (the
+    // password and anything after it that could be part of it) is not shown.
+    for (const CommandLineToken& token : SplitCommandLineTokens(parameters)) {
+        if (IsOption(token.text, kPasswordOption)) {
+            return parameters.substr(0, token.end) + (token.end < parameters.size() ? "***" : " ***");
+        }
     }
     return parameters;
 }

@@ -1,4 +1,4 @@
-#include "command_texts.h"
+#include "command_messages.h"
 
 #include <cstdio>
 

@@ -1,6 +1,4 @@
-#include "status_verdict.h"
-
-#include "command_line.h"
+#include "status_report.h"
 
 #include <cstdio>
 
@@ -23,17 +21,6 @@ StatusVerdict JudgeStatus(const StatusFacts& facts) {
     if (facts.tunnelUp == Fact::No) return {StatusLevel::Warning, StatusReason::TunnelDown};
     if (facts.lastRunExitCode == 1ul) return {StatusLevel::Warning, StatusReason::LastRunFailed};
     return {StatusLevel::Ok, StatusReason::TunnelUp};
-}
-
-std::string MaskedParameters(const std::string& parameters) {
-    // Read as the connector reads its command line: whatever follows its first -p token (the
-    // password and anything after it that could be part of it) is not shown.
-    for (const CommandLineToken& token : SplitCommandLineTokens(parameters)) {
-        if (IsOption(token.text, kPasswordOption)) {
-            return parameters.substr(0, token.end) + (token.end < parameters.size() ? "***" : " ***");
-        }
-    }
-    return parameters;
 }
 
 std::string FormatRunTime(int year, int month, int day, int hour, int minute, int second) {

@@ -1,6 +1,6 @@
 #pragma once
 // What /status makes of the machine's state: the monitoring plugin's level and why, and the
-// work item's parameters as they may be shown. Needs no Windows API.
+// times it shows. Needs no Windows API.
 #include <optional>
 #include <string>
 
@@ -53,11 +53,6 @@ struct StatusVerdict {
 // WARNING (a work item that nothing runs: disabled, not scheduled or its last run not started;
 // then the tunnel down, then a last run that ended with 1), before OK.
 StatusVerdict JudgeStatus(const StatusFacts& facts);
-
-// The work item's parameters with what follows the connector's option -p (in any case, as a
-// word of its own) shown as "***": the password is never shown, and neither is anything after
-// it that could be part of it.
-std::string MaskedParameters(const std::string& parameters);
 
 // A time as "YYYY-MM-DD HH:MM:SS".
 std::string FormatRunTime(int year, int month, int day, int hour, int minute, int second);

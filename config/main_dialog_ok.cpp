@@ -4,7 +4,7 @@
 #include "apply_flow.h"
 #include "credentials_dialog.h"
 #include "main_dialog.h"
-#include "program_texts.h"
+#include "program_messages.h"
 #include "wipe_text.h"
 
 // The dialog's face of the apply flow: message boxes and the credentials dialog;

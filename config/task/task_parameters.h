@@ -45,6 +45,11 @@ inline constexpr std::size_t kLongestValue = 399;
 std::string BuildTaskParameters(const std::string& profile, const std::string& user,
                                 const std::string& password);
 
+// The work item's parameters with what follows the connector's option -p (in any case, as a
+// word of its own) shown as "***": the password is never shown, and neither is anything after
+// it that could be part of it.
+std::string MaskedParameters(const std::string& parameters);
+
 
 // The connector's file name, "Ferrolink.exe".
 inline constexpr const char* kConnectorProgram = "Ferrolink.exe";

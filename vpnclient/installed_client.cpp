@@ -1,4 +1,4 @@
-#include "client_start.h"
+#include "installed_client.h"
 
 #include <shellapi.h>
 
@@ -91,4 +91,23 @@ UniqueHandle VpnClientRequest::Start() const {
         return UniqueHandle();
     }
     return UniqueHandle(request.hProcess);
+}
+
+std::vector<std::string> ListVpnProfiles(const std::string& installFolder) {
+    std::vector<std::string> profiles;
+    const std::string pattern = installFolder + "profiles\\*.pcf";
+    WIN32_FIND_DATAA found{};
+    const UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
+    if (!search) {
+        return profiles;
+    }
+    // The pattern also matches folders, and on a volume with short names a file whose short
+    // name ends in ".PCF" ("Office.pcfold"): only files whose own name ends in ".pcf" count.
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            IsProfileFileName(found.cFileName)) {
+            profiles.push_back(ProfileNameFromFileName(found.cFileName));
+        }
+    } while (FindNextFileA(search.get(), &found));
+    return profiles;
 }

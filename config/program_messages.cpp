@@ -1,4 +1,4 @@
-#include "program_texts.h"
+#include "program_messages.h"
 
 #include "resource.h"
 #include "resource_module.h"

@@ -1,4 +1,4 @@
-#include "main_dialog_texts.h"
+#include "parsed_values.h"
 
 #include <climits>
 #include <cstddef>
@@ -12,30 +12,7 @@ bool IsFormatSpace(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Case folding of the letters A to Z only: the same answer on every host and code page.
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
-
-std::string ProfileNameFromFileName(const std::string& fileName) {
-    const auto dot = fileName.rfind('.');
-    // A name without a dot is taken whole rather than turned into an empty profile name.
-    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
-}
-
-bool IsProfileFileName(const std::string& fileName) {
-    static const std::string kExtension = ".pcf";
-    if (fileName.size() < kExtension.size()) {
-        return false;
-    }
-    const std::size_t start = fileName.size() - kExtension.size();
-    for (std::size_t i = 0; i < kExtension.size(); ++i) {
-        if (FoldCase(fileName[start + i]) != kExtension[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::optional<int> LeadingInteger(const std::string& text) {
     std::size_t i = 0;
