@@ -16,8 +16,8 @@ namespace {
 LoadedLibrary InitCommonControlsLibrary() {
     LoadedLibrary library(LoadLibraryA("comctl32.dll"));
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto init = library ? reinterpret_cast<InitFunction>(
-                                    reinterpret_cast<void*>(GetProcAddress(library.get(), "InitCommonControlsEx")))
+    const auto init = library ? reinterpret_cast<InitFunction>(reinterpret_cast<void*>(
+                                    GetProcAddress(library.get(), "InitCommonControlsEx")))
                               : nullptr;
     if (init != nullptr) {
         INITCOMMONCONTROLSEX controls{};

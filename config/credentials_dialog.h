@@ -22,8 +22,8 @@ public:
 
     // The account name: set by the caller before DoModal, then the text of IDC_ACCOUNT_USER_EDIT.
     std::string m_userName;
-    // The password: empty at first, then the text of IDC_ACCOUNT_PASSWORD_EDIT. After IDOK the caller reads
-    // both; after IDCANCEL the password is already wiped.
+    // The password: empty at first, then the text of IDC_ACCOUNT_PASSWORD_EDIT. After IDOK the
+    // caller reads both; after IDCANCEL the password is already wiped.
     SecretString m_password;
 
 protected:

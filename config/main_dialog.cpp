@@ -170,7 +170,9 @@ void MainDialog::OnSelchangeProfile() { m_profileName = m_profileCombo.Text(); }
 
 void MainDialog::OnChangeProfileUser() { m_profileUser = m_profileUserEdit.Text(); }
 
-void MainDialog::OnChangeProfilePassword() { m_profilePasswordEdit.ReadSecretText(m_profilePassword); }
+void MainDialog::OnChangeProfilePassword() {
+    m_profilePasswordEdit.ReadSecretText(m_profilePassword);
+}
 
 void MainDialog::OnSelchangeInterval() {
     const std::optional<int> minutes = LeadingInteger(m_intervalCombo.Text());

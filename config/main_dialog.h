@@ -41,7 +41,8 @@ protected:
     void DoDataExchange() override;
     // The apply flow (main_dialog_ok.cpp): checks the entries, saves the settings, asks for the
     // Windows account, makes sure the Task Scheduler runs, and creates or updates the work item;
-    // with "disable checks" the delete flow instead. Closes the dialog except where an answer keeps it open.
+    // with "disable checks" the delete flow instead. Closes the dialog except where an answer keeps
+    // it open.
     void OnOK() override;
     bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 

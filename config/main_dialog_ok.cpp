@@ -16,7 +16,8 @@ public:
         ShowProgramMessage(m_dialog.Window(), textId, g_warningCaption, MessageKind::Warning);
     }
     void TellApplyBusy() override {
-        ShowProgramMessage(m_dialog.Window(), IDS_APPLY_BUSY, g_warningCaption, MessageKind::Warning);
+        ShowProgramMessage(m_dialog.Window(), IDS_APPLY_BUSY, g_warningCaption,
+                           MessageKind::Warning);
     }
     // Silent, as a failed step of the Task Scheduler is.
     bool GoOnWithoutSettings(long) override { return true; }

@@ -20,7 +20,8 @@ struct ConnectorSettings {
     std::optional<std::string> profileName;      // "Profile", REG_SZ, read into 400 bytes
     std::optional<std::int32_t> intervalMinutes; // "Interval", REG_DWORD, read into 4 bytes
     std::optional<std::string> profileUser;      // "ProfileUsername", REG_SZ, 400 bytes
-    std::optional<SecretString> profilePassword;  // "ProfilePassword", REG_SZ, plain text, 400 bytes
+    std::optional<SecretString>
+        profilePassword;  // "ProfilePassword", REG_SZ, plain text, 400 bytes
 };
 
 // Reads the four settings. Never fails as a whole: a missing key, or a value that is missing

@@ -22,7 +22,9 @@ constexpr ValueOption kValueOptions[] = {
 }  // namespace
 
 bool IsOption(const std::string& token, char letter) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    auto lower = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     return token.size() == 2 && token[0] == '-' && lower(token[1]) == letter;
 }
 

@@ -11,7 +11,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UseUnattendedErrorMode();
     // Taken from the process command line rather than from mingw's lpCmdLine, which cuts a
     // quoted program name differently from the Windows runtime.
-    std::vector<std::string> args = SplitCommandLine(CommandLineAfterProgramName(GetCommandLineA()));
+    std::vector<std::string> args =
+        SplitCommandLine(CommandLineAfterProgramName(GetCommandLineA()));
     ConnectorOptions options;
     WindowsMachine machine;
     const int exitCode = RunConnector(args, options, machine);

@@ -61,8 +61,9 @@ int SecureSettingsKey() {
     // The setup writes "InstallPath" first, but an administrator may run this on its own.
     const long status = ProtectSettingsKey();
     if (status != 0) {
-        std::printf("Error: the settings key could not be restricted to administrators (error %ld)\n",
-                    status);
+        std::printf(
+            "Error: the settings key could not be restricted to administrators (error %ld)\n",
+            status);
         return 1;
     }
     std::printf("The settings key is readable by Administrators and SYSTEM only.\n");
@@ -82,8 +83,8 @@ int CreateProgramFolder(const wchar_t* path) {
     attributes.lpSecurityDescriptor = descriptor.get();
     if (!CreateDirectoryW(path, &attributes)) {
         const DWORD error = GetLastError();
-        std::printf("Error: the folder \"%s\" could not be created (error %lu)\n", Shown(path).c_str(),
-                    error);
+        std::printf("Error: the folder \"%s\" could not be created (error %lu)\n",
+                    Shown(path).c_str(), error);
         return 1;
     }
     std::printf("The folder \"%s\" was created; only Administrators and SYSTEM can change it.\n",
@@ -105,14 +106,16 @@ std::string CurrentUserSid() {
     DWORD size = 0;
     GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
     std::string buffer(size, '\0');
-    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
+    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
+        return {};
     return SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
 // Whether `sid` may change the folder: SYSTEM, Administrators, or the user running the setup.
 bool Trusted(PSID sid, const std::string& currentUser) {
     const std::string text = SidText(sid);
-    return text == "S-1-5-18" || text == "S-1-5-32-544" || (!currentUser.empty() && text == currentUser);
+    return text == "S-1-5-18" || text == "S-1-5-32-544" ||
+           (!currentUser.empty() && text == currentUser);
 }
 
 // An existing folder keeps its access list; the connector in it runs with the VPN password and
@@ -137,7 +140,9 @@ int CheckProgramFolder(const wchar_t* path) {
         ACE_HEADER* header = nullptr;
         if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
         // An entry only for what is created in the folder does not apply to the folder.
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE ||
+            (header->AceFlags & INHERIT_ONLY_ACE) != 0)
+            continue;
         const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
         others = (ace->Mask & kChangingRights) != 0 &&
                  !Trusted(const_cast<DWORD*>(&ace->SidStart), currentUser);
@@ -180,9 +185,10 @@ int DeleteSettings() {
     // Only when empty: another program of the publisher may keep its settings there.
     RegistryKey publisher;
     DWORD subkeys = 1, values = 1;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, KEY_READ, publisher.put()) == ERROR_SUCCESS &&
-        RegQueryInfoKeyA(publisher.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, KEY_READ, publisher.put()) ==
+            ERROR_SUCCESS &&
+        RegQueryInfoKeyA(publisher.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                         &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
         subkeys == 0 && values == 0) {
         publisher.reset();
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");

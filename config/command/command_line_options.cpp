@@ -119,7 +119,8 @@ CommandLineReading ReadConfigCommandLine(const std::vector<std::string>& argumen
         const std::string name = Lowered(givenName);
         const auto rule = std::find_if(std::begin(kSwitches), std::end(kSwitches),
                                        [&](const SwitchRule& r) { return name == r.name; });
-        const bool allowed = rule != std::end(kSwitches) && (rule->commands & BitOf(line.command)) != 0;
+        const bool allowed =
+            rule != std::end(kSwitches) && (rule->commands & BitOf(line.command)) != 0;
         if (!allowed) {
             return Fault(CommandLineFault::UnknownSwitch, givenName);
         }

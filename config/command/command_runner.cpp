@@ -74,9 +74,10 @@ int RunCommandLine(const std::vector<std::string>& arguments, CommandChannel& ch
             channel.Error(CommandTextWith(IDS_CLI_INPUT_NOT_PLAIN, fault->switchName));
             return kExitValueRefused;
         }
-        return BadCommandLine(channel, CommandTextWith(channel.InputRedirected() ? IDS_CLI_NO_INPUT_LINE
-                                                                               : IDS_CLI_INPUT_NOT_REDIRECTED,
-                                                       fault->switchName));
+        return BadCommandLine(
+            channel, CommandTextWith(channel.InputRedirected() ? IDS_CLI_NO_INPUT_LINE
+                                                               : IDS_CLI_INPUT_NOT_REDIRECTED,
+                                     fault->switchName));
     }
     return Run(line, channel);
 }

@@ -20,7 +20,8 @@ bool SameName(const std::string& a, const std::string& b) {
 
 std::optional<std::string> ChooseProfile(const ConfigCommandLine& line,
                                          const std::optional<std::string>& stored,
-                                         const std::string& installFolder, CommandChannel& channel) {
+                                         const std::string& installFolder,
+                                         CommandChannel& channel) {
     const std::string profile = line.profile.value_or(stored.value_or(""));
     if (profile.empty()) {
         channel.Error(CommandText(IDS_NO_PROFILE));

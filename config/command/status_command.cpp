@@ -68,7 +68,9 @@ unsigned FirstLineId(StatusReason reason) {
 
 // The lines of the work item, and what the verdict needs of it.
 void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
-    const auto line = [&](unsigned id, const std::string& value) { lines += "\n" + CommandTextWith(id, value); };
+    const auto line = [&](unsigned id, const std::string& value) {
+        lines += "\n" + CommandTextWith(id, value);
+    };
     std::wstring text;
     HRESULT hr = task.GetApplicationName(text);
     line(IDS_STATUS_TASK_APPLICATION, SUCCEEDED(hr) ? Narrow(text) : Unreadable(hr));
@@ -85,21 +87,24 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
     std::wstring account;
     hr = task.GetAccountInformation(account);
     line(IDS_STATUS_TASK_ACCOUNT, SUCCEEDED(hr) ? Narrow(account)
-                                  : hr == SCHED_E_NO_SECURITY_SERVICES ? CommandText(IDS_VALUE_NOT_KEPT)
-                                                                       : Unreadable(hr));
+                                  : hr == SCHED_E_NO_SECURITY_SERVICES
+                                      ? CommandText(IDS_VALUE_NOT_KEPT)
+                                      : Unreadable(hr));
     TASK_TRIGGER trigger{};
     hr = task.GetTrigger(static_cast<WORD>(LoadTriggerId().value_or(0)), trigger);
-    line(IDS_STATUS_TASK_TRIGGER, SUCCEEDED(hr) ? CommandTextWith(IDS_VALUE_EVERY_MINUTES, Decimal(trigger.MinutesInterval))
-                                                : Unreadable(hr));
+    line(IDS_STATUS_TASK_TRIGGER,
+         SUCCEEDED(hr) ? CommandTextWith(IDS_VALUE_EVERY_MINUTES, Decimal(trigger.MinutesInterval))
+                       : Unreadable(hr));
     // No trigger at the stored index, nor any at the first: nothing starts the work item.
-    const bool noTrigger = hr == SCHED_E_TRIGGER_NOT_FOUND && task.GetTrigger(0, trigger) == SCHED_E_TRIGGER_NOT_FOUND;
+    const bool noTrigger =
+        hr == SCHED_E_TRIGGER_NOT_FOUND && task.GetTrigger(0, trigger) == SCHED_E_TRIGGER_NOT_FOUND;
     HRESULT status = S_OK;
     hr = task.GetStatus(status);
     line(IDS_STATUS_TASK_STATE, SUCCEEDED(hr) ? StatusText(status) : Unreadable(hr));
     if (SUCCEEDED(hr) && status == SCHED_S_TASK_DISABLED) {
         facts.hindrance = TaskHindrance::Disabled;
-    } else if (SUCCEEDED(hr) && (status == SCHED_S_TASK_NO_VALID_TRIGGERS || status == SCHED_S_TASK_NO_MORE_RUNS ||
-                                 noTrigger)) {
+    } else if (SUCCEEDED(hr) && (status == SCHED_S_TASK_NO_VALID_TRIGGERS ||
+                                 status == SCHED_S_TASK_NO_MORE_RUNS || noTrigger)) {
         // Not SCHED_S_TASK_NOT_SCHEDULED: Wine gives it for every work item, so that here it
         // could not be told from a work item that runs.
         facts.hindrance = TaskHindrance::NotScheduled;
@@ -119,14 +124,19 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
             facts.hindrance = TaskHindrance::LastRunNotStarted;
         }
         line(IDS_STATUS_TASK_LAST_RUN,
-             Time(when) + ", " + (exit == S_OK  ? CommandTextWith(IDS_VALUE_EXIT_CODE, Decimal(exitCode))
-                                  : FAILED(exit) ? CommandTextWith(IDS_VALUE_NOT_STARTED, Hex(static_cast<unsigned long>(exit)))
-                                                 : Unreadable(exit)));
+             Time(when) + ", " +
+                 (exit == S_OK   ? CommandTextWith(IDS_VALUE_EXIT_CODE, Decimal(exitCode))
+                  : FAILED(exit) ? CommandTextWith(IDS_VALUE_NOT_STARTED,
+                                                   Hex(static_cast<unsigned long>(exit)))
+                                 : Unreadable(exit)));
     } else {
-        line(IDS_STATUS_TASK_LAST_RUN, hr == SCHED_S_TASK_HAS_NOT_RUN ? CommandText(IDS_VALUE_NEVER) : Unreadable(hr));
+        line(IDS_STATUS_TASK_LAST_RUN,
+             hr == SCHED_S_TASK_HAS_NOT_RUN ? CommandText(IDS_VALUE_NEVER) : Unreadable(hr));
     }
     hr = task.GetNextRunTime(when);
-    line(IDS_STATUS_TASK_NEXT_RUN, hr == S_OK ? Time(when) : SUCCEEDED(hr) ? CommandText(IDS_VALUE_NONE) : Unreadable(hr));
+    line(IDS_STATUS_TASK_NEXT_RUN, hr == S_OK      ? Time(when)
+                                   : SUCCEEDED(hr) ? CommandText(IDS_VALUE_NONE)
+                                                   : Unreadable(hr));
 }
 
 }  // namespace
@@ -135,22 +145,27 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
               SchedulerServicePlatform& service) {
     StatusFacts facts;
     std::string lines;
-    const auto line = [&](unsigned id, const std::string& value) { lines += "\n" + CommandTextWith(id, value); };
+    const auto line = [&](unsigned id, const std::string& value) {
+        lines += "\n" + CommandTextWith(id, value);
+    };
 
     const std::optional<std::string> folder = ReadVpnClientFolder();
     facts.clientFound = folder.has_value();
-    line(IDS_STATUS_CLIENT, folder ? CommandTextWith(IDS_VALUE_FOUND_IN, *folder) : CommandText(IDS_VALUE_NOT_FOUND));
+    line(IDS_STATUS_CLIENT,
+         folder ? CommandTextWith(IDS_VALUE_FOUND_IN, *folder) : CommandText(IDS_VALUE_NOT_FOUND));
 
     // The stored password is never shown: it is wiped as soon as it is read.
     ConnectorSettings settings = LoadSettings();
     settings.profilePassword.reset();
     const std::string notStored = CommandText(IDS_VALUE_NOT_STORED);
     line(IDS_STATUS_PROFILE, settings.profileName.value_or(notStored));
-    line(IDS_STATUS_INTERVAL, settings.intervalMinutes ? std::to_string(*settings.intervalMinutes) : notStored);
+    line(IDS_STATUS_INTERVAL,
+         settings.intervalMinutes ? std::to_string(*settings.intervalMinutes) : notStored);
     line(IDS_STATUS_USER, settings.profileUser.value_or(notStored));
 
     std::unique_ptr<WorkItem> task;
-    const HRESULT opened = FAILED(created) ? created : scheduler.OpenWorkItem(kWorkItemName, task, false);
+    const HRESULT opened =
+        FAILED(created) ? created : scheduler.OpenWorkItem(kWorkItemName, task, false);
     if (SUCCEEDED(opened)) {
         facts.taskPresent = Fact::Yes;
         line(IDS_STATUS_TASK, CommandText(IDS_VALUE_PRESENT));
@@ -164,12 +179,15 @@ int RunStatus(CommandChannel& channel, SchedulerAccess& scheduler, HRESULT creat
 
     const std::optional<bool> running = SchedulerIsRunning(service);
     facts.schedulerRunning = !running ? Fact::Unreadable : *running ? Fact::Yes : Fact::No;
-    line(IDS_STATUS_SCHEDULER, !running ? CommandText(IDS_VALUE_UNKNOWN)
-                               : *running ? CommandText(IDS_VALUE_RUNNING) : CommandText(IDS_VALUE_NOT_RUNNING));
+    line(IDS_STATUS_SCHEDULER, !running   ? CommandText(IDS_VALUE_UNKNOWN)
+                               : *running ? CommandText(IDS_VALUE_RUNNING)
+                                          : CommandText(IDS_VALUE_NOT_RUNNING));
 
     const std::optional<DWORD> tunnel = ReadTunnelFlag();
     facts.tunnelUp = !tunnel ? Fact::Unreadable : *tunnel != 0 ? Fact::Yes : Fact::No;
-    line(IDS_STATUS_TUNNEL, !tunnel ? CommandText(IDS_VALUE_UNKNOWN) : *tunnel != 0 ? CommandText(IDS_VALUE_UP) : CommandText(IDS_VALUE_DOWN));
+    line(IDS_STATUS_TUNNEL, !tunnel        ? CommandText(IDS_VALUE_UNKNOWN)
+                            : *tunnel != 0 ? CommandText(IDS_VALUE_UP)
+                                           : CommandText(IDS_VALUE_DOWN));
 
     const StatusVerdict verdict = JudgeStatus(facts);
     channel.Out(CommandText(FirstLineId(verdict.reason)) + lines);

@@ -15,7 +15,8 @@ StatusVerdict JudgeStatus(const StatusFacts& facts) {
     switch (facts.hindrance) {
     case TaskHindrance::Disabled: return {StatusLevel::Warning, StatusReason::TaskDisabled};
     case TaskHindrance::NotScheduled: return {StatusLevel::Warning, StatusReason::TaskNotScheduled};
-    case TaskHindrance::LastRunNotStarted: return {StatusLevel::Warning, StatusReason::LastRunNotStarted};
+    case TaskHindrance::LastRunNotStarted:
+        return {StatusLevel::Warning, StatusReason::LastRunNotStarted};
     case TaskHindrance::None: break;
     }
     if (facts.tunnelUp == Fact::No) return {StatusLevel::Warning, StatusReason::TunnelDown};

@@ -52,5 +52,4 @@ public:
     }
     // Selects item `index`; -1 clears the selection.
     void SetCurSel(int index) const { Send(CB_SETCURSEL, static_cast<WPARAM>(index)); }
-    int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
 };

@@ -108,7 +108,8 @@ HWND Dialog::OwnerWindow() const {
 }
 
 void Dialog::ApplyInitData() const {
-    const ResourceBytes data = FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), m_templateId);
+    const ResourceBytes data =
+        FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), m_templateId);
     for (const DialogInitItem& item : ReadDialogInitData(data.data, data.size)) {
         SendDlgItemMessageA(m_window, item.controlId, item.message, 0,
                             reinterpret_cast<LPARAM>(item.text.c_str()));

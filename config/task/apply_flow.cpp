@@ -59,7 +59,8 @@ HRESULT WriteWorkItem(ApplyEntries& entries, ApplyFace& face, SchedulerAccess& s
         result = SetTaskAccount(*task, entries.accountUser, entries.accountPassword);
         if (failed(TaskStep::Account, result)) return result;
     }
-    result = SetTaskCommand(*task, entries.profileName, entries.profileUser, entries.profilePassword);
+    result =
+        SetTaskCommand(*task, entries.profileName, entries.profileUser, entries.profilePassword);
     if (failed(TaskStep::Command, result)) return result;
     result = SetTaskTrigger(*task, entries.intervalText);
     if (failed(TaskStep::Trigger, result)) return result;
@@ -107,7 +108,8 @@ ApplyOutcome RunApplyFlow(ApplyEntries& entries, ApplyFace& face, SchedulerAcces
         return outcome;
     }
 
-    if (entries.accountRequired && !face.TakeAccount(entries.accountUser, entries.accountPassword)) {
+    if (entries.accountRequired &&
+        !face.TakeAccount(entries.accountUser, entries.accountPassword)) {
         outcome.end = ApplyEnd::AccountNotTaken;
         return outcome;
     }

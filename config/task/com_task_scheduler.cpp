@@ -115,7 +115,8 @@ public:
 private:
     // A time that the work item gives; `time` is set only by S_OK, as the successes that say
     // there is none leave the structure undefined.
-    HRESULT TakeTime(HRESULT (STDMETHODCALLTYPE IScheduledWorkItem::*read)(SYSTEMTIME*), SYSTEMTIME& time) {
+    HRESULT TakeTime(HRESULT (STDMETHODCALLTYPE IScheduledWorkItem::*read)(SYSTEMTIME*),
+                     SYSTEMTIME& time) {
         SYSTEMTIME value{};
         const HRESULT hr = (m_task.get()->*read)(&value);
         if (hr == S_OK) time = value;

@@ -52,4 +52,5 @@ DWORD EnsureSchedulerRunning(const std::function<bool()>& mayStart,
 // Whether the Task Scheduler runs, found as EnsureSchedulerRunning finds it but never started:
 // nothing when it cannot be told (the service control manager or the service could not be
 // opened or queried).
-std::optional<bool> SchedulerIsRunning(SchedulerServicePlatform& platform = WindowsSchedulerService());
+std::optional<bool> SchedulerIsRunning(
+    SchedulerServicePlatform& platform = WindowsSchedulerService());

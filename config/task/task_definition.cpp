@@ -119,7 +119,8 @@ HRESULT SetTaskTrigger(WorkItem& task, const std::string& intervalText) {
 
 std::vector<int> OfferedIntervals() {
     std::vector<int> minutes;
-    const ResourceBytes data = FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), IDD_MAIN_DIALOG);
+    const ResourceBytes data =
+        FindResourceBytes(MAKEINTRESOURCEA(RT_DIALOG_INIT_DATA), IDD_MAIN_DIALOG);
     for (const DialogInitItem& item : ReadDialogInitData(data.data, data.size)) {
         if (item.controlId != IDC_INTERVAL_COMBO) continue;
         if (const std::optional<int> number = LeadingInteger(item.text)) minutes.push_back(*number);

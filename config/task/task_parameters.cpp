@@ -9,7 +9,9 @@
 
 std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const std::string& user,
                                              const std::string& password) {
-    const auto hasQuote = [](const std::string& text) { return text.find('"') != std::string::npos; };
+    const auto hasQuote = [](const std::string& text) {
+        return text.find('"') != std::string::npos;
+    };
     const auto leadingSlash = [](const std::string& text) { return text.rfind('/', 0) == 0; };
     if (hasQuote(user) || hasQuote(password)) {
         return IDS_QUOTE_IN_CREDENTIALS;
@@ -25,7 +27,8 @@ std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const s
     }
     const std::string* const values[] = {&profile, &user, &password};
     const auto any = [&values](auto rule) {
-        return std::any_of(std::begin(values), std::end(values), [&rule](const std::string* v) { return rule(*v); });
+        return std::any_of(std::begin(values), std::end(values),
+                           [&rule](const std::string* v) { return rule(*v); });
     };
     if (any([](const std::string& v) { return v.size() > kLongestValue; })) {
         return IDS_VALUE_TOO_LONG;
@@ -43,7 +46,8 @@ std::optional<unsigned> RefusedValuesWarning(const std::string& profile, const s
 }
 
 bool HasControlCharacter(const std::string& text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return (c >= 0 && c < 32) || c == 127; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return (c >= 0 && c < 32) || c == 127; });
 }
 
 std::string BuildTaskParameters(const std::string& profile, const std::string& user,
@@ -57,7 +61,11 @@ std::string BuildTaskParameters(const std::string& profile, const std::string& u
         parameters.append(" -").append(1, kUserOption).append(" \"").append(user).append("\"");
     }
     if (!password.empty()) {
-        parameters.append(" -").append(1, kPasswordOption).append(" \"").append(password).append("\"");
+        parameters.append(" -")
+            .append(1, kPasswordOption)
+            .append(" \"")
+            .append(password)
+            .append("\"");
     }
     return parameters;
 }
@@ -67,7 +75,8 @@ std::string MaskedParameters(const std::string& parameters) {
     // password and anything after it that could be part of it) is not shown.
     for (const CommandLineToken& token : SplitCommandLineTokens(parameters)) {
         if (IsOption(token.text, kPasswordOption)) {
-            return parameters.substr(0, token.end) + (token.end < parameters.size() ? "***" : " ***");
+            return parameters.substr(0, token.end) +
+                   (token.end < parameters.size() ? "***" : " ***");
         }
     }
     return parameters;
