@@ -22,8 +22,8 @@ void CheckRoundTrip(const std::string& text) {
     if (RefusedValuesWarning(profile, user, password)) return;
     ConnectorOptions options;
     const std::string parameters = BuildTaskParameters(profile, user, password);
-    if (ParseOptions(SplitCommandLine(parameters.c_str()), options) != 0 || options.profile != profile ||
-        options.user != user || options.password != password) {
+    if (ParseOptions(SplitCommandLine(parameters.c_str()), options) != 0 ||
+        options.profile != profile || options.user != user || options.password != password) {
         std::abort();
     }
 }

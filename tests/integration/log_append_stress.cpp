@@ -31,8 +31,9 @@ std::string Content(const std::string& file) {
 
 int AppendWhileTurnHeld(const std::string& file) {
     DeleteFileA(file.c_str());
-    const UniqueFile holder(CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile holder(CreateFileA(file.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     OVERLAPPED turn{};
     turn.Offset = kAppendTurnOffset;
     turn.OffsetHigh = kAppendTurnOffsetHigh;
@@ -66,7 +67,8 @@ int main(int argc, char** argv) {
     std::vector<std::thread> threads;
     for (int w = 0; w < writers; ++w) {
         threads.emplace_back([&, w] {
-            for (int i = 0; i < lines; ++i) failed += AppendToLogFile(file, MakeLogRecord(text(w, i))) ? 0 : 1;
+            for (int i = 0; i < lines; ++i)
+                failed += AppendToLogFile(file, MakeLogRecord(text(w, i))) ? 0 : 1;
         });
     }
     for (std::thread& thread : threads) thread.join();
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
         end = end == std::string::npos ? content.size() : end + 2;
         broken += expected.erase(content.substr(pos, end - pos)) == 1 ? 0 : 1;
     }
-    std::printf("lines written %d, failed %d, broken %d, missing %zu\n", writers * lines, failed.load(), broken,
-                expected.size());
+    std::printf("lines written %d, failed %d, broken %d, missing %zu\n", writers * lines,
+                failed.load(), broken, expected.size());
     return failed == 0 && broken == 0 && expected.empty() ? 0 : 1;
 }

@@ -24,14 +24,17 @@ int main(int argc, char** argv) {
     }
     const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     const DWORD access = query ? SERVICE_QUERY_STATUS : SERVICE_CHANGE_CONFIG;
-    const ServiceHandle service(manager ? OpenServiceA(manager.get(), "Schedule", access) : nullptr);
+    const ServiceHandle service(manager ? OpenServiceA(manager.get(), "Schedule", access)
+                                        : nullptr);
     const DWORD startType = action == "disable" ? SERVICE_DISABLED : SERVICE_DEMAND_START;
     SERVICE_STATUS status{};
-    const bool done = service && (query ? QueryServiceStatus(service.get(), &status)
-                                        : ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, startType,
-                                                               SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
-                                                               nullptr, nullptr, nullptr, nullptr));
-    const unsigned long value = query ? (done ? status.dwCurrentState : 0ul) : (done ? 0ul : GetLastError());
+    const bool done =
+        service && (query ? QueryServiceStatus(service.get(), &status)
+                          : ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, startType,
+                                                 SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                                                 nullptr, nullptr, nullptr, nullptr));
+    const unsigned long value =
+        query ? (done ? status.dwCurrentState : 0ul) : (done ? 0ul : GetLastError());
     std::printf("%s=%lu\n", query ? "state" : "error", value);
     return done ? 0 : 1;
 }

@@ -10,7 +10,8 @@ int main() {
     std::string text;
     const long status = ReadSettingsKeySecurity(text);
     if (status != 0) {
-        std::fprintf(stderr, "the settings key's access list could not be read (error %ld)\n", status);
+        std::fprintf(stderr, "the settings key's access list could not be read (error %ld)\n",
+                     status);
         return 1;
     }
     std::printf("%s\n", text.c_str());

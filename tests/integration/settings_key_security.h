@@ -21,13 +21,14 @@ inline long ReadSettingsKeySecurity(std::string& text) {
     LocalMemory descriptor;
     if (status == ERROR_SUCCESS) {
         descriptor.reset(LocalAlloc(LMEM_FIXED, size));
-        status = descriptor ? RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor.get(), &size)
+        status = descriptor ? RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION,
+                                                descriptor.get(), &size)
                             : ERROR_NOT_ENOUGH_MEMORY;
     }
     char* converted = nullptr;
     if (status == ERROR_SUCCESS &&
-        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.get(), SDDL_REVISION_1,
-                                                              DACL_SECURITY_INFORMATION, &converted, nullptr)) {
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor.get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &converted, nullptr)) {
         status = static_cast<LONG>(GetLastError());
     }
     if (status != ERROR_SUCCESS) {

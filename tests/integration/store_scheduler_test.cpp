@@ -24,7 +24,9 @@ namespace {
 using Raw = std::pair<DWORD, std::string>;
 
 Raw Sz(const std::string& text) { return {REG_SZ, text + '\0'}; }
-Raw Dword(std::int32_t value) { return {REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4)}; }
+Raw Dword(std::int32_t value) {
+    return {REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4)};
+}
 std::string Text(std::size_t length) { return std::string(length, 't'); }
 
 const char* const kNames[] = {"Profile", "Interval", "ProfileUsername", "ProfilePassword"};
@@ -40,8 +42,9 @@ std::vector<Raw> Stored() {
     for (const char* name : kNames) {
         std::string bytes(4096, '\0');
         DWORD type = REG_NONE, size = 4096;
-        const bool read = RegGetValueA(HKEY_LOCAL_MACHINE, kSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND,
-                                       &type, bytes.data(), &size) == ERROR_SUCCESS;
+        const bool read =
+            RegGetValueA(HKEY_LOCAL_MACHINE, kSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type,
+                         bytes.data(), &size) == ERROR_SUCCESS;
         values.push_back(read ? Raw(type, bytes.substr(0, size)) : Raw(REG_NONE, ""));
     }
     return values;
@@ -57,11 +60,15 @@ void DeleteProductKeys() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Halvane
 // most 4 bytes, whatever the stored type: a value that does not fit, or is missing, is absent
 // and leaves the others loaded. A text stored without its NUL is taken to the end of its data.
 TEST(SettingsStore, EachSettingLoadsOnlyWhenItFitsItsBuffer) {
-    const struct { Raw values[4]; ConnectorSettings loaded; } cases[] = {
+    const struct { Raw values[4]; ConnectorSettings loaded;
+    } cases[] = {
         {{Sz(Text(399)), Dword(7), {REG_BINARY, Text(400)}, Sz(Text(399))},
          {Text(399), 7, Text(400), Text(399)}},
         {{Sz(Text(400)), Dword(-5), Sz(Text(399)), Sz("")}, {std::nullopt, -5, Text(399), ""}},
-        {{{REG_SZ, "abc"}, {REG_BINARY, std::string("\7\0\0\0\0", 5)}, Sz(Text(400)), Sz(Text(400))},
+        {{{REG_SZ, "abc"},
+          {REG_BINARY, std::string("\7\0\0\0\0", 5)},
+          Sz(Text(400)),
+          Sz(Text(400))},
          {"abc", std::nullopt, std::nullopt, std::nullopt}}};
     for (const auto& c : cases) {
         for (std::size_t i = 0; i < 4; ++i) {
@@ -87,8 +94,9 @@ TEST(SettingsStore, SaveWritesTheFourSettingsWithTheirExactTypeAndBytes) {
     EXPECT_EQ(Stored(), (std::vector<Raw>{Sz("Home"), Dword(0), Sz(""), Sz("")}));
     DeleteProductKeys();
     RegistryKey parent;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, nullptr, REG_OPTION_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, parent.put(), nullptr), 0);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, parent.put(), nullptr),
+              0);
     EXPECT_EQ(SaveSettings({"Office", 5, "u", "p"}), ERROR_CHILD_MUST_BE_VOLATILE);
     EXPECT_EQ(Stored()[0], Raw(REG_NONE, ""));
     DeleteProductKeys();  // a volatile parent would refuse every later test's settings
@@ -124,8 +132,12 @@ TEST(ConvertString, ConvertsThroughTheCodePage) {
 // Takes the length of each name that reaches the scheduler and makes no work item.
 struct NameTaker : TaskScheduler {
     std::vector<std::size_t> lengths;
-    HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Take(name); }
-    HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>&) override { return Take(name); }
+    HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>&) override {
+        return Take(name);
+    }
+    HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>&) override {
+        return Take(name);
+    }
     HRESULT Delete(const wchar_t* name) override { return Take(name); }
     HRESULT Take(const wchar_t* name) {
         lengths.push_back(std::wcslen(name));
@@ -146,7 +158,8 @@ TEST(SchedulerAccess, PassesANameThatFitsTheConversionWhole) {
         EXPECT_EQ(access.OpenWorkItem(name.c_str(), task, true), result);
         EXPECT_EQ(access.DeleteWorkItem(name.c_str()), result);
     }
-    EXPECT_EQ(seen.lengths, (std::vector<std::size_t>{255, 255, 255}));  // Activate, NewWorkItem, Delete
+    EXPECT_EQ(seen.lengths,
+              (std::vector<std::size_t>{255, 255, 255}));  // Activate, NewWorkItem, Delete
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ public:
     }
     void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
     static void SetTunnel(DWORD up) {
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kVpnClientKey, kVpnClientTunnelValue, REG_DWORD, &up, sizeof up);
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kVpnClientKey, kVpnClientTunnelValue, REG_DWORD, &up,
+                        sizeof up);
     }
     // Runs /status; gives the exit code, and what it wrote.
     int Run(HRESULT created = S_OK) {
@@ -124,22 +125,39 @@ TEST_F(StatusCommand, TellsEveryFieldOfAWorkItemThatRanWellAndNeverThePassword) 
 // that tells that state.
 TEST_F(StatusCommand, EachStateHasItsLevelAndLine) {
     const struct { const char* name; void (*change)(StatusCommand&); HRESULT created; int code;
-                   const char* first; const char* line; } rows[] = {
-        {"last run ended with 1", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].exitCode = 1; }, S_OK, 1,
-         "FERROLINK WARNING - task present, its last run ended with 1", "Task last run: 2026-12-08 09:35:00, exit code 1"},
-        {"no accounts kept", [](StatusCommand& t) { t.state.failing["GetAccountInformation"] = SCHED_E_NO_SECURITY_SERVICES; },
-         S_OK, 0, "FERROLINK OK - task present, tunnel up", "Task account: not kept by the Task Scheduler"},
-        {"running", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_RUNNING; }, S_OK, 0,
-         "FERROLINK OK - task present, tunnel up", "Task state: running"},
-        {"no next run", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].nextRun = {}; }, S_OK, 0,
-         "FERROLINK OK - task present, tunnel up", "Task next run: none"},
-        {"disabled", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_DISABLED; }, S_OK, 1,
-         "FERROLINK WARNING - task present, but disabled", "Task state: disabled"},
-        {"no valid trigger", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_NO_VALID_TRIGGERS; },
-         S_OK, 1, "FERROLINK WARNING - task present, but no trigger runs it", "Task state: no valid triggers"},
-        {"no trigger", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].triggers.clear(); }, S_OK, 1,
-         "FERROLINK WARNING - task present, but no trigger runs it", "Task trigger: could not be read (0x80041309)"},
-        {"last run not started", [](StatusCommand& t) { t.state.failing["GetExitCode"] = HRESULT_FROM_WIN32(ERROR_LOGON_FAILURE); },
+                   const char* first; const char* line;
+    } rows[] = {
+        {"last run ended with 1",
+         [](StatusCommand& t) { t.state.stored[L"Ferrolink"].exitCode = 1; }, S_OK, 1,
+         "FERROLINK WARNING - task present, its last run ended with 1",
+         "Task last run: 2026-12-08 09:35:00, exit code 1"},
+        {"no accounts kept",
+         [](StatusCommand& t) {
+             t.state.failing["GetAccountInformation"] = SCHED_E_NO_SECURITY_SERVICES;
+         },
+         S_OK, 0, "FERROLINK OK - task present, tunnel up",
+         "Task account: not kept by the Task Scheduler"},
+        {"running",
+         [](StatusCommand& t) { t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_RUNNING; }, S_OK,
+         0, "FERROLINK OK - task present, tunnel up", "Task state: running"},
+        {"no next run", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].nextRun = {}; }, S_OK,
+         0, "FERROLINK OK - task present, tunnel up", "Task next run: none"},
+        {"disabled",
+         [](StatusCommand& t) { t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_DISABLED; },
+         S_OK, 1, "FERROLINK WARNING - task present, but disabled", "Task state: disabled"},
+        {"no valid trigger",
+         [](StatusCommand& t) {
+             t.state.stored[L"Ferrolink"].status = SCHED_S_TASK_NO_VALID_TRIGGERS;
+         },
+         S_OK, 1, "FERROLINK WARNING - task present, but no trigger runs it",
+         "Task state: no valid triggers"},
+        {"no trigger", [](StatusCommand& t) { t.state.stored[L"Ferrolink"].triggers.clear(); },
+         S_OK, 1, "FERROLINK WARNING - task present, but no trigger runs it",
+         "Task trigger: could not be read (0x80041309)"},
+        {"last run not started",
+         [](StatusCommand& t) {
+             t.state.failing["GetExitCode"] = HRESULT_FROM_WIN32(ERROR_LOGON_FAILURE);
+         },
          S_OK, 1, "FERROLINK WARNING - task present, its last run could not start",
          "Task last run: 2026-12-08 09:35:00, could not start (0x8007052E)"},
         {"tunnel down", [](StatusCommand&) { SetTunnel(0); }, S_OK, 1,
@@ -150,8 +168,9 @@ TEST_F(StatusCommand, EachStateHasItsLevelAndLine) {
          "FERROLINK CRITICAL - Task Scheduler not running", "Task Scheduler: not running"},
         {"no scheduler object", [](StatusCommand&) {}, static_cast<HRESULT>(0x80041315), 3,
          "FERROLINK UNKNOWN - the state could not be read", "Task: could not be read (0x80041315)"},
-        {"task unreadable", [](StatusCommand& t) { t.state.failing["Activate"] = E_ACCESSDENIED; }, S_OK, 3,
-         "FERROLINK UNKNOWN - the state could not be read", "Task: could not be read (0x80070005)"},
+        {"task unreadable", [](StatusCommand& t) { t.state.failing["Activate"] = E_ACCESSDENIED; },
+         S_OK, 3, "FERROLINK UNKNOWN - the state could not be read",
+         "Task: could not be read (0x80070005)"},
         {"service unreadable", [](StatusCommand& t) { t.service.failing = "Manager"; }, S_OK, 3,
          "FERROLINK UNKNOWN - the state could not be read", "Task Scheduler: unknown"},
     };
@@ -161,7 +180,9 @@ TEST_F(StatusCommand, EachStateHasItsLevelAndLine) {
         row.change(*this);
         const int code = Run(row.created);
         EXPECT_EQ(std::make_tuple(code, FirstLine(), LineLike(row.line)),
-                  std::make_tuple(row.code, std::string(row.first), std::string(row.line))) << row.name << "\n" << channel.out;
+                  std::make_tuple(row.code, std::string(row.first), std::string(row.line)))
+            << row.name << "\n"
+            << channel.out;
         EXPECT_EQ(channel.out.find("s3cret"), std::string::npos) << row.name;
     }
 }
@@ -176,7 +197,14 @@ TEST_F(StatusCommand, WithoutTheClientIsCritical) {
 }
 
 TEST(DeleteCommand, DeletesOrSaysThereWasNoneAndNamesTheSchedulersFailure) {
-    const struct { const char* name; bool present; HRESULT fails, created; int code; const char* out, *error; bool left; } rows[] = {
+    const struct {
+        const char* name;
+        bool present;
+        HRESULT fails, created;
+        int code;
+        const char *out, *error;
+        bool left;
+    } rows[] = {
         {"present", true, S_OK, S_OK, 0, "The task was deleted.\n", "", false},
         {"none", false, S_OK, S_OK, 0, "There is no task to delete.\n", "", false},
         {"refused", true, E_ACCESSDENIED, S_OK, 15, "",
@@ -192,8 +220,10 @@ TEST(DeleteCommand, DeletesOrSaysThereWasNoneAndNamesTheSchedulersFailure) {
         access.UseScheduler(std::make_unique<StandInScheduler>(state));
         RecordingChannel channel;
         const int code = RunDelete(channel, access, row.created);
-        EXPECT_EQ(std::make_tuple(code, channel.out, channel.error, state.stored.count(L"Ferrolink") == 1),
-                  std::make_tuple(row.code, std::string(row.out), std::string(row.error), row.left)) << row.name;
+        EXPECT_EQ(std::make_tuple(code, channel.out, channel.error,
+                                  state.stored.count(L"Ferrolink") == 1),
+                  std::make_tuple(row.code, std::string(row.out), std::string(row.error), row.left))
+            << row.name;
     }
 }
 
@@ -213,8 +243,8 @@ bool InstallClientWithOffice() {
     GetTempPathA(MAX_PATH, folder);
     const std::string profiles = std::string(folder) + "profiles";
     CreateDirectoryA(profiles.c_str(), nullptr);
-    const UniqueFile profile(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0, nullptr,
-                                         CREATE_ALWAYS, 0, nullptr));
+    const UniqueFile profile(CreateFileA((profiles + "\\Office.pcf").c_str(), GENERIC_WRITE, 0,
+                                         nullptr, CREATE_ALWAYS, 0, nullptr));
     return InstallClient() && profile;
 }
 
@@ -235,51 +265,136 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
         int code;
         std::string out, error, asked, item;
     } rows[] = {
-        {"the existing task's account", {"/apply", "/profile:OFFICE", "/accountpassword:pw"},
-         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 0, applied, "", "vpnuser|pw ",
+        {"the existing task's account",
+         {"/apply", "/profile:OFFICE", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         S_OK,
+         0,
+         applied,
+         "",
+         "vpnuser|pw ",
          "vpnuser|pw|\"Office\" -u \"jo\" -p \"s3cret\"|5"},
-        {"no accounts kept", {"/apply", "/password:other", "/interval:60"},
-         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["GetAccountInformation"] = SCHED_E_NO_SECURITY_SERVICES; },
-         S_OK, 0, applied, "", "", "MACHINE\\vpnuser||\"Office\" -u \"jo\" -p \"other\"|60"},
-        {"logon refused", {"/apply", "/account:x", "/accountpassword:bad", "/password:new"},
-         [](SchedulerState&, ServiceStandIn&, LogonStandIn& l) { l.next = LogonOutcome::Rejected; }, S_OK, 14, "",
-         "The specified username and password is invalid.\n\nEnter valid username and password.\n", "x|bad ", "unchanged"},
-        {"no account password", {"/apply", "/password:new"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 14, "",
-         "The Task Scheduler runs the task under a Windows account: give its password with /accountpassword.\n", "",
+        {"no accounts kept",
+         {"/apply", "/password:other", "/interval:60"},
+         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) {
+             s.failing["GetAccountInformation"] = SCHED_E_NO_SECURITY_SERVICES;
+         },
+         S_OK,
+         0,
+         applied,
+         "",
+         "",
+         "MACHINE\\vpnuser||\"Office\" -u \"jo\" -p \"other\"|60"},
+        {"logon refused",
+         {"/apply", "/account:x", "/accountpassword:bad", "/password:new"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn& l) { l.next = LogonOutcome::Rejected; },
+         S_OK,
+         14,
+         "",
+         "The specified username and password is invalid.\n\nEnter valid username and password.\n",
+         "x|bad ",
          "unchanged"},
-        {"empty credentials", {"/apply", "/user:", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
-         S_OK, 13, "", "No profile username and/or password set.\n\nThe scheduled task cannot connect without them: "
-         "enter both.\n", "", "unchanged"},
-        {"interval not offered", {"/apply", "/interval:11", "/accountpassword:pw"},
-         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 13, "",
-         "The check interval must be 1 to 10, 15, 20, 30, 45 or 60 minutes.\n", "", "unchanged"},
-        {"service not started", {"/apply", "/accountpassword:pw"},
-         [](SchedulerState&, ServiceStandIn& v, LogonStandIn&) { v.state = SERVICE_STOPPED, v.failing = "Start"; }, S_OK, 16, applied,
-         "Unable to start the Task Scheduler service. The task will not be executing until the service will be started.\n",
-         "vpnuser|pw ", "vpnuser|pw|\"Office\" -u \"jo\" -p \"s3cret\"|5"},
-        {"save refused", {"/apply", "/accountpassword:pw"},
-         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["Save"] = E_ACCESSDENIED; }, S_OK, 15, "",
-         "The Task Scheduler failed to save the task.\nTask Scheduler result: 0x80070005\n", "vpnuser|pw ", "unchanged"},
-        {"parameters refused", {"/apply", "/password:new", "/accountpassword:pw"},
-         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) { s.failing["SetParameters"] = E_INVALIDARG; }, S_OK, 15, "",
-         "The Task Scheduler failed to set the task's program and parameters.\nTask Scheduler result: 0x80070057\n",
-         "vpnuser|pw ", "unchanged"},
-        {"settings key not made", {"/apply", "/profile:Office", "/user:jo", "/password:x", "/accountpassword:pw"},
+        {"no account password",
+         {"/apply", "/password:new"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         S_OK,
+         14,
+         "",
+         "The Task Scheduler runs the task under a Windows account: give its password with "
+         "/accountpassword.\n",
+         "",
+         "unchanged"},
+        {"empty credentials",
+         {"/apply", "/user:", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         S_OK,
+         13,
+         "",
+         "No profile username and/or password set.\n\nThe scheduled task cannot connect without "
+         "them: "
+         "enter both.\n",
+         "",
+         "unchanged"},
+        {"interval not offered",
+         {"/apply", "/interval:11", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         S_OK,
+         13,
+         "",
+         "The check interval must be 1 to 10, 15, 20, 30, 45 or 60 minutes.\n",
+         "",
+         "unchanged"},
+        {"service not started",
+         {"/apply", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn& v, LogonStandIn&) {
+             v.state = SERVICE_STOPPED, v.failing = "Start";
+         },
+         S_OK,
+         16,
+         applied,
+         "Unable to start the Task Scheduler service. The task will not be executing until the "
+         "service will be started.\n",
+         "vpnuser|pw ",
+         "vpnuser|pw|\"Office\" -u \"jo\" -p \"s3cret\"|5"},
+        {"save refused",
+         {"/apply", "/accountpassword:pw"},
+         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) {
+             s.failing["Save"] = E_ACCESSDENIED;
+         },
+         S_OK,
+         15,
+         "",
+         "The Task Scheduler failed to save the task.\nTask Scheduler result: 0x80070005\n",
+         "vpnuser|pw ",
+         "unchanged"},
+        {"parameters refused",
+         {"/apply", "/password:new", "/accountpassword:pw"},
+         [](SchedulerState& s, ServiceStandIn&, LogonStandIn&) {
+             s.failing["SetParameters"] = E_INVALIDARG;
+         },
+         S_OK,
+         15,
+         "",
+         "The Task Scheduler failed to set the task's program and parameters.\nTask Scheduler "
+         "result: 0x80070057\n",
+         "vpnuser|pw ",
+         "unchanged"},
+        {"settings key not made",
+         {"/apply", "/profile:Office", "/user:jo", "/password:x", "/accountpassword:pw"},
          [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {
              // Under a volatile parent no lasting key can be made.
              RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
              RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Halvane");
              HKEY parent = nullptr;
-             RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
-                             nullptr, &parent, nullptr);
+             RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvane", 0, nullptr,
+                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &parent, nullptr);
              RegCloseKey(parent);
          },
-         S_OK, 19, "", "The settings could not be saved in the registry (error 1021); the task was left as it was.\n",
-         "vpnuser|pw ", "unchanged"},
-        {"no scheduler object", {"/apply", "/accountpassword:pw"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
-         static_cast<HRESULT>(0x80041315), 15, "", "The Task Scheduler could not be reached (0x80041315).\n", "", "unchanged"},
-        {"no such profile", {"/apply", "/profile:Offic"}, [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {}, S_OK, 12, "",
-         "There is no profile Offic in the Cisco VPN Client.\n", "", "unchanged"},
+         S_OK,
+         19,
+         "",
+         "The settings could not be saved in the registry (error 1021); the task was left as it "
+         "was.\n",
+         "vpnuser|pw ",
+         "unchanged"},
+        {"no scheduler object",
+         {"/apply", "/accountpassword:pw"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         static_cast<HRESULT>(0x80041315),
+         15,
+         "",
+         "The Task Scheduler could not be reached (0x80041315).\n",
+         "",
+         "unchanged"},
+        {"no such profile",
+         {"/apply", "/profile:Offic"},
+         [](SchedulerState&, ServiceStandIn&, LogonStandIn&) {},
+         S_OK,
+         12,
+         "",
+         "There is no profile Offic in the Cisco VPN Client.\n",
+         "",
+         "unchanged"},
     };
     for (const auto& row : rows) {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
@@ -299,13 +414,18 @@ TEST(ApplyCommand, AsksNothingAndEndsWithTheCodeOfWhatStoppedIt) {
         SchedulerAccess access;
         access.UseScheduler(std::make_unique<StandInScheduler>(state));
         RecordingChannel channel;
-        const int code = RunApply(*reading.commandLine, channel, access, row.created, logon, service);
+        const int code =
+            RunApply(*reading.commandLine, channel, access, row.created, logon, service);
         const StandInItem& item = state.stored[L"Ferrolink"];
         // The work item as account|password|parameters|its last trigger's interval.
-        const std::string written = item.parameters.empty() ? "unchanged" :
-            std::string(item.account.begin(), item.account.end()) + "|" + std::string(item.password.begin(), item.password.end()) +
-            "|" + std::string(item.parameters.begin(), item.parameters.end()) + "|" +
-            std::to_string(item.triggers.empty() ? 0 : item.triggers.back().MinutesInterval);
+        const std::string written =
+            item.parameters.empty()
+                ? "unchanged"
+                : std::string(item.account.begin(), item.account.end()) + "|" +
+                      std::string(item.password.begin(), item.password.end()) + "|" +
+                      std::string(item.parameters.begin(), item.parameters.end()) + "|" +
+                      std::to_string(item.triggers.empty() ? 0
+                                                           : item.triggers.back().MinutesInterval);
         EXPECT_EQ(std::make_tuple(code, channel.out, channel.error, logon.asked, written),
                   std::make_tuple(row.code, row.out, row.error, row.asked, row.item)) << row.name;
         // Without "InstallPath" the connector is the one beside this program, never looked up.
@@ -344,14 +464,18 @@ TEST(ApplyCommand, WithoutTheTurnAtApplyingSavesNothing) {
     SchedulerAccess access;
     access.UseScheduler(std::make_unique<StandInScheduler>(state));
     RecordingChannel channel;
-    const CommandLineReading reading = ReadConfigCommandLine({"/apply", "/password:new", "/accountpassword:pw"});
+    const CommandLineReading reading =
+        ReadConfigCommandLine({"/apply", "/password:new", "/accountpassword:pw"});
     const int code = RunApply(*reading.commandLine, channel, access, S_OK, logon, service);
     SetEvent(release.get());
     writer.join();
-    EXPECT_EQ(std::make_tuple(code, channel.error, LoadSettings().profilePassword, state.stored.size()),
-              std::make_tuple(21, std::string("Another Ferrolink configuration is being saved (an open configuration "
-                                              "dialog or /apply). Nothing was saved: try again once it has ended.\n"),
-                              std::optional<std::string>("s3cret"), std::size_t{0}));
+    EXPECT_EQ(
+        std::make_tuple(code, channel.error, LoadSettings().profilePassword, state.stored.size()),
+        std::make_tuple(
+            21,
+            std::string("Another Ferrolink configuration is being saved (an open configuration "
+                        "dialog or /apply). Nothing was saved: try again once it has ended.\n"),
+            std::optional<std::string>("s3cret"), std::size_t{0}));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
 }
 

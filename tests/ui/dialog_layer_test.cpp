@@ -93,8 +93,9 @@ protected:
 TEST_F(DialogLayer, ResourcesComeFromTheLibraryOrElseFromTheProgram) {
     ASSERT_TRUE(UseResourceLibrary("ui_partial_lang.dll"));
     std::string longText;
-    for (int i = 0; i < 14; ++i) longText += "[" + std::string(i < 10 ? "00" : "01") +
-                                             std::to_string(i % 10) + "] long text for the string loader; ";
+    for (int i = 0; i < 14; ++i)
+        longText += "[" + std::string(i < 10 ? "00" : "01") + std::to_string(i % 10) +
+                    "] long text for the string loader; ";
     const std::pair<unsigned, std::string> cases[] = {
         {IDS_ERROR_CAPTION, "Fehler"}, {IDS_ABOUTBOX, "&About ..."},
         {IDS_NO_PROFILE, "No profile seleced.\n\nSelect a profile and try again."},
@@ -113,13 +114,15 @@ TEST_F(DialogLayer, ResourcesComeFromTheLibraryOrElseFromTheProgram) {
             SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
             seen += " " + std::string(item) + ",";
         }
-        seen += SendDlgItemMessageA(d.Window(), IDC_CHECK_STATIC, STM_GETICON, 0, 0) ? " icon" : " none";
+        seen += SendDlgItemMessageA(d.Window(), IDC_CHECK_STATIC, STM_GETICON, 0, 0) ? " icon"
+                                                                                     : " none";
         PostMessageA(d.Window(), WM_COMMAND, IDOK, 0);
     };
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(seen, "Sonde: 1 minute, 2 minutes, 3 minutes, 4 minutes, 5 minutes, 6 minutes, 7 "
-                    "minutes, 8 minutes, 9 minutes, 10 minutes, 15 minutes, 20 minutes, 30 minutes, "
-                    "45 minutes, 60 minutes, disable checks, icon");
+    EXPECT_EQ(seen,
+              "Sonde: 1 minute, 2 minutes, 3 minutes, 4 minutes, 5 minutes, 6 minutes, 7 "
+              "minutes, 8 minutes, 9 minutes, 10 minutes, 15 minutes, 20 minutes, 30 minutes, "
+              "45 minutes, 60 minutes, disable checks, icon");
     EXPECT_EQ(ProbeDialog(4000).DoModal(), -1);  // in neither module
 }
 
@@ -151,7 +154,8 @@ TEST_F(DialogLayer, AHandlerThatRunsAModalLoopKeepsItsOwnAnswer) {
     dialog.onCancel = [&](ProbeDialog& d) {
         const int before = d.paints;
         SetTimer(d.Window(), 5, 20, nullptr);
-        EXPECT_EQ(ShowMessageBox(d.Window(), "Close?", "Confirmation", MessageKind::Question), IDNO);
+        EXPECT_EQ(ShowMessageBox(d.Window(), "Close?", "Confirmation", MessageKind::Question),
+                  IDNO);
         KillTimer(d.Window(), 5);
         paintsDuringQuestion = d.paints - before;
         SetTimer(d.Window(), 6, 20, nullptr);
@@ -184,14 +188,16 @@ TEST_F(DialogLayer, MessageBoxesAreTaskModalAndF1InThemAsksForHelp) {
         main.onApp = [](ProbeDialog& d) {
             PostMessageA(d.Window(), WM_KEYDOWN, VK_F1, 0);  // read by the box's loop
             SetTimer(d.Window(), 1, 20, nullptr);
-            EXPECT_EQ(ShowMessageBox(nullptr, "Delete?", "Confirmation", MessageKind::Question), IDYES);
+            EXPECT_EQ(ShowMessageBox(nullptr, "Delete?", "Confirmation", MessageKind::Question),
+                      IDYES);
             KillTimer(d.Window(), 1);
             d.EndDialog(IDOK);
         };
         main.onTimer = [&seen](ProbeDialog& d, UINT_PTR) {
             HWND box = GetActiveWindow();
             if (box == d.Window() || !seen.empty()) return;
-            seen = DescribeBox(box) + (IsWindowEnabled(d.Window()) ? "|main enabled" : "|main disabled");
+            seen = DescribeBox(box) +
+                   (IsWindowEnabled(d.Window()) ? "|main enabled" : "|main disabled");
             PostMessageA(box, WM_COMMAND, IDYES, 0);
         };
         SetMainWindow(&main);
@@ -199,7 +205,8 @@ TEST_F(DialogLayer, MessageBoxesAreTaskModalAndF1InThemAsksForHelp) {
         keys[modifier] = 0;
         SetKeyboardState(keys);
         EXPECT_EQ(main.helpCalls, modifier == 0 ? 1 : 0) << "modifier " << modifier;
-        EXPECT_EQ(seen, "Confirmation|Delete?|exclamation YesNo|main disabled") << "modifier " << modifier;
+        EXPECT_EQ(seen, "Confirmation|Delete?|exclamation YesNo|main disabled")
+            << "modifier " << modifier;
     }
 }
 

@@ -30,7 +30,8 @@ inline std::string DescribeBox(HWND box) {
                        : icon == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
                                                                      : "other icon";
     const bool yesNo = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && !GetDlgItem(box, IDOK);
-    const bool okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDYES) && !GetDlgItem(box, IDCANCEL);
+    const bool okOnly =
+        GetDlgItem(box, IDOK) && !GetDlgItem(box, IDYES) && !GetDlgItem(box, IDCANCEL);
     return WindowText(box) + "|" + WindowText(GetDlgItem(box, 0xFFFF)) + "|" + kind +
            (yesNo ? " YesNo" : okOnly ? " OK" : " other buttons");
 }
@@ -155,17 +156,20 @@ class StandInScheduler final : public TaskScheduler {
 public:
     explicit StandInScheduler(SchedulerState& s) : m_s(s) {}
     HRESULT Activate(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
-        if (const auto failing = m_s.failing.find("Activate"); failing != m_s.failing.end()) return failing->second;
+        if (const auto failing = m_s.failing.find("Activate"); failing != m_s.failing.end())
+            return failing->second;
         const auto found = m_s.stored.find(name);
         if (found == m_s.stored.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         item = std::make_unique<StandInWorkItem>(m_s, name, found->second);
         return S_OK;
     }
     HRESULT NewWorkItem(const wchar_t* name, std::unique_ptr<WorkItem>& item) override {
-        return m_s.Do("NewWorkItem", [&] { item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{}); });
+        return m_s.Do("NewWorkItem",
+                      [&] { item = std::make_unique<StandInWorkItem>(m_s, name, StandInItem{}); });
     }
     HRESULT Delete(const wchar_t* name) override {
-        if (const auto failing = m_s.failing.find("Delete"); failing != m_s.failing.end()) return failing->second;
+        if (const auto failing = m_s.failing.find("Delete"); failing != m_s.failing.end())
+            return failing->second;
         return m_s.stored.erase(name) == 1 ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     }
 
@@ -179,7 +183,8 @@ private:
 // must get the open one of its kind.
 class ServiceStandIn final : public SchedulerServicePlatform {
 public:
-    DWORD platformId = VER_PLATFORM_WIN32_NT, state = SERVICE_STOPPED, startError = ERROR_SERVICE_DISABLED;
+    DWORD platformId = VER_PLATFORM_WIN32_NT, state = SERVICE_STOPPED,
+          startError = ERROR_SERVICE_DISABLED;
     bool window = false;
     std::string failing, calls, started;
     int open = 0, misused = 0;
@@ -189,7 +194,9 @@ public:
     bool SearchSchedulerProgram(std::string& path) override {
         return Take(Step("Search", ERROR_FILE_NOT_FOUND), path, "C:\\WINDOWS\\SYSTEM\\mstask.exe");
     }
-    bool StartSchedulerProgram(const std::string& path) override { return Take(Step("Run", ERROR_ACCESS_DENIED), started, path); }
+    bool StartSchedulerProgram(const std::string& path) override {
+        return Take(Step("Run", ERROR_ACCESS_DENIED), started, path);
+    }
     SC_HANDLE OpenServiceManager() override { return Open("Manager", ERROR_ACCESS_DENIED, 1); }
     SC_HANDLE OpenSchedulerService(SC_HANDLE manager) override {
         Expect(manager, 1);
@@ -216,7 +223,9 @@ public:
     }
 
 private:
-    static SC_HANDLE Handle(int bit) { return reinterpret_cast<SC_HANDLE>(static_cast<std::uintptr_t>(bit)); }
+    static SC_HANDLE Handle(int bit) {
+        return reinterpret_cast<SC_HANDLE>(static_cast<std::uintptr_t>(bit));
+    }
     // Records the call; false, leaving `error` behind, when it is the failing step.
     bool Step(const char* name, DWORD error) {
         calls += calls.empty() ? name : std::string(" ") + name;
@@ -233,6 +242,8 @@ private:
         open |= bit;
         return Handle(bit);
     }
-    void Expect(SC_HANDLE handle, int bit) { misused += handle != Handle(bit) || (open & bit) == 0; }
+    void Expect(SC_HANDLE handle, int bit) {
+        misused += handle != Handle(bit) || (open & bit) == 0;
+    }
     DWORD m_error = ERROR_SUCCESS;
 };

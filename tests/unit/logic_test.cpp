@@ -33,18 +33,23 @@ void ExpectEach(Rule rule, std::initializer_list<std::pair<In, Out>> cases) {
         EXPECT_EQ(rule(input), want) << testing::PrintToString(input);
     }
 }
-constexpr auto ExpectTexts = ExpectEach<std::string, std::string, std::string (*)(const std::string&)>;
+constexpr auto ExpectTexts =
+    ExpectEach<std::string, std::string, std::string (*)(const std::string&)>;
 
 TEST(TextRules, EachGivesItsWholeText) {
     // The Windows runtime's skip of the program name and the white space after it.
-    ExpectTexts([](const std::string& s) -> std::string { return CommandLineAfterProgramName(s.c_str()); },
-                {{"C:\\F.exe\t \x01Office", "Office"}, {"\"C:\\unclosed", ""}, {"F.exe  ", ""}, {"", ""}});
+    ExpectTexts(
+        [](const std::string& s) -> std::string { return CommandLineAfterProgramName(s.c_str()); },
+        {{"C:\\F.exe\t \x01Office", "Office"}, {"\"C:\\unclosed", ""}, {"F.exe  ", ""}, {"", ""}});
     ExpectTexts(MakeLogRecord, {{"a\nb", "a\r\nb\r\n"}});
     ExpectTexts(WithTrailingBackslash, {{"C:\\VPN", "C:\\VPN\\"}, {"C:\\VPN\\", "C:\\VPN\\"}});
     ExpectTexts(ProfileNameFromFileName,
                 {{"Office.pcf", "Office"}, {"a.b.pcf", "a.b"}, {".pcf", ""}, {"NoDot", "NoDot"}});
-    ExpectTexts(LastAccountPiece, {{"A\\DOMAIN\\user", "user"}, {"DOMAIN\\user\\\\", "user"}, {"user", "user"},
-                                   {"\\user", "user"}, {"\\\\\\", ""}});
+    ExpectTexts(LastAccountPiece, {{"A\\DOMAIN\\user", "user"},
+                                   {"DOMAIN\\user\\\\", "user"},
+                                   {"user", "user"},
+                                   {"\\user", "user"},
+                                   {"\\\\\\", ""}});
 }
 
 TEST(SplitCommandLine, YieldsTheTokensAfterTheFixedProgramName) {
@@ -64,12 +69,17 @@ TEST(SplitCommandLine, YieldsTheTokensAfterTheFixedProgramName) {
 // The options as "profile|user|password|log file|i value"; nothing after a rejected token
 // is read.
 TEST(ParseOptions, FillsTheOptionsUpToTheFirstTokenItRejects) {
-    const struct { const char* text; int result; const char* options; } cases[] = {
-        {"", 0, "||||"}, {"Office -U jo -P pw -L c:\\f.log -I 5", 0, "Office|jo|pw|c:\\f.log|5"},
-        {"Office -u", 1, "Office||||"}, {"Office -u /x", 1, "Office||||"}, {"Office -uu x", 1, "Office||||"},
-        {"/Office -u x", 0, "/Office|x|||"}, {"-Office -u -p -p pw", 0, "-Office|-p|pw||"},
-        {"\"\" Other", 0, "Other||||"}, {"Office -u a -u \"\"", 0, "Office||||"},
-        {"-l c:\\a.log bad1 bad2 -u jo", 1, "bad1|||c:\\a.log|"}};
+    const struct { const char* text; int result; const char* options;
+    } cases[] = {{"", 0, "||||"},
+                 {"Office -U jo -P pw -L c:\\f.log -I 5", 0, "Office|jo|pw|c:\\f.log|5"},
+                 {"Office -u", 1, "Office||||"},
+                 {"Office -u /x", 1, "Office||||"},
+                 {"Office -uu x", 1, "Office||||"},
+                 {"/Office -u x", 0, "/Office|x|||"},
+                 {"-Office -u -p -p pw", 0, "-Office|-p|pw||"},
+                 {"\"\" Other", 0, "Other||||"},
+                 {"Office -u a -u \"\"", 0, "Office||||"},
+                 {"-l c:\\a.log bad1 bad2 -u jo", 1, "bad1|||c:\\a.log|"}};
     for (const auto& c : cases) {
         ConnectorOptions o;
         EXPECT_EQ(ParseOptions(SplitCommandLine(c.text), o), c.result) << c.text;
@@ -99,13 +109,19 @@ struct ScriptedMachine : ConnectorMachine {
 // codes -1, 200 and 259) are proven with the real connector against the simulated client.
 TEST(RunConnector, EachOutcomeHasItsMessagesAndExitCode) {
     const char* const full = "\"Office\" -u \"jo\" -p \"pw\"";
-    const struct { const char* commandLine; int connect, exitCode; Texts trace; } cases[] = {
+    const struct { const char* commandLine; int connect, exitCode; Texts trace;
+    } cases[] = {
         {"-l c:\\x.log a b", 0, 1, {"c:\\x.log", "Error: Incorrect command-line argumets"}},
         {"", 0, 1, {"Error: No profile specified"}},
         {"Office -p pw", 0, 1, {"Error: No username specified"}},
-        {"Office -u jo", 0, 1, {"Error: No password specified"}}, {full, -1073741819, 1, {"connect"}},
-        {full, 14, 0, {"connect",
-          "Attempt to connect profile \"Office\" exitted with return code: 14 (ERR_START_FAILED)"}}};
+        {"Office -u jo", 0, 1, {"Error: No password specified"}},
+        {full, -1073741819, 1, {"connect"}},
+        {full,
+         14,
+         0,
+         {"connect",
+          "Attempt to connect profile \"Office\" exitted with return code: 14 "
+          "(ERR_START_FAILED)"}}};
     for (const auto& c : cases) {
         ScriptedMachine machine;
         machine.connectCode = c.connect;
@@ -145,12 +161,14 @@ TEST(VpnClientExitCodeName, NamesEveryCodeOfTheTableAndErrorForAllOthers) {
 
 // The ctime form with a zero-padded day and time, every day's and month's name.
 TEST(MakeLogLine, StampsTheMessageWithTheTimeInTheCtimeForm) {
-    const std::string days = "SunMonTueWedThuFriSat", months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    const std::string days = "SunMonTueWedThuFriSat",
+                      months = "JanFebMarAprMayJunJulAugSepOctNovDec";
     std::tm t{};
     t.tm_year = 109, t.tm_mday = 5, t.tm_min = 7, t.tm_sec = 3;
     for (std::size_t month = 0; month < 12; ++month) {
         t.tm_mon = int(month), t.tm_wday = int(6 - month % 7);
-        const std::string stamp = days.substr(18 - 3 * (month % 7), 3) + " " + months.substr(3 * month, 3);
+        const std::string stamp =
+            days.substr(18 - 3 * (month % 7), 3) + " " + months.substr(3 * month, 3);
         EXPECT_EQ(MakeLogLine("Up.", t), stamp + " 05 00:07:03 2009: Up.");
     }
 }
@@ -175,24 +193,41 @@ TEST(CredentialTexts, QuoteTheProfileAndAddOnlyTheCredentialsGiven) {
 // first; a slash or dash elsewhere, and a longer option-like name, pass.
 TEST(RefusedValuesWarning, RefusesWhatTheConnectorCouldNotTake) {
     const std::string longest(399, 'x');
-    const struct { std::string profile, user, password; std::optional<unsigned> warning; } cases[] = {
-        {"Office", "jo", "pw", std::nullopt}, {"-l", "\"", "/", IDS_QUOTE_IN_CREDENTIALS},
-        {"Office", "jo", "p\"w", IDS_QUOTE_IN_CREDENTIALS}, {"-i", "/jo", "pw", IDS_SLASH_IN_CREDENTIALS},
-        {"Office", "jo", "/pw", IDS_SLASH_IN_CREDENTIALS}, {"-P", "jo", "pw", IDS_OPTION_PROFILE},
-        {"-u", "", "", IDS_OPTION_PROFILE}, {"-L", "jo", "pw", IDS_OPTION_PROFILE}, {"-I", "jo", "pw", IDS_OPTION_PROFILE},
-        {"Off\"ice", "jo", "pw", IDS_QUOTE_IN_PROFILE}, {"\"-l", "jo", "pw", IDS_QUOTE_IN_PROFILE},
-        {"/l", "j/o", "p/", std::nullopt}, {"-lx", "-u", "-p", std::nullopt}, {"-x", "jo", "pw", std::nullopt},
-        // What the settings store could not read back whole, the task could not carry or the
-        // Task Scheduler might expand.
-        {longest, longest, longest, std::nullopt}, {longest + "x", "jo", "pw", IDS_VALUE_TOO_LONG},
-        {"Office", "jo", longest + "x", IDS_VALUE_TOO_LONG}, {"Office", "jo", "p\nw", IDS_CONTROL_IN_VALUE},
-        {"Office", std::string("j\0o", 3), "pw", IDS_CONTROL_IN_VALUE}, {"Off\tice", "jo", "pw", IDS_CONTROL_IN_VALUE},
-        {"Office", "jo", "pw\x7f", IDS_CONTROL_IN_VALUE}, {"Office", "jo", "p\xe9w \xff", std::nullopt},
-        {"Office", "jo", "%PATH%", IDS_PERCENT_IN_VALUE}, {"100%", "jo", "pw", IDS_PERCENT_IN_VALUE},
-        // The connector refuses a command line without -u or -p.
-        {"Office", "", "pw", IDS_EMPTY_CREDENTIALS_REFUSED}, {"Office", "jo", "", IDS_EMPTY_CREDENTIALS_REFUSED}};
+    const struct {
+        std::string profile, user, password;
+        std::optional<unsigned> warning;
+    } cases[] = {{"Office", "jo", "pw", std::nullopt},
+                 {"-l", "\"", "/", IDS_QUOTE_IN_CREDENTIALS},
+                 {"Office", "jo", "p\"w", IDS_QUOTE_IN_CREDENTIALS},
+                 {"-i", "/jo", "pw", IDS_SLASH_IN_CREDENTIALS},
+                 {"Office", "jo", "/pw", IDS_SLASH_IN_CREDENTIALS},
+                 {"-P", "jo", "pw", IDS_OPTION_PROFILE},
+                 {"-u", "", "", IDS_OPTION_PROFILE},
+                 {"-L", "jo", "pw", IDS_OPTION_PROFILE},
+                 {"-I", "jo", "pw", IDS_OPTION_PROFILE},
+                 {"Off\"ice", "jo", "pw", IDS_QUOTE_IN_PROFILE},
+                 {"\"-l", "jo", "pw", IDS_QUOTE_IN_PROFILE},
+                 {"/l", "j/o", "p/", std::nullopt},
+                 {"-lx", "-u", "-p", std::nullopt},
+                 {"-x", "jo", "pw", std::nullopt},
+                 // What the settings store could not read back whole, the task could not carry or
+                 // the Task Scheduler might expand.
+                 {longest, longest, longest, std::nullopt},
+                 {longest + "x", "jo", "pw", IDS_VALUE_TOO_LONG},
+                 {"Office", "jo", longest + "x", IDS_VALUE_TOO_LONG},
+                 {"Office", "jo", "p\nw", IDS_CONTROL_IN_VALUE},
+                 {"Office", std::string("j\0o", 3), "pw", IDS_CONTROL_IN_VALUE},
+                 {"Off\tice", "jo", "pw", IDS_CONTROL_IN_VALUE},
+                 {"Office", "jo", "pw\x7f", IDS_CONTROL_IN_VALUE},
+                 {"Office", "jo", "p\xe9w \xff", std::nullopt},
+                 {"Office", "jo", "%PATH%", IDS_PERCENT_IN_VALUE},
+                 {"100%", "jo", "pw", IDS_PERCENT_IN_VALUE},
+                 // The connector refuses a command line without -u or -p.
+                 {"Office", "", "pw", IDS_EMPTY_CREDENTIALS_REFUSED},
+                 {"Office", "jo", "", IDS_EMPTY_CREDENTIALS_REFUSED}};
     for (const auto& c : cases) {
-        EXPECT_EQ(RefusedValuesWarning(c.profile, c.user, c.password), c.warning) << c.profile << c.user << c.password;
+        EXPECT_EQ(RefusedValuesWarning(c.profile, c.user, c.password), c.warning)
+            << c.profile << c.user << c.password;
     }
 }
 
@@ -207,7 +242,8 @@ TEST(TaskParameters, GiveTheConnectorBackEveryValueLetThrough) {
         const std::string parameters = BuildTaskParameters(r.profile, r.user, r.password);
         ConnectorOptions options;
         EXPECT_EQ(ParseOptions(SplitCommandLine(parameters.c_str()), options), 0);
-        EXPECT_EQ(std::tie(options.profile, options.user, options.password), std::tie(r.profile, r.user, r.password));
+        EXPECT_EQ(std::tie(options.profile, options.user, options.password),
+                  std::tie(r.profile, r.user, r.password));
     }
 }
 
@@ -220,10 +256,19 @@ TEST(SecretString, WipesItsWholeBuffer) {
 }
 
 TEST(LeadingInteger, ReadsAsPercentDReads) {
-    ExpectEach<std::string, std::optional<int>>(LeadingInteger, {
-        {"\t\n\v\f\r 7", 7}, {"-3x", -3}, {"+7", 7}, {"disable checks", {}}, {"", {}}, {"-", {}},
-        {"+ 7", {}}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483648 minutes", INT_MAX},
-        {"-2147483649", INT_MIN}, {"99999999999999999999999", INT_MAX}});
+    ExpectEach<std::string, std::optional<int>>(LeadingInteger,
+                                                {{"\t\n\v\f\r 7", 7},
+                                                 {"-3x", -3},
+                                                 {"+7", 7},
+                                                 {"disable checks", {}},
+                                                 {"", {}},
+                                                 {"-", {}},
+                                                 {"+ 7", {}},
+                                                 {"2147483647", INT_MAX},
+                                                 {"-2147483648", INT_MIN},
+                                                 {"2147483648 minutes", INT_MAX},
+                                                 {"-2147483649", INT_MIN},
+                                                 {"99999999999999999999999", INT_MAX}});
 }
 
 // Nothing rather than a name cut short.
@@ -238,9 +283,16 @@ TEST(BuildConnectorPath, JoinsTheFolderAndRefusesANameThatDoesNotFit) {
 // Only the two errors that say the test may not be made (access denied, privilege not held)
 // let a pair through unchecked; a wrong password, a neighbouring error or no reason refuse it.
 TEST(LogonOutcomeOfError, OnlyMissingRightsCountAsNotAllowedToTest) {
-    const LogonOutcome notAllowed = LogonOutcome::NotAllowedToTest, rejected = LogonOutcome::Rejected;
-    ExpectEach<unsigned long, LogonOutcome>(LogonOutcomeOfError, {{5, notAllowed}, {1314, notAllowed},
-        {1326, rejected}, {1313, rejected}, {1315, rejected}, {0, rejected}, {4, rejected}, {6, rejected}});
+    const LogonOutcome notAllowed = LogonOutcome::NotAllowedToTest,
+                       rejected = LogonOutcome::Rejected;
+    ExpectEach<unsigned long, LogonOutcome>(LogonOutcomeOfError, {{5, notAllowed},
+                                                                  {1314, notAllowed},
+                                                                  {1326, rejected},
+                                                                  {1313, rejected},
+                                                                  {1315, rejected},
+                                                                  {0, rejected},
+                                                                  {4, rejected},
+                                                                  {6, rejected}});
 }
 
 // The states of real runs (waiting, 200, 14, 259, no client), with their texts, icons and
@@ -263,8 +315,8 @@ std::string DescribeReading(const Texts& arguments) {
     const ConfigCommandLine& c = *r.commandLine;
     std::string text = std::to_string(static_cast<int>(c.command));
     const auto shown = [](const auto& value) { return "|" + std::string(value.value_or("-")); };
-    text += shown(c.profile) + shown(c.user) + shown(c.password) + shown(c.intervalText) + shown(c.account) +
-            shown(c.accountPassword);
+    text += shown(c.profile) + shown(c.user) + shown(c.password) + shown(c.intervalText) +
+            shown(c.account) + shown(c.accountPassword);
     return text + "|" + (c.timeoutSeconds ? std::to_string(*c.timeoutSeconds) : "-");
 }
 
@@ -318,8 +370,13 @@ TEST(ReadConfigCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
 }
 
 TEST(TakePasswordsFromInput, ReadsTheProfilePasswordFirstAndNamesAMissingOrUnplainLine) {
-    const struct { const char* password; const char* accountPassword; Texts lines; std::string fault;
-                   std::string want; } cases[] = {
+    const struct {
+        const char* password;
+        const char* accountPassword;
+        Texts lines;
+        std::string fault;
+        std::string want;
+    } cases[] = {
         {"-", "-", {"p1", "a1"}, "", "p1|a1"},
         {"typed", "-", {"a1"}, "", "typed|a1"},
         {"-", "typed", {"p1", "unused"}, "", "p1|typed"},
@@ -330,7 +387,11 @@ TEST(TakePasswordsFromInput, ReadsTheProfilePasswordFirstAndNamesAMissingOrUnpla
         {"-", "-", {"p\xe9\xff", "a1"}, "", "p\xe9\xff|a1"},
         {"-", "-", {"\xEF\xBB\xBFp1", "a1"}, "/password not plain", "\xEF\xBB\xBFp1|-"},
         {"-", "-", {"\xFF\xFEp", "a1"}, "/password not plain", "\xFF\xFEp|-"},
-        {"-", "-", {"p1", std::string("a\0", 2)}, "/accountpassword not plain", std::string("p1|a\0", 5)},
+        {"-",
+         "-",
+         {"p1", std::string("a\0", 2)},
+         "/accountpassword not plain",
+         std::string("p1|a\0", 5)},
         {"-", "-", {"p1", "a\x1b"}, "/accountpassword not plain", "p1|a\x1b"},
     };
     for (const auto& c : cases) {
@@ -342,7 +403,9 @@ TEST(TakePasswordsFromInput, ReadsTheProfilePasswordFirstAndNamesAMissingOrUnpla
             if (next == c.lines.size()) return std::nullopt;
             return c.lines[next++];
         });
-        EXPECT_EQ(fault ? fault->switchName + (fault->noLine ? " no line" : " not plain") : "", c.fault) << c.want;
+        EXPECT_EQ(fault ? fault->switchName + (fault->noLine ? " no line" : " not plain") : "",
+                  c.fault)
+            << c.want;
         EXPECT_EQ(line.password.value_or("") + "|" + line.accountPassword.value_or(""), c.want);
     }
 }
@@ -353,8 +416,14 @@ TEST(JudgeStatus, NamesTheWorstThatIsKnown) {
     using R = StatusReason;
     const std::optional<unsigned long> never, one = 1ul, zero = 0ul;
     using H = TaskHindrance;
-    const struct { bool client; Fact scheduler, task, tunnel; std::optional<unsigned long> lastRun; L level; R reason;
-                   H hindrance = H::None; } cases[] = {
+    const struct {
+        bool client;
+        Fact scheduler, task, tunnel;
+        std::optional<unsigned long> lastRun;
+        L level;
+        R reason;
+        H hindrance = H::None;
+    } cases[] = {
         {true, F::Yes, F::Yes, F::Yes, zero, L::Ok, R::TunnelUp},
         {true, F::Yes, F::Yes, F::Yes, never, L::Ok, R::TunnelUp},
         {true, F::Yes, F::Yes, F::Yes, 2ul, L::Ok, R::TunnelUp},
@@ -369,11 +438,13 @@ TEST(JudgeStatus, NamesTheWorstThatIsKnown) {
         // A work item that nothing runs keeps no tunnel up, even one that is up now.
         {true, F::Yes, F::Yes, F::Yes, zero, L::Warning, R::TaskDisabled, H::Disabled},
         {true, F::Yes, F::Yes, F::No, one, L::Warning, R::TaskNotScheduled, H::NotScheduled},
-        {true, F::Yes, F::Yes, F::Yes, never, L::Warning, R::LastRunNotStarted, H::LastRunNotStarted},
+        {true, F::Yes, F::Yes, F::Yes, never, L::Warning, R::LastRunNotStarted,
+         H::LastRunNotStarted},
         {true, F::No, F::Yes, F::Yes, never, L::Critical, R::SchedulerNotRunning, H::Disabled},
     };
     for (const auto& c : cases) {
-        const StatusVerdict v = JudgeStatus({c.client, c.scheduler, c.task, c.tunnel, c.lastRun, c.hindrance});
+        const StatusVerdict v =
+            JudgeStatus({c.client, c.scheduler, c.task, c.tunnel, c.lastRun, c.hindrance});
         EXPECT_EQ(std::make_pair(v.level, v.reason), std::make_pair(c.level, c.reason))
             << c.client << static_cast<int>(c.scheduler) << static_cast<int>(c.task)
             << static_cast<int>(c.tunnel);
