@@ -91,7 +91,7 @@ long SaveSettings(const ConnectorSettings& settings) {
         return created;
     }
     const DWORD interval = static_cast<DWORD>(settings.intervalMinutes.value_or(0));
-    // Each value is written even after one failed, as before; the first failure is told.
+    // Each value is written even after one failed; the first failure is told.
     const LONG written[] = {
         WriteText(key.get(), kProfileValue, settings.profileName),
         RegSetValueExA(key.get(), kIntervalValue, 0, REG_DWORD,
