@@ -119,7 +119,7 @@ TEST(LocateVpnClient, TheClientIsLocatedFromAFolderThatFitsItsBuffer) {
 // Text goes through the ANSI code page, which the lab sets to 1252 whatever the machine's:
 // "Ferrolink" and the euro sign (0x80 there, not U+0080) fill a room of 11 units with the
 // terminator. Rooms too small are refused through the callers.
-TEST(ConvertString, ConvertsThroughTheCodePage) {
+TEST(TextConversion, GoesThroughTheCodePageAndNeverCutsShort) {
     ASSERT_EQ(GetACP(), 1252u) << "the lab's code page";
     const std::string ansi = "Ferrolink\x80";
     const std::wstring wide = L"Ferrolink\u20ac";
