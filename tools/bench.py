@@ -13,7 +13,8 @@ import subprocess
 import sys
 import time
 
-from winelab import CONNECTOR_FOLDER, SETTINGS_KEY, VPN_CLIENT_KEY, WinePrefix
+import simclient
+from winelab import CONNECTOR_FOLDER, SETTINGS_KEY, WinePrefix
 
 RUNS = 15
 
@@ -50,9 +51,9 @@ def main(prefix_dir, build_dir, build_dir_32=None):
     prefix.init()
     prefix.start_server()
     try:
-        prefix.install_sim()
+        simclient.install(prefix)
         exe = prefix.install_connector()
-        prefix.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
+        prefix.reg_add(simclient.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
         client = os.path.join(r"C:\Program Files\Cisco Systems\VPN Client", "vpnclient.exe")
         measure(prefix, f'"{client}" stat')  # warm the prefix's caches
         stat, = measure(prefix, f'"{client}" stat')

@@ -10,7 +10,9 @@ import os
 import shutil
 import sys
 
-from winelab import CONFIG, CONNECTOR_FOLDER, SETTINGS_KEY, WORK_ITEM, WinePrefix, save_png, xvfb_display
+import simclient
+from display import draw_title_bars, save_png, xvfb_display
+from winelab import CONFIG, CONNECTOR_FOLDER, SETTINGS_KEY, WORK_ITEM, WinePrefix
 
 PROFILE_LIST, USER_EDIT, PASSWORD_EDIT = CONFIG["IDC_PROFILE_COMBO"], CONFIG["IDC_PROFILE_USER_EDIT"], \
     CONFIG["IDC_PROFILE_PASSWORD_EDIT"]
@@ -38,14 +40,14 @@ def main(prefix_dir, build_dir, mode):
 def install(prefix):
     """The simulated client with its profile "Office", the connector and the configuration
     program where an installation puts them, and the settings key's "InstallPath"."""
-    prefix.install_sim(profiles={"Office": {"Username": "jo", "Password": "secret"}, "Home": {}})
+    simclient.install(prefix, profiles={"Office": {"Username": "jo", "Password": "secret"}, "Home": {}})
     prefix.install_connector()
     shutil.copy(os.path.join(prefix.build, "config", "FerrolinkConfig_WIN.exe"),
                 prefix.unix_path(CONNECTOR_FOLDER))
     prefix.reg_import({SETTINGS_KEY: {"InstallPath": CONNECTOR_FOLDER}})
     for job in prefix.job_files():
         os.remove(job)
-    prefix.draw_title_bars("FerrolinkConfig_WIN.exe")
+    draw_title_bars(prefix, "FerrolinkConfig_WIN.exe")
     return CONNECTOR_FOLDER + "\\FerrolinkConfig_WIN.exe"
 
 
@@ -113,17 +115,17 @@ def run_demo(prefix):
         print(f"== {title}")
         print(f"   exit code {result.exit_code}; event log: "
               + (", ".join(f'"{e}"' for e in result.events) if result.events else "(nothing)"))
-        print(f"   tunnel up: {'yes' if prefix.tunnel_flag() else 'no'}\n")
+        print(f"   tunnel up: {'yes' if simclient.tunnel_flag(prefix) else 'no'}\n")
 
-    print(f"Tunnel up at the start: {'yes' if prefix.tunnel_flag() else 'no'}\n")
+    print(f"Tunnel up at the start: {'yes' if simclient.tunnel_flag(prefix) else 'no'}\n")
     tick("Run 1: tunnel down, the task's connector connects")
     tick("Run 2: tunnel up, nothing happens")
-    prefix.wine([os.path.join(prefix.sim_dir, "vpnclient.exe"), "disconnect"])
+    prefix.wine([os.path.join(simclient.unix_folder(prefix), "vpnclient.exe"), "disconnect"])
     print(f"== The tunnel drops (simulated client disconnected); tunnel up: "
-          f"{'yes' if prefix.tunnel_flag() else 'no'}\n")
+          f"{'yes' if simclient.tunnel_flag(prefix) else 'no'}\n")
     tick("Run 3: the next run brings it back")
     print("What the simulated client was asked, in order (show state 0 = hidden):")
-    for show, params in prefix.journal():
+    for show, params in simclient.journal(prefix):
         print(f"   show={show} {params}")
     status = prefix.launch(f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status', stdio=b"", debug="-all")
     print(f"\n== The machine's state, as a monitoring system asks for it: FerrolinkConfig_WIN.exe /status "

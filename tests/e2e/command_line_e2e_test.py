@@ -69,7 +69,7 @@ class UsageTest(CommandLineCase):
         lang = os.path.join(self.work, "Lang.dll")
         shutil.copy(os.path.join(BUILD, "tests", "ui", "ui_partial_lang.dll"), lang)
         self.addCleanup(os.remove, lang)
-        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None})
+        self.lab.reg_import({simclient.VPN_CLIENT_KEY: None})
         self.assertEqual(self.run_command("/apply"),
                          (11, "", "Cisco VPN Client nicht gefunden. Pr\xfcfen Sie die Installation.\r\n"))
         self.assertEqual(self.run_command("/?"), (0, USAGE, ""))
@@ -77,7 +77,7 @@ class UsageTest(CommandLineCase):
 
 def status_lines(first, task_lines, tunnel):
     """/status's output whole, for the simulated client and the stored settings of STORED."""
-    return "\r\n".join([first, f"VPN client: found in {winelab.SIM_FOLDER}\\", "Profile: Office",
+    return "\r\n".join([first, f"VPN client: found in {simclient.SIM_FOLDER}\\", "Profile: Office",
                          "Interval (minutes): 6", "Profile username: jo", *task_lines,
                          "Task Scheduler: running", f"Tunnel: {tunnel}", ""])
 
@@ -89,7 +89,7 @@ STORED_TASK = ["Task: present", rf"Task application: {winelab.CONNECTOR_FOLDER}\
 
 class StatusTest(CommandLineCase):
     def setUp(self):
-        self.lab.install_sim({"Office": {}})
+        simclient.install(self.lab, {"Office": {}})
         self.lab.reg_import({SETTINGS_KEY: STORED})
         list(map(os.remove, self.lab.job_files()))
 
@@ -112,11 +112,11 @@ class StatusTest(CommandLineCase):
                          (1, status_lines("FERROLINK WARNING - task present, tunnel down", STORED_TASK, "down")
                           .splitlines()[:9], ["Task trigger", "Task state", "Task last run", "Task next run"],
                           ["Task Scheduler: running", "Tunnel: down"]))
-        self.lab.reg_add(winelab.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
+        self.lab.reg_add(simclient.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
         code, out = self.status()
         self.assertEqual((code, out.splitlines()[0], out.splitlines()[-1]),
                          (0, "FERROLINK OK - task present, tunnel up", "Tunnel: up"))
-        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None})
+        self.lab.reg_import({simclient.VPN_CLIENT_KEY: None})
         code, out = self.status()
         self.assertEqual((code, out.splitlines()[:2]),
                          (2, ["FERROLINK CRITICAL - Cisco VPN Client not found", "VPN client: not found"]))
@@ -136,7 +136,7 @@ class ApplyTest(CommandLineCase):
 
     def setUp(self):
         # The profile expects these credentials: a connect with any others ends with 14.
-        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        simclient.install(self.lab, {"Office": {"Username": "jo", "Password": "s3cret"}})
         self.lab.reg_import({SETTINGS_KEY: {"InstallPath": winelab.CONNECTOR_FOLDER}})
         list(map(os.remove, self.lab.job_files()))
 
@@ -152,7 +152,7 @@ class ApplyTest(CommandLineCase):
                           "ProfileUsername": ("REG_SZ", "jo"), "ProfilePassword": ("REG_SZ", "s3cret")})
         self.lab.install_connector()
         result = self.lab.launch(f'"{task["task.application"]}" {task["task.parameters"]}')
-        self.assertEqual((result.exit_code, result.events, self.lab.tunnel_flag()),
+        self.assertEqual((result.exit_code, result.events, simclient.tunnel_flag(self.lab)),
                          (0, ["VPN connection established."], 1))
         code, out, _ = self.run_command("/status")
         self.assertEqual((code, out.splitlines()[0]), (0, "FERROLINK OK - task present, tunnel up"))
@@ -175,7 +175,7 @@ class ApplyTest(CommandLineCase):
         for arguments, stdin, code, err in rows:
             with self.subTest(arguments, stdin=stdin):
                 self.assertEqual(self.run_command(arguments, stdin), (code, "", err))
-        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None})
+        self.lab.reg_import({simclient.VPN_CLIENT_KEY: None})
         self.assertEqual(self.run_command("/apply /profile:Office /user:jo /password:x"),
                          (11, "", "Cisco VPN Client not found.\r\n\r\nInstall the correct version of Cisco VPN "
                                   "Client and execute the configuration application again.\r\n"))
@@ -184,9 +184,9 @@ class ApplyTest(CommandLineCase):
 
 class TestCommandTest(CommandLineCase):
     def test_test_connects_and_disconnects_names_a_failure_and_takes_down_a_late_success(self):
-        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        simclient.install(self.lab, {"Office": {"Username": "jo", "Password": "s3cret"}})
         self.lab.reg_import({SETTINGS_KEY: STORED})
-        self.addCleanup(self.lab.script_sim, "")
+        self.addCleanup(simclient.script, self.lab, "")
         connect = 'connect "Office" user "jo" pwd "s3cret"'
         rows = (("/test", b"", "", 0, "VPN Tunnel successfuly established.\r\n(VPN Tunnel will be disconnected)\r\n", "",
                  [connect, "disconnect"]),
@@ -197,18 +197,18 @@ class TestCommandTest(CommandLineCase):
                  "disconnected.\r\n", [connect, "disconnect"]))
         for arguments, stdin, script, code, out, err, runs in rows:
             with self.subTest(arguments):
-                self.lab.script_sim(script)
-                self.lab.clear_journal()
+                simclient.script(self.lab, script)
+                simclient.clear_journal(self.lab)
                 self.assertEqual(self.run_command(arguments, stdin), (code, out, err))
                 # The disconnect run is not waited for.
-                wait_until(lambda: len(self.lab.journal()) == len(runs), 10)
-                self.assertEqual(([p for _, p in self.lab.journal()], self.lab.tunnel_flag()), (runs, 0))
+                wait_until(lambda: len(simclient.journal(self.lab)) == len(runs), 10)
+                self.assertEqual(([p for _, p in simclient.journal(self.lab)], simclient.tunnel_flag(self.lab)), (runs, 0))
         # The test saves nothing.
         self.assertEqual(self.lab.reg_values(SETTINGS_KEY)["ProfilePassword"], ("REG_SZ", STORED["ProfilePassword"]))
         # A tunnel that is up, perhaps the one the task keeps, is left alone.
-        self.lab.clear_journal()
-        self.lab.reg_add(winelab.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
-        self.assertEqual((self.run_command("/test"), self.lab.journal(), self.lab.tunnel_flag()),
+        simclient.clear_journal(self.lab)
+        self.lab.reg_add(simclient.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
+        self.assertEqual((self.run_command("/test"), simclient.journal(self.lab), simclient.tunnel_flag(self.lab)),
                          ((20, "", "The VPN tunnel is up already: the test does not connect, so that it does not take "
                                    "the tunnel down. Test while the tunnel is down.\r\n"), [], 1))
 
@@ -217,13 +217,13 @@ class LongClientFolderTest(CommandLineCase):
     def test_a_client_folder_of_239_characters_is_found_by_test_status_and_the_connector(self):
         # The client's program then has a path of 253 characters, below Windows' 260.
         folder = "C:\\" + "L" * 236
-        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
-        self.addCleanup(self.lab.install_sim)
+        simclient.install(self.lab, {"Office": {"Username": "jo", "Password": "s3cret"}})
+        self.addCleanup(simclient.install, self.lab)
         os.makedirs(self.lab.unix_path(folder))
         self.addCleanup(shutil.rmtree, self.lab.unix_path(folder))
-        shutil.copytree(os.path.join(self.lab.sim_dir, "profiles"), self.lab.unix_path(folder + "\\profiles"))
-        shutil.copy(os.path.join(self.lab.sim_dir, "vpnclient.exe"), self.lab.unix_path(folder))
-        self.lab.reg_import({winelab.VPN_CLIENT_KEY: {"InstallPath": folder + "\\", "TunnelEstablished": 0},
+        shutil.copytree(os.path.join(simclient.unix_folder(self.lab), "profiles"), self.lab.unix_path(folder + "\\profiles"))
+        shutil.copy(os.path.join(simclient.unix_folder(self.lab), "vpnclient.exe"), self.lab.unix_path(folder))
+        self.lab.reg_import({simclient.VPN_CLIENT_KEY: {"InstallPath": folder + "\\", "TunnelEstablished": 0},
                              SETTINGS_KEY: STORED})
         test = self.run_command("/test")
         connector = self.lab.launch(f'"{self.lab.install_connector()}" "Office" -u "jo" -p "s3cret"')
@@ -246,7 +246,7 @@ class DeploySampleTest(CommandLineCase):
         shutil.copy(os.environ["FERROLINK_SETUP"], os.path.join(work, "FerrolinkSetup.exe"))
         with open(os.path.join(work, "secrets.txt"), "wb") as f:
             f.write(b"s3cret\r\nwindows-pw\r\n")
-        self.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        simclient.install(self.lab, {"Office": {"Username": "jo", "Password": "s3cret"}})
         self.lab.reg_import({SETTINGS_KEY: None})
         list(map(os.remove, self.lab.job_files()))
         result = self.lab.wine(["cmd", "/c", folder + r"\deploy.cmd", folder + r"\Ferrolink"], timeout=120)
@@ -261,7 +261,7 @@ class DeploySampleTest(CommandLineCase):
                               "VPN Tunnel successfuly established.", "(VPN Tunnel will be disconnected)",
                               "FERROLINK WARNING - task present, tunnel down"], "Ferrolink is set up."))
         task = drive(self, self.lab, "task", "show")
-        self.assertEqual((task["task.application"], task["task.parameters"], [p for _, p in self.lab.journal()]),
+        self.assertEqual((task["task.application"], task["task.parameters"], [p for _, p in simclient.journal(self.lab)]),
                          (folder + r"\Ferrolink\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"',
                           ['connect "Office" user "jo" pwd "s3cret"', "disconnect"]))
 

@@ -61,7 +61,7 @@ class ConfigProgramTest(ConfigProgramCase):
                 self.prepare(settings=settings, task=task, profiles=profiles)
                 if what == "stored, task":
                     # Neither a folder nor a file whose short name alone ends in ".PCF" is a profile.
-                    folder = os.path.join(self.lab.sim_dir, "profiles")
+                    folder = os.path.join(simclient.unix_folder(self.lab), "profiles")
                     os.makedirs(os.path.join(folder, "Folder.pcf"))
                     pathlib.Path(folder, "Office.pcfold").write_bytes(b"")
                 before = (self.lab.reg_values(SETTINGS_KEY), self.lab.job_files())
@@ -174,7 +174,7 @@ class ConfigProgramTest(ConfigProgramCase):
     def test_ok_creates_the_work_item_whose_command_line_brings_the_tunnel_up(self):
         self.prepare(settings={"InstallPath": winelab.CONNECTOR_FOLDER})
         # The profile expects these credentials: a connect with any others ends with 14.
-        self.lab.write_profiles({"Office": {"Username": "jo", "Password": "s3cret"}})
+        simclient.write_profiles(self.lab, {"Office": {"Username": "jo", "Password": "s3cret"}})
         trigger = dict(field.split("=") for field in """cbTriggerSize=48 Reserved1=0 wBeginYear=2000 wBeginMonth=1
             wBeginDay=1 wEndYear=0 wEndMonth=0 wEndDay=0 wStartHour=0 wStartMinute=0 MinutesDuration=1440
             MinutesInterval=5 rgFlags=0 TriggerType=1 DaysInterval=1 Reserved2=0 wRandomMinutesInterval=0""".split())
@@ -202,11 +202,11 @@ class ConfigProgramTest(ConfigProgramCase):
                 save_shots(self.lab, out)  # in the subtest: a failed one keeps the old pictures
         # Started as Windows' scheduler starts it: the quoted program, a blank, the parameters.
         self.lab.install_connector()
-        self.lab.clear_journal()
+        simclient.clear_journal(self.lab)
         result = self.lab.launch(f'"{task["task.application"]}" {task["task.parameters"]}')
-        self.assertEqual((result.exit_code, result.events, self.lab.tunnel_flag()),
+        self.assertEqual((result.exit_code, result.events, simclient.tunnel_flag(self.lab)),
                          (0, ["VPN connection established."], 1))
-        self.assertEqual([p for _, p in self.lab.journal()], ["stat", 'connect "Office" user "jo" pwd "s3cret"'])
+        self.assertEqual([p for _, p in simclient.journal(self.lab)], ["stat", 'connect "Office" user "jo" pwd "s3cret"'])
         # "disable checks" deletes the work item through the Task Scheduler once confirmed.
         out = self.drive("main", f"select:main:{INTERVAL_LIST}:disable checks", f"press:main:{IDOK}", "popup",
                          f"press:popup:{IDYES}", "exit")

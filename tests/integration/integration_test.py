@@ -10,7 +10,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.environ["FERROLINK_SOURCE"], "tools"))
-from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix, error_modes  # noqa: E402
+import simclient  # noqa: E402
+from simclient import SIM_FOLDER, VPN_CLIENT_KEY  # noqa: E402
+from winelab import WinePrefix, error_modes  # noqa: E402
 
 import pefile  # noqa: E402
 
@@ -27,9 +29,9 @@ EVENT_SOURCE = re.compile(r'RegisterEventSourceA \(\(null\),"([^"]*)"\)')
 class ConnectorTest(unittest.TestCase):
     def test_runs_against_the_client_as_installed(self):
         exe = PREFIX.install_connector()
-        PREFIX.install_sim(profiles={"Office": {"Username": "jo", "Password": "secret"},
-                                     "Office VPN": {"Username": "jo smith", "Password": "p w"},
-                                     "Back": {"Username": "D\\jo\\", "Password": "p\\w\\\\"}})
+        simclient.install(PREFIX, profiles={"Office": {"Username": "jo", "Password": "secret"},
+                                            "Office VPN": {"Username": "jo smith", "Password": "p w"},
+                                            "Back": {"Username": "D\\jo\\", "Password": "p\\w\\\\"}})
         full = f'"{exe}" "Office" -u "jo" -p "secret" -l {LOG}'
         up, down = ({"InstallPath": SIM_FOLDER, "TunnelEstablished": flag} for flag in (1, 0))
         rows = [
@@ -55,8 +57,8 @@ class ConnectorTest(unittest.TestCase):
         for name, key, script, command_line, exit_code, messages, runs in rows:
             with self.subTest(name):
                 PREFIX.reg_import({VPN_CLIENT_KEY: key})
-                PREFIX.script_sim(script)
-                PREFIX.clear_journal()
+                simclient.script(PREFIX, script)
+                simclient.clear_journal(PREFIX)
                 pathlib.Path(PREFIX.unix_path(LOG)).unlink(missing_ok=True)
                 before = time.time()
                 # fixme+advapi: Wine names the event source that each report registers.
@@ -65,7 +67,7 @@ class ConnectorTest(unittest.TestCase):
                 # Each message: information type, category 0, id 0x40000000, no sid, one string, no
                 # data. The error mode that keeps Windows' error boxes away is set first (Wine
                 # shows that it is set; it neither honours it nor passes it to the client).
-                self.assertEqual((result.exit_code, result.events, result.event_calls, PREFIX.journal(),
+                self.assertEqual((result.exit_code, result.events, result.event_calls, simclient.journal(PREFIX),
                                   error_modes(result.stderr)),
                                  (exit_code, messages, [(4, 0, 0x40000000, 0, 1, 0, 0)] * len(messages),
                                   [("0", run) for run in runs], [0x8003]))

@@ -10,7 +10,7 @@ import os, re, shutil, subprocess, sys, tempfile, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, HELP, SHIPPED_FILES, SOURCE, drive,  # noqa: E402
-                          start_display, winelab)
+                          simclient, start_display, winelab)
 
 PACKAGES = os.environ["FERROLINK_MSI_FOLDER"]
 VERSION = os.environ["FERROLINK_VERSION"]
@@ -112,7 +112,7 @@ class PackageUnderWineTest(unittest.TestCase):
         os.makedirs(cls.lab.unix_path(WORK))
         cls.lab.trace_calls()  # the connector's events (launch())
         # The profile expects these credentials.
-        cls.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        simclient.install(cls.lab, {"Office": {"Username": "jo", "Password": "s3cret"}})
 
     def values(self, key):
         return self.lab.reg_values(key, VIEW)
@@ -155,7 +155,7 @@ class PackageUnderWineTest(unittest.TestCase):
 
     def apply_and_connect(self):
         """/apply, the task's command line as the scheduler starts it, /status."""
-        self.lab.reg_add(winelab.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
+        self.lab.reg_add(simclient.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
         self.assertEqual(self.command(APPLY, b"s3cret\r\nwindows-pw\r\n"),
                          (0, "The settings were saved and the task was created or updated.\r\n"))
         task = drive(self, self.lab, "task", "show")

@@ -9,7 +9,7 @@ import os, shutil, subprocess, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, SHIPPED_FILES, drive, save_shots,  # noqa: E402
-                          start_display, wait_until, winelab)
+                          simclient, start_display, wait_until, winelab)
 
 SETUP = os.environ["FERROLINK_SETUP"]  # the shipped setup, a 32-bit program
 WIN64 = os.environ.get("WINEARCH", "win64") == "win64"
@@ -41,7 +41,7 @@ class SetupProgramTest(unittest.TestCase):
         cls.addClassCleanup(cls.lab.stop_server)
         start_display(cls)
         os.makedirs(cls.lab.unix_path(WORK))
-        cls.lab.install_sim({"Office": {}})  # its key and the settings go to the programs' view
+        simclient.install(cls.lab, {"Office": {}})  # its key and the settings go to the programs' view
         cls.lab.reg_import({SETTINGS: EARLIER})
 
     def values(self, key):
@@ -157,15 +157,15 @@ class SetupProgramTest(unittest.TestCase):
         for name in OLDER:
             with open(self.lab.unix_path(f"{PROGRAM_FILES}\\{name}"), "ab") as f:
                 f.write(b"older")
-        self.lab.script_sim("stat delay=60000\n")
-        self.lab.clear_journal()
-        self.addCleanup(self.lab.script_sim, "")
+        simclient.script(self.lab, "stat delay=60000\n")
+        simclient.clear_journal(self.lab)
+        self.addCleanup(simclient.script, self.lab, "")
         command = [self.lab.loader(), f"{PROGRAM_FILES}\\Ferrolink.exe", "Office", "-u", "jo", "-p", "x"]
         connector = subprocess.Popen(command, env=self.lab.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
         self.addCleanup(connector.wait, 30)
         self.addCleanup(self.lab.wine, ["taskkill", "/f", "/im", "vpnclient.exe"])
-        self.assertTrue(wait_until(self.lab.journal, 30))
+        self.assertTrue(wait_until(lambda: simclient.journal(self.lab), 30))
 
         # Silently nothing is replaced, and the exit code says so.
         self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), NOT_REPLACED)
