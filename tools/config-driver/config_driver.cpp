@@ -32,8 +32,8 @@
 //   esc:<window>                  Escape pressed in the window, through its modal loop
 //   f1:<window>                   make the window active, as a click would, and press F1
 //                                 through the keyboard input queue
-//   shot:<window>:<file.bmp>      copy the window's pixels from the screen into a 24-bit BMP;
-//                                 prints shot.<window>=<file>
+//   shot:<window>:<file.bmp>      copy the window's pixels from the screen into a 24-bit BMP
+//                                 (window_bitmap.cpp); prints shot.<window>=<file>
 // Every wait is bounded (WaitUntil). A step that cannot be done prints "fail=<step>: <why>";
 // the driver then ends the program it started and exits with 2.
 #include <windows.h>
@@ -47,6 +47,7 @@
 #include "resource.h"
 #include "task_command.h"
 #include "win_handles.h"
+#include "window_bitmap.h"
 
 namespace {
 
@@ -401,58 +402,11 @@ private:
     }
 
     std::string Shot(const Step& step) {
-        HWND window = step.window;
         const std::string& file = step.arguments[0];
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        const int width = rect.right - rect.left;
-        const int height = rect.bottom - rect.top;
-        if (width <= 0 || height <= 0) return "empty window";
-        // Have the program paint the whole window now, then give the X server a moment.
-        RedrawWindow(window, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Sleep(200);
-        const UniqueScreenDc screen(GetDC(nullptr));
-        const UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        const UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!screen || !memory || !bitmap) return "no drawing surface";
-        const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-        const BOOL copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top,
-                                   SRCCOPY | CAPTUREBLT);
-        GdiFlush();
-        SelectObject(memory.get(), previous);
-        if (!copied) return "BitBlt failed";
-        const DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-        const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-        BITMAPFILEHEADER header{};
-        header.bfType = 0x4D42;
-        header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-        header.bfSize = header.bfOffBits + imageBytes;
-        info.bmiHeader.biSizeImage = imageBytes;
-        const UniqueFile out(
-            CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (!out || !WriteFile(out.get(), &header, sizeof header, &written, nullptr) ||
-            !WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) ||
-            !WriteFile(out.get(), bits, imageBytes, &written, nullptr)) {
-            return "cannot write " + file;
-        }
+        if (std::string why = SaveWindowBitmap(step.window, file); !why.empty()) return why;
         Print("shot." + step.windowName, file);
         return {};
     }
-
-    static void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
-    using UniqueScreenDc = UniqueResource<NullEmptyTraits<HDC, ReleaseScreenDc>>;
-    using UniqueMemoryDc = UniqueResource<NullEmptyTraits<HDC, DeleteDC>>;
-    using UniqueBitmap = UniqueResource<NullEmptyTraits<HBITMAP, DeleteObject>>;
 
     UniqueHandle m_process;
     UniqueHandle m_thread;
