@@ -14,10 +14,10 @@ import simclient
 from display import draw_title_bars, save_png, xvfb_display
 from winelab import CONFIG, CONNECTOR_FOLDER, SETTINGS_KEY, WORK_ITEM, WinePrefix
 
-PROFILE_LIST, USER_EDIT, PASSWORD_EDIT = CONFIG["IDC_PROFILE_COMBO"], CONFIG["IDC_PROFILE_USER_EDIT"], \
-    CONFIG["IDC_PROFILE_PASSWORD_EDIT"]
-INTERVAL_LIST, CHECK_TEXT, ACCOUNT_PASSWORD = CONFIG["IDC_INTERVAL_COMBO"], CONFIG["IDC_CHECK_STATIC"], \
-    CONFIG["IDC_ACCOUNT_PASSWORD_EDIT"]
+PROFILE_LIST, USER_EDIT, PASSWORD_EDIT = CONFIG["IDC_PROFILE_COMBO"], \
+    CONFIG["IDC_PROFILE_USER_EDIT"], CONFIG["IDC_PROFILE_PASSWORD_EDIT"]
+INTERVAL_LIST, CHECK_TEXT, ACCOUNT_PASSWORD = CONFIG["IDC_INTERVAL_COMBO"], \
+    CONFIG["IDC_CHECK_STATIC"], CONFIG["IDC_ACCOUNT_PASSWORD_EDIT"]
 IDOK, IDCANCEL = 1, 2
 
 
@@ -40,7 +40,8 @@ def main(prefix_dir, build_dir, mode):
 def install(prefix):
     """The simulated client with its profile "Office", the connector and the configuration
     program where an installation puts them, and the settings key's "InstallPath"."""
-    simclient.install(prefix, profiles={"Office": {"Username": "jo", "Password": "secret"}, "Home": {}})
+    simclient.install(prefix, profiles={"Office": {"Username": "jo", "Password": "secret"},
+                                        "Home": {}})
     prefix.install_connector()
     shutil.copy(os.path.join(prefix.build, "config", "FerrolinkConfig_WIN.exe"),
                 prefix.unix_path(CONNECTOR_FOLDER))
@@ -64,9 +65,11 @@ def show_work_item(prefix):
     print(f"    triggers     {fields['task.triggers']}: daily from "
           f"{fields['trigger.0.wBeginYear']}-{int(fields['trigger.0.wBeginMonth']):02}-"
           f"{int(fields['trigger.0.wBeginDay']):02} {int(fields['trigger.0.wStartHour']):02}:"
-          f"{int(fields['trigger.0.wStartMinute']):02}, every {fields['trigger.0.MinutesInterval']} "
+          f"{int(fields['trigger.0.wStartMinute']):02}, "
+          f"every {fields['trigger.0.MinutesInterval']} "
           f"minutes for {fields['trigger.0.MinutesDuration']} minutes")
-    print(f"    longest run  {int(fields['task.maxruntime']) // 60000} minutes, then the Task Scheduler ends it")
+    print(f"    longest run  {int(fields['task.maxruntime']) // 60000} minutes, "
+          "then the Task Scheduler ends it")
     print(f"    account      (Wine keeps none: {fields['task.account.hr']})")
     return f'"{application}" {parameters}'
 
@@ -83,8 +86,10 @@ def show_config_program(prefix, screenshot):
     # No display: show it under Xvfb, capture it, and cancel it, through the test driver.
     bmp = r"C:\ferrolink-demo\config.bmp"
     os.makedirs(os.path.dirname(prefix.unix_path(bmp)), exist_ok=True)
-    out = prefix.drive("run", program, "main", "dump:main", f"shot:main:{bmp}", f"press:main:{IDCANCEL}", "exit")
-    for key in ("main.title", *(f"main.{i}.text" for i in (PROFILE_LIST, INTERVAL_LIST, CHECK_TEXT)), "exit", "fail"):
+    out = prefix.drive("run", program, "main", "dump:main", f"shot:main:{bmp}",
+                       f"press:main:{IDCANCEL}", "exit")
+    texts = (f"main.{i}.text" for i in (PROFILE_LIST, INTERVAL_LIST, CHECK_TEXT))
+    for key in ("main.title", *texts, "exit", "fail"):
         if out.all(key):
             print(f"  {key}={out[key]}")
     png = os.path.abspath(os.path.join(os.path.dirname(prefix.prefix), "config-main-dialog.png"))
@@ -99,9 +104,10 @@ def run_demo(prefix):
     print("== The administrator configures the task in the configuration program (driven):")
     print("   profile Office, user name jo, password secret, every 5 minutes, OK;")
     print("   the Windows account: the logged-on user and its password, OK")
-    out = prefix.drive("run", program, "main", f"select:main:{PROFILE_LIST}:Office", f"settext:main:{USER_EDIT}:jo",
-                       f"settext:main:{PASSWORD_EDIT}:secret", f"select:main:{INTERVAL_LIST}:5 minutes",
-                       f"press:main:{IDOK}", "popup", f"settext:popup:{ACCOUNT_PASSWORD}:windows-password",
+    out = prefix.drive("run", program, "main", f"select:main:{PROFILE_LIST}:Office",
+                       f"settext:main:{USER_EDIT}:jo", f"settext:main:{PASSWORD_EDIT}:secret",
+                       f"select:main:{INTERVAL_LIST}:5 minutes", f"press:main:{IDOK}", "popup",
+                       f"settext:popup:{ACCOUNT_PASSWORD}:windows-password",
                        f"press:popup:{IDOK}", "exit")
     outcome = [f"{key}={value}" for key in ("exit", "fail") for value in out.all(key)]
     print("   the program ended: " + ", ".join(outcome) + "\n")
@@ -127,9 +133,10 @@ def run_demo(prefix):
     print("What the simulated client was asked, in order (show state 0 = hidden):")
     for show, params in simclient.journal(prefix):
         print(f"   show={show} {params}")
-    status = prefix.launch(f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status', stdio=b"", debug="-all")
-    print(f"\n== The machine's state, as a monitoring system asks for it: FerrolinkConfig_WIN.exe /status "
-          f"(exit code {status.exit_code})")
+    status = prefix.launch(f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status', stdio=b"",
+                           debug="-all")
+    print("\n== The machine's state, as a monitoring system asks for it: "
+          f"FerrolinkConfig_WIN.exe /status (exit code {status.exit_code})")
     for line in status.output.splitlines():
         print(f"   {line}")
 

@@ -25,8 +25,10 @@ def xvfb_display(width=1024, height=768):
     read_end, write_end = os.pipe()
     try:
         server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
         os.close(write_end)
         write_end = None
         number = b""
@@ -57,14 +59,16 @@ def xvfb_display(width=1024, height=768):
 def draw_title_bars(prefix, program):
     """Wine draws the program's title bars itself, so that screenshots show them without a
     window manager, and does not wait for one when a window closes."""
-    prefix.reg_import({rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver": {"Decorated": "N", "Managed": "N"}})
+    prefix.reg_import({rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver":
+                       {"Decorated": "N", "Managed": "N"}})
 
 
 def save_png(bmp, png):
     """Converts a screenshot that the driver saved (BMP) to a PNG without metadata, whole or
     not at all: another run may write the same picture meanwhile."""
     partial = f"{png}.{os.getpid()}"
-    subprocess.run(["convert", bmp, "-strip", f"png:{partial}"], check=True, stdin=subprocess.DEVNULL)
+    subprocess.run(["convert", bmp, "-strip", f"png:{partial}"], check=True,
+                   stdin=subprocess.DEVNULL)
     os.replace(partial, png)
 
 
@@ -82,12 +86,14 @@ def run_windowed(prefix, command):
     prefix.stop_server()
     prefix.start_server()
     sys.stdout.write(result.stdout + (result.stderr[-4000:] if result.exit_code else ""))
-    print(f"{os.path.basename(command[0])} ended with {result.exit_code} after {result.seconds:.1f} s")
+    print(f"{os.path.basename(command[0])} ended with {result.exit_code} "
+          f"after {result.seconds:.1f} s")
     return 0 if result.exit_code == 0 else 1
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--build", required=True)
     parser.add_argument("action", choices=["run-windowed"])

@@ -25,7 +25,8 @@ WINE64 = "/usr/lib/wine/wine64"
 LOCALE = "C.UTF-8"
 _REG_ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
-# Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
+# Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings,
+# data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
 # The calls that Wine's relay trace shows (trace_calls), and a program's SetErrorMode among them.
 RELAY_CALLS = "advapi32.ReportEventA;SetErrorMode"
@@ -66,7 +67,8 @@ def header_constants(*headers):
 
 
 # The configuration program's control ids, settings key and work item.
-CONFIG = header_constants("config/res/resource.h", "config/settings_store.h", "config/task/scheduler_access.h")
+CONFIG = header_constants("config/res/resource.h", "config/settings_store.h",
+                          "config/task/scheduler_access.h")
 SETTINGS_KEY = "HKLM\\" + CONFIG["kSettingsKey"]
 WORK_ITEM = CONFIG["kWorkItemName"]
 
@@ -103,18 +105,21 @@ class WinePrefix:
         while 32-bit programs could not run, whose 32-bit half (syswow64) is then empty."""
         syswow64 = os.path.join(self.prefix, "drive_c", "windows", "syswow64")
         if (self.loader() == WINE64 and os.path.isdir(syswow64)
-                and not os.path.exists(os.path.join(syswow64, "kernel32.dll")) and runs_32bit_programs()):
+                and not os.path.exists(os.path.join(syswow64, "kernel32.dll"))
+                and runs_32bit_programs()):
             shutil.rmtree(self.prefix)
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             os.makedirs(self.prefix, exist_ok=True)
             # Through the prefix's own loader: `wineboot` would start the 32-bit one, which a
             # machine without 32-bit support cannot run even for a 64-bit prefix.
             with tempfile.TemporaryFile() as err:
-                made = subprocess.run([self.loader(), "wineboot.exe", "-i"], env=self.env("err+all"),
-                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err)
+                made = subprocess.run([self.loader(), "wineboot.exe", "-i"],
+                                      env=self.env("err+all"), stdin=subprocess.DEVNULL,
+                                      stdout=subprocess.DEVNULL, stderr=err)
                 if made.returncode != 0:
                     err.seek(0)
-                    raise RuntimeError(f"wineboot -i for {self.prefix} ended with {made.returncode}:\n"
+                    raise RuntimeError(f"wineboot -i for {self.prefix} ended with "
+                                       f"{made.returncode}:\n"
                                        + err.read().decode("latin-1")[-4000:])
             subprocess.run(["wineserver", "-w"], env=self.env(), check=False)
 
@@ -169,7 +174,8 @@ class WinePrefix:
         result = self.wine(args, debug=debug, timeout=timeout, stdin=stdio or b"")
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
-            raise RuntimeError(f"launch.exe failed with {result.exit_code}: {result.stdout} {result.stderr[-2000:]}")
+            raise RuntimeError(f"launch.exe failed with {result.exit_code}: {result.stdout} "
+                               f"{result.stderr[-2000:]}")
         result.exit_code = int(match.group(1))
         result.output = result.stdout[:match.start()]
         elapsed = re.search(r"^elapsed_ms=([\d.]+)", result.stdout, re.M)
@@ -178,15 +184,16 @@ class WinePrefix:
         for match in EVENT_CALL.findall(result.stderr):
             fields = [int(x, 16) for x in match.split(",")]
             # WORD arguments arrive in 64-bit registers whose upper bits Wine prints too.
-            result.event_calls.append((fields[1] & 0xFFFF, fields[2] & 0xFFFF, fields[3] & 0xFFFFFFFF, fields[4],
-                                       fields[5] & 0xFFFF, fields[6] & 0xFFFFFFFF, fields[8]))
+            result.event_calls.append((fields[1] & 0xFFFF, fields[2] & 0xFFFF,
+                                       fields[3] & 0xFFFFFFFF, fields[4], fields[5] & 0xFFFF,
+                                       fields[6] & 0xFFFFFFFF, fields[8]))
         return result
 
     def drive(self, *args, debug="-all", timeout=120):
         """Runs the configuration program's driver, tools/config-driver, with these arguments
         ("run PROGRAM STEP..." or "task show|create"); gives what it printed."""
-        result = self.wine([os.path.join(self.build, "tools", "config_driver.exe"), *args], debug=debug,
-                           timeout=timeout)
+        result = self.wine([os.path.join(self.build, "tools", "config_driver.exe"), *args],
+                           debug=debug, timeout=timeout)
         return DriverOutput(result.stdout, result.exit_code, result.stderr)
 
     # -- registry ---------------------------------------------------------------------------
@@ -227,7 +234,8 @@ class WinePrefix:
             if values is not None:
                 lines.append(f"[{full}]")
                 for name, value in values.items():
-                    data = f"dword:{value & 0xFFFFFFFF:08x}" if isinstance(value, int) else quoted(value)
+                    data = (f"dword:{value & 0xFFFFFFFF:08x}" if isinstance(value, int)
+                            else quoted(value))
                     lines.append(f"{quoted(name)}={data}")
                 lines.append("")
         reg_file = self.unix_path(r"C:\ferrolink-test\import.reg")
@@ -240,7 +248,8 @@ class WinePrefix:
 
     def job_files(self):
         """The work item's file, which the Task Scheduler keeps under either spelling."""
-        return [path for path in glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "*.job"))
+        return [path for path in
+                glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "*.job"))
                 if os.path.basename(path).lower() == WORK_ITEM.lower() + ".job"]
 
     # -- the system's programs --------------------------------------------------------------
@@ -309,7 +318,8 @@ def error_modes(stderr):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--build", required=True)
     parser.add_argument("action", choices=["init"])

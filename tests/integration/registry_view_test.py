@@ -41,7 +41,8 @@ class ClientKeyInTheOtherView(unittest.TestCase):
                 values = {"InstallPath": SIM_FOLDER + "\\", "TunnelEstablished": flag}
                 PREFIX.reg_import({key[v]: values if v == view else None for v in key})
                 result = PREFIX.launch(f'"{connectors[bits]}" "Office" -u "jo" -p "secret"')
-                self.assertEqual((result.exit_code, result.events, [params for _, params in simclient.journal(PREFIX)]),
+                self.assertEqual((result.exit_code, result.events,
+                                  [params for _, params in simclient.journal(PREFIX)]),
                                  (0, events, commands))
 
 
