@@ -13,7 +13,8 @@ import subprocess
 import sys
 import time
 
-from winelab import CONNECTOR_FOLDER, SETTINGS_KEY, VPN_CLIENT_KEY, WinePrefix
+import simclient
+from winelab import CONNECTOR_FOLDER, SETTINGS_KEY, WinePrefix
 
 RUNS = 15
 
@@ -41,7 +42,8 @@ def how_32bit_code_runs():
     except OSError:
         return "natively"
     interpreter = fields.get("interpreter", "?")
-    version = subprocess.run([interpreter, "--version"], capture_output=True, text=True).stdout.split("\n")[0]
+    version = subprocess.run([interpreter, "--version"], capture_output=True,
+                             text=True).stdout.split("\n")[0]
     return f"emulated: {interpreter} ({version})"
 
 
@@ -50,9 +52,9 @@ def main(prefix_dir, build_dir, build_dir_32=None):
     prefix.init()
     prefix.start_server()
     try:
-        prefix.install_sim()
+        simclient.install(prefix)
         exe = prefix.install_connector()
-        prefix.reg_add(VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
+        prefix.reg_add(simclient.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 1)
         client = os.path.join(r"C:\Program Files\Cisco Systems\VPN Client", "vpnclient.exe")
         measure(prefix, f'"{client}" stat')  # warm the prefix's caches
         stat, = measure(prefix, f'"{client}" stat')
@@ -60,10 +62,12 @@ def main(prefix_dir, build_dir, build_dir_32=None):
         floor = [t + 300.0 for t in stat]
         # /status with its output read, as a monitoring system reads it, on a machine with the
         # work item and the stored settings.
-        shutil.copy(os.path.join(build_dir, "config", "FerrolinkConfig_WIN.exe"), prefix.unix_path(CONNECTOR_FOLDER))
-        shutil.copy(os.path.join(build_dir, "tools", "scheduler_probe.exe"), prefix.unix_path(CONNECTOR_FOLDER))
-        prefix.reg_import({SETTINGS_KEY: {"Profile": "Office", "Interval": 5, "ProfileUsername": "jo",
-                                          "ProfilePassword": "secret"}})
+        shutil.copy(os.path.join(build_dir, "config", "FerrolinkConfig_WIN.exe"),
+                    prefix.unix_path(CONNECTOR_FOLDER))
+        shutil.copy(os.path.join(build_dir, "tools", "scheduler_probe.exe"),
+                    prefix.unix_path(CONNECTOR_FOLDER))
+        prefix.reg_import({SETTINGS_KEY: {"Profile": "Office", "Interval": 5,
+                                          "ProfileUsername": "jo", "ProfilePassword": "secret"}})
         prefix.drive("task", "create")
         status_line = f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status'
         probe_line = f'"{CONNECTOR_FOLDER}\\scheduler_probe.exe"'
@@ -72,24 +76,30 @@ def main(prefix_dir, build_dir, build_dir_32=None):
         # Without arguments the connector reports its usage and ends: its start, and little else.
         if build_dir_32:
             exe_32 = CONNECTOR_FOLDER + r"\Ferrolink32.exe"
-            shutil.copy(os.path.join(build_dir_32, "connector", "Ferrolink.exe"), prefix.unix_path(exe_32))
+            shutil.copy(os.path.join(build_dir_32, "connector", "Ferrolink.exe"),
+                        prefix.unix_path(exe_32))
             start_64, start_32 = measure(prefix, f'"{exe}"', f'"{exe_32}"')
     finally:
         prefix.stop_server()
     cpu = subprocess.run(["sh", "-c", "grep -m1 'model name' /proc/cpuinfo | cut -d: -f2"],
                          capture_output=True, text=True).stdout.strip()
+    wine = subprocess.run([prefix.loader(), "--version"], capture_output=True,
+                          text=True).stdout.strip()
     print(f"Connector benchmark, {time.strftime('%Y-%m-%d')}, {platform.node()}: {cpu}, "
-          f"{os.cpu_count()} cores, Wine {subprocess.run([prefix.loader(), '--version'], capture_output=True, text=True).stdout.strip()}")
-    print(f"{RUNS} runs each (the last two in turn), measured inside Wine from process start to end:")
+          f"{os.cpu_count()} cores, Wine {wine}")
+    print(f"{RUNS} runs each (the last two in turn), "
+          "measured inside Wine from process start to end:")
     print(f"  simulated client 'stat' alone     {describe(stat)}")
     print(f"  floor (stat + 300 ms pause)       {describe(floor)}")
     print(f"  connector tick, tunnel up         {describe(tick)}")
-    print(f"  tick over floor (medians)         {statistics.median(tick) - statistics.median(floor):+7.1f} ms")
+    print(f"  tick over floor (medians)         "
+          f"{statistics.median(tick) - statistics.median(floor):+7.1f} ms")
     size = os.path.getsize(os.path.join(build_dir, "connector", "Ferrolink.exe"))
     print(f"  Ferrolink.exe file size           {size} bytes ({size / 1024:.0f} KiB)")
     print(f"  scheduler object + 1 value read   {describe(probe)}")
     print(f"  FerrolinkConfig_WIN.exe /status   {describe(status)}")
-    print(f"  /status over that (medians)       {statistics.median(status) / statistics.median(probe):7.2f} times "
+    print(f"  /status over that (medians)       "
+          f"{statistics.median(status) / statistics.median(probe):7.2f} times "
           f"(target: at most 1.30)")
     if build_dir_32:
         print(f"  Ferrolink.exe start, 64-bit       {describe(start_64)}")

@@ -10,12 +10,14 @@ import os
 import shutil
 import sys
 
-from winelab import CONFIG, CONNECTOR_FOLDER, SETTINGS_KEY, WORK_ITEM, WinePrefix, save_png, xvfb_display
+import simclient
+from display import draw_title_bars, save_png, xvfb_display
+from winelab import CONFIG, CONNECTOR_FOLDER, SETTINGS_KEY, WORK_ITEM, WinePrefix
 
-PROFILE_LIST, USER_EDIT, PASSWORD_EDIT = CONFIG["IDC_PROFILE_COMBO"], CONFIG["IDC_PROFILE_USER_EDIT"], \
-    CONFIG["IDC_PROFILE_PASSWORD_EDIT"]
-INTERVAL_LIST, CHECK_TEXT, ACCOUNT_PASSWORD = CONFIG["IDC_INTERVAL_COMBO"], CONFIG["IDC_CHECK_STATIC"], \
-    CONFIG["IDC_ACCOUNT_PASSWORD_EDIT"]
+PROFILE_LIST, USER_EDIT, PASSWORD_EDIT = CONFIG["IDC_PROFILE_COMBO"], \
+    CONFIG["IDC_PROFILE_USER_EDIT"], CONFIG["IDC_PROFILE_PASSWORD_EDIT"]
+INTERVAL_LIST, CHECK_TEXT, ACCOUNT_PASSWORD = CONFIG["IDC_INTERVAL_COMBO"], \
+    CONFIG["IDC_CHECK_STATIC"], CONFIG["IDC_ACCOUNT_PASSWORD_EDIT"]
 IDOK, IDCANCEL = 1, 2
 
 
@@ -38,14 +40,15 @@ def main(prefix_dir, build_dir, mode):
 def install(prefix):
     """The simulated client with its profile "Office", the connector and the configuration
     program where an installation puts them, and the settings key's "InstallPath"."""
-    prefix.install_sim(profiles={"Office": {"Username": "jo", "Password": "secret"}, "Home": {}})
+    simclient.install(prefix, profiles={"Office": {"Username": "jo", "Password": "secret"},
+                                        "Home": {}})
     prefix.install_connector()
     shutil.copy(os.path.join(prefix.build, "config", "FerrolinkConfig_WIN.exe"),
                 prefix.unix_path(CONNECTOR_FOLDER))
     prefix.reg_import({SETTINGS_KEY: {"InstallPath": CONNECTOR_FOLDER}})
     for job in prefix.job_files():
         os.remove(job)
-    prefix.draw_title_bars("FerrolinkConfig_WIN.exe")
+    draw_title_bars(prefix, "FerrolinkConfig_WIN.exe")
     return CONNECTOR_FOLDER + "\\FerrolinkConfig_WIN.exe"
 
 
@@ -62,9 +65,11 @@ def show_work_item(prefix):
     print(f"    triggers     {fields['task.triggers']}: daily from "
           f"{fields['trigger.0.wBeginYear']}-{int(fields['trigger.0.wBeginMonth']):02}-"
           f"{int(fields['trigger.0.wBeginDay']):02} {int(fields['trigger.0.wStartHour']):02}:"
-          f"{int(fields['trigger.0.wStartMinute']):02}, every {fields['trigger.0.MinutesInterval']} "
+          f"{int(fields['trigger.0.wStartMinute']):02}, "
+          f"every {fields['trigger.0.MinutesInterval']} "
           f"minutes for {fields['trigger.0.MinutesDuration']} minutes")
-    print(f"    longest run  {int(fields['task.maxruntime']) // 60000} minutes, then the Task Scheduler ends it")
+    print(f"    longest run  {int(fields['task.maxruntime']) // 60000} minutes, "
+          "then the Task Scheduler ends it")
     print(f"    account      (Wine keeps none: {fields['task.account.hr']})")
     return f'"{application}" {parameters}'
 
@@ -81,8 +86,10 @@ def show_config_program(prefix, screenshot):
     # No display: show it under Xvfb, capture it, and cancel it, through the test driver.
     bmp = r"C:\ferrolink-demo\config.bmp"
     os.makedirs(os.path.dirname(prefix.unix_path(bmp)), exist_ok=True)
-    out = prefix.drive("run", program, "main", "dump:main", f"shot:main:{bmp}", f"press:main:{IDCANCEL}", "exit")
-    for key in ("main.title", *(f"main.{i}.text" for i in (PROFILE_LIST, INTERVAL_LIST, CHECK_TEXT)), "exit", "fail"):
+    out = prefix.drive("run", program, "main", "dump:main", f"shot:main:{bmp}",
+                       f"press:main:{IDCANCEL}", "exit")
+    texts = (f"main.{i}.text" for i in (PROFILE_LIST, INTERVAL_LIST, CHECK_TEXT))
+    for key in ("main.title", *texts, "exit", "fail"):
         if out.all(key):
             print(f"  {key}={out[key]}")
     png = os.path.abspath(os.path.join(os.path.dirname(prefix.prefix), "config-main-dialog.png"))
@@ -97,9 +104,10 @@ def run_demo(prefix):
     print("== The administrator configures the task in the configuration program (driven):")
     print("   profile Office, user name jo, password secret, every 5 minutes, OK;")
     print("   the Windows account: the logged-on user and its password, OK")
-    out = prefix.drive("run", program, "main", f"select:main:{PROFILE_LIST}:Office", f"settext:main:{USER_EDIT}:jo",
-                       f"settext:main:{PASSWORD_EDIT}:secret", f"select:main:{INTERVAL_LIST}:5 minutes",
-                       f"press:main:{IDOK}", "popup", f"settext:popup:{ACCOUNT_PASSWORD}:windows-password",
+    out = prefix.drive("run", program, "main", f"select:main:{PROFILE_LIST}:Office",
+                       f"settext:main:{USER_EDIT}:jo", f"settext:main:{PASSWORD_EDIT}:secret",
+                       f"select:main:{INTERVAL_LIST}:5 minutes", f"press:main:{IDOK}", "popup",
+                       f"settext:popup:{ACCOUNT_PASSWORD}:windows-password",
                        f"press:popup:{IDOK}", "exit")
     outcome = [f"{key}={value}" for key in ("exit", "fail") for value in out.all(key)]
     print("   the program ended: " + ", ".join(outcome) + "\n")
@@ -113,21 +121,22 @@ def run_demo(prefix):
         print(f"== {title}")
         print(f"   exit code {result.exit_code}; event log: "
               + (", ".join(f'"{e}"' for e in result.events) if result.events else "(nothing)"))
-        print(f"   tunnel up: {'yes' if prefix.tunnel_flag() else 'no'}\n")
+        print(f"   tunnel up: {'yes' if simclient.tunnel_flag(prefix) else 'no'}\n")
 
-    print(f"Tunnel up at the start: {'yes' if prefix.tunnel_flag() else 'no'}\n")
+    print(f"Tunnel up at the start: {'yes' if simclient.tunnel_flag(prefix) else 'no'}\n")
     tick("Run 1: tunnel down, the task's connector connects")
     tick("Run 2: tunnel up, nothing happens")
-    prefix.wine([os.path.join(prefix.sim_dir, "vpnclient.exe"), "disconnect"])
+    prefix.wine([os.path.join(simclient.unix_folder(prefix), "vpnclient.exe"), "disconnect"])
     print(f"== The tunnel drops (simulated client disconnected); tunnel up: "
-          f"{'yes' if prefix.tunnel_flag() else 'no'}\n")
+          f"{'yes' if simclient.tunnel_flag(prefix) else 'no'}\n")
     tick("Run 3: the next run brings it back")
     print("What the simulated client was asked, in order (show state 0 = hidden):")
-    for show, params in prefix.journal():
+    for show, params in simclient.journal(prefix):
         print(f"   show={show} {params}")
-    status = prefix.launch(f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status', stdio=b"", debug="-all")
-    print(f"\n== The machine's state, as a monitoring system asks for it: FerrolinkConfig_WIN.exe /status "
-          f"(exit code {status.exit_code})")
+    status = prefix.launch(f'"{CONNECTOR_FOLDER}\\FerrolinkConfig_WIN.exe" /status', stdio=b"",
+                           debug="-all")
+    print("\n== The machine's state, as a monitoring system asks for it: "
+          f"FerrolinkConfig_WIN.exe /status (exit code {status.exit_code})")
     for line in status.output.splitlines():
         print(f"   {line}")
 

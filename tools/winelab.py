@@ -1,36 +1,32 @@
 #!/usr/bin/env python3
-"""A private Wine prefix for proving the Windows programs: the prefix, its registry, the
-simulated VPN client installed into it, and exact command-line runs.
+"""A private Wine prefix for proving the Windows programs: the prefix, its registry, exact
+command-line runs and the configuration program's driver. The simulated VPN client is installed
+into a prefix by simclient.py, and display.py gives windowed runs an X server of their own.
 
 Used by the integration, end-to-end and setup tests, the demo and the benchmark. Also a
 command line:
   winelab.py --prefix DIR --build DIR init         create the prefix (idempotent)
-  winelab.py --prefix DIR --build DIR run-windowed PROGRAM [ARG...]
-                                                   run a windowed program on an X server of its own
 """
 import argparse
 import codecs
-import contextlib
 import glob
 import os
 import re
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 from dataclasses import dataclass, field
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-VPN_CLIENT_KEY = r"HKLM\Software\Cisco Systems\VPN Client"
-SIM_FOLDER = r"C:\Program Files\Cisco Systems\VPN Client"
 CONNECTOR_FOLDER = r"C:\Program Files\Ferrolink"
 WINE64 = "/usr/lib/wine/wine64"
 # Wine takes its code page from the locale: this one gives 1252 on every machine.
 LOCALE = "C.UTF-8"
 _REG_ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
 EVENT_TRACE = re.compile(r'trace:eventlog:ReportEventW L"((?:[^"\\]|\\.)*)"')
-# Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings, data.
+# Wine's relay trace of ReportEventA: handle, type, category, id, sid, count, data size, strings,
+# data.
 EVENT_CALL = re.compile(r"Call advapi32\.ReportEventA\(([0-9a-f,]+)\)")
 # The calls that Wine's relay trace shows (trace_calls), and a program's SetErrorMode among them.
 RELAY_CALLS = "advapi32.ReportEventA;SetErrorMode"
@@ -71,7 +67,8 @@ def header_constants(*headers):
 
 
 # The configuration program's control ids, settings key and work item.
-CONFIG = header_constants("config/res/resource.h", "config/settings_store.h", "config/task/scheduler_access.h")
+CONFIG = header_constants("config/res/resource.h", "config/settings_store.h",
+                          "config/task/scheduler_access.h")
 SETTINGS_KEY = "HKLM\\" + CONFIG["kSettingsKey"]
 WORK_ITEM = CONFIG["kWorkItemName"]
 
@@ -108,18 +105,21 @@ class WinePrefix:
         while 32-bit programs could not run, whose 32-bit half (syswow64) is then empty."""
         syswow64 = os.path.join(self.prefix, "drive_c", "windows", "syswow64")
         if (self.loader() == WINE64 and os.path.isdir(syswow64)
-                and not os.path.exists(os.path.join(syswow64, "kernel32.dll")) and runs_32bit_programs()):
+                and not os.path.exists(os.path.join(syswow64, "kernel32.dll"))
+                and runs_32bit_programs()):
             shutil.rmtree(self.prefix)
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             os.makedirs(self.prefix, exist_ok=True)
             # Through the prefix's own loader: `wineboot` would start the 32-bit one, which a
             # machine without 32-bit support cannot run even for a 64-bit prefix.
             with tempfile.TemporaryFile() as err:
-                made = subprocess.run([self.loader(), "wineboot.exe", "-i"], env=self.env("err+all"),
-                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err)
+                made = subprocess.run([self.loader(), "wineboot.exe", "-i"],
+                                      env=self.env("err+all"), stdin=subprocess.DEVNULL,
+                                      stdout=subprocess.DEVNULL, stderr=err)
                 if made.returncode != 0:
                     err.seek(0)
-                    raise RuntimeError(f"wineboot -i for {self.prefix} ended with {made.returncode}:\n"
+                    raise RuntimeError(f"wineboot -i for {self.prefix} ended with "
+                                       f"{made.returncode}:\n"
                                        + err.read().decode("latin-1")[-4000:])
             subprocess.run(["wineserver", "-w"], env=self.env(), check=False)
 
@@ -174,7 +174,8 @@ class WinePrefix:
         result = self.wine(args, debug=debug, timeout=timeout, stdin=stdio or b"")
         match = re.search(r"^exit=(\d+)", result.stdout, re.M)
         if match is None:
-            raise RuntimeError(f"launch.exe failed with {result.exit_code}: {result.stdout} {result.stderr[-2000:]}")
+            raise RuntimeError(f"launch.exe failed with {result.exit_code}: {result.stdout} "
+                               f"{result.stderr[-2000:]}")
         result.exit_code = int(match.group(1))
         result.output = result.stdout[:match.start()]
         elapsed = re.search(r"^elapsed_ms=([\d.]+)", result.stdout, re.M)
@@ -183,15 +184,16 @@ class WinePrefix:
         for match in EVENT_CALL.findall(result.stderr):
             fields = [int(x, 16) for x in match.split(",")]
             # WORD arguments arrive in 64-bit registers whose upper bits Wine prints too.
-            result.event_calls.append((fields[1] & 0xFFFF, fields[2] & 0xFFFF, fields[3] & 0xFFFFFFFF, fields[4],
-                                       fields[5] & 0xFFFF, fields[6] & 0xFFFFFFFF, fields[8]))
+            result.event_calls.append((fields[1] & 0xFFFF, fields[2] & 0xFFFF,
+                                       fields[3] & 0xFFFFFFFF, fields[4], fields[5] & 0xFFFF,
+                                       fields[6] & 0xFFFFFFFF, fields[8]))
         return result
 
     def drive(self, *args, debug="-all", timeout=120):
         """Runs the configuration program's driver, tools/config-driver, with these arguments
         ("run PROGRAM STEP..." or "task show|create"); gives what it printed."""
-        result = self.wine([os.path.join(self.build, "tools", "config_driver.exe"), *args], debug=debug,
-                           timeout=timeout)
+        result = self.wine([os.path.join(self.build, "tools", "config_driver.exe"), *args],
+                           debug=debug, timeout=timeout)
         return DriverOutput(result.stdout, result.exit_code, result.stderr)
 
     # -- registry ---------------------------------------------------------------------------
@@ -232,7 +234,8 @@ class WinePrefix:
             if values is not None:
                 lines.append(f"[{full}]")
                 for name, value in values.items():
-                    data = f"dword:{value & 0xFFFFFFFF:08x}" if isinstance(value, int) else quoted(value)
+                    data = (f"dword:{value & 0xFFFFFFFF:08x}" if isinstance(value, int)
+                            else quoted(value))
                     lines.append(f"{quoted(name)}={data}")
                 lines.append("")
         reg_file = self.unix_path(r"C:\ferrolink-test\import.reg")
@@ -245,13 +248,9 @@ class WinePrefix:
 
     def job_files(self):
         """The work item's file, which the Task Scheduler keeps under either spelling."""
-        return [path for path in glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "*.job"))
+        return [path for path in
+                glob.glob(os.path.join(self.prefix, "drive_c", "windows", "[Tt]asks", "*.job"))
                 if os.path.basename(path).lower() == WORK_ITEM.lower() + ".job"]
-
-    def draw_title_bars(self, program):
-        """Wine draws the program's title bars itself, so that screenshots show them without a
-        window manager, and does not wait for one when a window closes."""
-        self.reg_import({rf"HKCU\Software\Wine\AppDefaults\{program}\X11 Driver": {"Decorated": "N", "Managed": "N"}})
 
     # -- the system's programs --------------------------------------------------------------
     def trace_calls(self):
@@ -267,57 +266,8 @@ class WinePrefix:
         shutil.copy(os.path.join(self.build, "connector", "Ferrolink.exe"), target)
         return CONNECTOR_FOLDER + "\\Ferrolink.exe"
 
-    # -- the simulated VPN client -----------------------------------------------------------
-    @property
-    def sim_dir(self):
-        return self.unix_path(SIM_FOLDER)
 
-    def install_sim(self, profiles=None, install_path=SIM_FOLDER + "\\"):
-        """Installs the simulated client: its program, a profile folder, its registry key
-        with "InstallPath" and a tunnel that is down. Clears its script and journal."""
-        self.write_profiles(profiles or {"Office": {"Username": "jo", "Password": "secret"}})
-        shutil.copy(os.path.join(self.build, "tools", "vpnclient.exe"), self.sim_dir)
-        self.script_sim("")
-        self.clear_journal()
-        self.reg_import({VPN_CLIENT_KEY: {"InstallPath": install_path, "TunnelEstablished": 0}})
-
-    def write_profiles(self, profiles):
-        """Replaces the client's profile files: {name: {key: value}} in the profile's [main]."""
-        folder = os.path.join(self.sim_dir, "profiles")
-        shutil.rmtree(folder, ignore_errors=True)
-        os.makedirs(folder)
-        for name, settings in profiles.items():
-            with open(os.path.join(folder, name + ".pcf"), "w", newline="\r\n") as f:
-                f.write("[main]\n" + "".join(f"{key}={value}\n" for key, value in settings.items()))
-
-    def script_sim(self, text):
-        with open(os.path.join(self.sim_dir, "simulator.ini"), "w") as f:
-            f.write(text)
-
-    def clear_journal(self):
-        path = os.path.join(self.sim_dir, "journal.txt")
-        if os.path.exists(path):
-            os.remove(path)
-
-    def journal(self):
-        """The simulated client's runs: a list of (show state, parameters)."""
-        path = os.path.join(self.sim_dir, "journal.txt")
-        if not os.path.exists(path):
-            return []
-        runs = []
-        with open(path, "rb") as f:
-            for line in f.read().decode("latin-1").split("\r\n"):
-                if line:
-                    show, _, params = line.partition(" params=")
-                    runs.append((show.removeprefix("show="), params))
-        return runs
-
-    def tunnel_flag(self):
-        value = (self.reg_values(VPN_CLIENT_KEY) or {}).get("TunnelEstablished")
-        return None if value is None else int(value[1], 0)
-
-
-# -- the configuration program's driver and screen (end-to-end and setup tests, demo) ---------
+# -- what the configuration program's driver printed (end-to-end and setup tests, demo) --------
 class DriverOutput:
     """What one run of config_driver.exe printed: its key=value lines, each value decoded from the
     driver's escapes and from the system code page that it names ("acp")."""
@@ -367,82 +317,14 @@ def error_modes(stderr):
     return [int(mode, 16) for mode in ERROR_MODE_CALL.findall(stderr)]
 
 
-@contextlib.contextmanager
-def xvfb_display(width=1024, height=768):
-    """An X server of its own on a free display number (Xvfb picks it) that listens on no TCP
-    port, named in DISPLAY while the context lasts, so that every Wine program started meanwhile
-    sees it: the first one that needs Wine's desktop ties the desktop to its display. Gives the
-    display, such as ":5"."""
-    read_end, write_end = os.pipe()
-    try:
-        server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        write_end = None
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                server.kill()
-                server.wait()
-                raise RuntimeError("Xvfb ended without naming its display")
-            number += chunk
-    finally:
-        if write_end is not None:
-            os.close(write_end)
-        os.close(read_end)
-    display, before = f":{number.decode().strip()}", os.environ.get("DISPLAY")
-    os.environ["DISPLAY"] = display
-    try:
-        yield display
-    finally:
-        server.terminate()
-        server.wait()
-        if before is None:
-            os.environ.pop("DISPLAY", None)
-        else:
-            os.environ["DISPLAY"] = before
-
-
-def save_png(bmp, png):
-    """Converts a screenshot that the driver saved (BMP) to a PNG without metadata, whole or
-    not at all: another run may write the same picture meanwhile."""
-    partial = f"{png}.{os.getpid()}"
-    subprocess.run(["convert", bmp, "-strip", f"png:{partial}"], check=True, stdin=subprocess.DEVNULL)
-    os.replace(partial, png)
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--build", required=True)
-    parser.add_argument("action", choices=["init", "run-windowed"])
-    parser.add_argument("program", nargs="*", help="run-windowed: the program and its arguments")
+    parser.add_argument("action", choices=["init"])
     args = parser.parse_args()
-    prefix = WinePrefix(args.prefix, args.build)
-    if args.action == "init":
-        prefix.init()
-    else:
-        sys.exit(run_windowed(prefix, args.program))
-
-
-def run_windowed(prefix, command):
-    """Runs a windowed program on an X server of its own, with the windows Wine draws itself,
-    and prints its output; returns its exit code."""
-    with xvfb_display():
-        # A desktop that an earlier program started without a display would not show these
-        # windows: a new session ties the desktop to this display.
-        prefix.stop_server()
-        prefix.start_server()
-        prefix.draw_title_bars(os.path.basename(command[0]))
-        result = prefix.wine([os.path.abspath(command[0]), *command[1:]], timeout=240)
-    # And the programs after it get a session whose desktop is not tied to that X server.
-    prefix.stop_server()
-    prefix.start_server()
-    sys.stdout.write(result.stdout + (result.stderr[-4000:] if result.exit_code else ""))
-    print(f"{os.path.basename(command[0])} ended with {result.exit_code} after {result.seconds:.1f} s")
-    return 0 if result.exit_code == 0 else 1
+    WinePrefix(args.prefix, args.build).init()
 
 
 if __name__ == "__main__":

@@ -9,7 +9,7 @@ import os, pathlib, shutil, sys, time, unittest
 SOURCE = os.environ.get("FERROLINK_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("FERROLINK_BUILD", os.path.join(SOURCE, "build", "windows"))
 sys.path.insert(0, os.path.join(SOURCE, "tools"))
-import winelab  # noqa: E402
+import display, simclient, winelab  # noqa: E402
 
 # What an installation of the shipped programs leaves, by the setup program or a package: the
 # event source, the settings key's access list (kSettingsKeySecurity), and each installed file
@@ -17,7 +17,8 @@ import winelab  # noqa: E402
 EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Ferrolink"
 ADMINS_ONLY = "D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)"
 HELP = os.path.join(SOURCE, "docs", "help")
-SHIPPED_FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"), "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
+SHIPPED_FILES = {"Ferrolink.exe": os.path.join(BUILD, "connector"),
+                 "FerrolinkConfig_WIN.exe": os.path.join(BUILD, "config"),
                  "setup_helper.exe": os.path.join(BUILD, "installer"), r"Help\ferrolink.html": HELP,
                  r"Help\ferrolink.css": HELP}
 
@@ -27,7 +28,8 @@ PROGRAM = WORK + r"\FerrolinkConfig_WIN.exe"
 HELP_PROBE, HELP_MARKER = WORK + r"\help_probe.exe", WORK + r"\help_probe.txt"
 # Where a "Lang.dll" may stand: beside the program, in the folder it is started from, in a
 # folder on PATH. The test library's entry point writes LANG_CODE_MARK whenever it runs.
-LANG_FOLDERS = {"beside": WORK, "working folder": r"C:\ferrolink-e2e-cwd", "PATH": r"C:\ferrolink-e2e-path"}
+LANG_FOLDERS = {"beside": WORK, "working folder": r"C:\ferrolink-e2e-cwd",
+                "PATH": r"C:\ferrolink-e2e-path"}
 LANG_CODE_MARK = r"C:\ferrolink-lang-code-ran.txt"
 SCREENSHOTS = os.path.join(SOURCE, "docs", "screenshots")
 # Listed in an order the file search does not sort: the dialog's list must.
@@ -46,7 +48,7 @@ def start_display(case):
     """An X server of its own for a test class; every Wine program of the class sees it, also
     those without a window: one started without it can leave Wine's desktop unable to show
     windows for a while."""
-    case.enterClassContext(winelab.xvfb_display())
+    case.enterClassContext(display.xvfb_display())
 
 
 def drive(case, lab, *args, debug="-all"):
@@ -72,12 +74,14 @@ def save_shots(lab, out):
     so that only a passing run replaces the pictures."""
     for windows_path in out.all("shot.main") + out.all("shot.popup"):
         bmp = lab.unix_path(windows_path)
-        winelab.save_png(bmp, os.path.join(SCREENSHOTS, os.path.splitext(os.path.basename(bmp))[0] + ".png"))
+        display.save_png(bmp, os.path.join(SCREENSHOTS,
+                                           os.path.splitext(os.path.basename(bmp))[0] + ".png"))
 
 
 def hides_typing(out, window, control):
     """Whether the control has ES_PASSWORD in the window's first dump."""
-    return int(dict(out.dumps(window)[0])[f"{window}.{control}.style"], 16) & ES_PASSWORD == ES_PASSWORD
+    return (int(dict(out.dumps(window)[0])[f"{window}.{control}.style"], 16) & ES_PASSWORD
+            == ES_PASSWORD)
 
 
 def open_program_folder(case, folder):
@@ -100,9 +104,9 @@ class ConfigProgramCase(unittest.TestCase):
     def setUpClass(cls):
         open_program_folder(cls, WORK)
         shutil.copy(os.path.join(BUILD, "tests", "e2e", "help_probe.exe"), cls.work)
-        cls.lab.draw_title_bars("FerrolinkConfig_WIN.exe")
+        display.draw_title_bars(cls.lab, "FerrolinkConfig_WIN.exe")
         cls.lab.trace_calls()
-        cls.lab.install_sim({name: {} for name in PROFILES})
+        simclient.install(cls.lab, {name: {} for name in PROFILES})
 
     @classmethod
     def tearDownClass(cls):
@@ -115,10 +119,11 @@ class ConfigProgramCase(unittest.TestCase):
         profile files, the settings key (None: no key), the work item, and the German "Lang.dll"
         in one of LANG_FOLDERS, or none."""
         client_values = {"TunnelEstablished": 0, **({} if client == "no InstallPath" else
-                                                     {"InstallPath": winelab.SIM_FOLDER + "\\"})}
-        self.lab.reg_import({winelab.VPN_CLIENT_KEY: None if client == "no key" else client_values,
-                                      SETTINGS_KEY: settings})
-        self.lab.write_profiles({name: {} for name in profiles})
+                                                     {"InstallPath": simclient.SIM_FOLDER + "\\"})}
+        self.lab.reg_import({simclient.VPN_CLIENT_KEY:
+                             None if client == "no key" else client_values,
+                             SETTINGS_KEY: settings})
+        simclient.write_profiles(self.lab, {name: {} for name in profiles})
         list(map(os.remove, self.lab.job_files()))
         if task:
             self.assertEqual(drive(self, self.lab, "task", "create")["task.created"], "1")

@@ -5,7 +5,9 @@ the tunnel's state from the view where it found the key. Both connectors on one 
 import os, shutil, sys, unittest
 
 sys.path.insert(0, os.path.join(os.environ["FERROLINK_SOURCE"], "tools"))
-from winelab import SIM_FOLDER, VPN_CLIENT_KEY, WinePrefix, runs_32bit_programs  # noqa: E402
+import simclient  # noqa: E402
+from simclient import SIM_FOLDER, VPN_CLIENT_KEY  # noqa: E402
+from winelab import WinePrefix, runs_32bit_programs  # noqa: E402
 
 PREFIX = WinePrefix(os.environ["WINEPREFIX"], os.environ["FERROLINK_BUILD"])
 CONNECTOR_32 = r"C:\Program Files (x86)\Ferrolink\Ferrolink.exe"
@@ -32,14 +34,15 @@ class ClientKeyInTheOtherView(unittest.TestCase):
             with self.subTest(connector=bits, key=view, tunnel=flag):
                 if bits == "32-bit" and not runs_32bit_programs():
                     self.skipTest("this machine cannot run 32-bit programs")
-                PREFIX.install_sim()
+                simclient.install(PREFIX)
                 # One import writes the key into one view and deletes it from the other: the
                 # 32-bit view is the 64-bit registry's Wow6432Node.
                 key = {"/reg:32": KEY_32, "/reg:64": VPN_CLIENT_KEY}
                 values = {"InstallPath": SIM_FOLDER + "\\", "TunnelEstablished": flag}
                 PREFIX.reg_import({key[v]: values if v == view else None for v in key})
                 result = PREFIX.launch(f'"{connectors[bits]}" "Office" -u "jo" -p "secret"')
-                self.assertEqual((result.exit_code, result.events, [params for _, params in PREFIX.journal()]),
+                self.assertEqual((result.exit_code, result.events,
+                                  [params for _, params in simclient.journal(PREFIX)]),
                                  (0, events, commands))
 
 

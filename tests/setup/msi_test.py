@@ -10,8 +10,8 @@ access list, a 64-bit program)."""
 import os, re, shutil, subprocess, sys, tempfile, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, HELP, SHIPPED_FILES, SOURCE, drive,  # noqa: E402
-                          start_display, winelab)
+from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, HELP, SHIPPED_FILES,  # noqa: E402
+                          SOURCE, drive, simclient, start_display, winelab)
 
 PACKAGES = os.environ["FERROLINK_MSI_FOLDER"]
 KEY_PROBE = os.environ["FERROLINK_KEY_PROBE"]
@@ -25,13 +25,15 @@ SETTINGS = winelab.SETTINGS_KEY
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 FATAL = 1603  # Windows Installer's "fatal error during installation"
 REMOVAL = 'REMOVE~="ALL" AND NOT UPGRADINGPRODUCTCODE'
-APPLY = "/apply /profile:Office /user:jo /password:- /interval:15 /account:vpnuser /accountpassword:-"
+APPLY = ("/apply /profile:Office /user:jo /password:- /interval:15 /account:vpnuser "
+         "/accountpassword:-")
 
 
 def table(package, name):
     """The rows of one table of a package, as lists of texts (msiinfo export's three header lines
     left out)."""
-    out = subprocess.run(["msiinfo", "export", package, name], check=True, capture_output=True, text=True).stdout
+    out = subprocess.run(["msiinfo", "export", package, name], check=True, capture_output=True,
+                         text=True).stdout
     return [line.split("\t") for line in out.splitlines()[3:]]
 
 
@@ -39,9 +41,10 @@ def build_package(arch, version, source, out):
     """Builds a package as the build does, with another version and documents from `source`."""
     here = os.path.dirname(WXS)
     bin_tree = BUILD if arch == "x64" else os.path.join(SOURCE, "build", "windows-x86")
-    subprocess.run([os.environ["WIXL"], "-a", arch, "-D", f"Arch={arch}", "-D", f"Version={version}",
-                    "-D", f"Source={os.path.relpath(source, here)}", "-D", f"Bin={os.path.relpath(bin_tree, here)}",
-                    "-o", out, WXS], check=True, capture_output=True)
+    subprocess.run([os.environ["WIXL"], "-a", arch, "-D", f"Arch={arch}",
+                    "-D", f"Version={version}", "-D", f"Source={os.path.relpath(source, here)}",
+                    "-D", f"Bin={os.path.relpath(bin_tree, here)}", "-o", out, WXS],
+                   check=True, capture_output=True)
 
 
 class PackageTablesTest(unittest.TestCase):
@@ -53,16 +56,20 @@ class PackageTablesTest(unittest.TestCase):
                                                    ("x86", "ProgramFilesFolder", 0, 2)):
             with self.subTest(arch):
                 package = os.path.join(PACKAGES, f"Ferrolink-{arch}.msi")
-                sequence = {row[0]: (row[1], int(row[2])) for row in table(package, "InstallExecuteSequence")}
+                sequence = {row[0]: (row[1], int(row[2]))
+                            for row in table(package, "InstallExecuteSequence")}
                 first, last = sequence["InstallInitialize"][1], sequence["InstallFinalize"][1]
                 # Deferred actions run only inside the transaction; the task and the key go while
                 # the programs are still there, and only on a removal that is no major upgrade.
-                self.assertEqual({name: sequence[name] for name in ("DeleteTask", "DeleteSettings", "SecureSettingsKey")},
+                self.assertEqual({name: sequence[name] for name in
+                                  ("DeleteTask", "DeleteSettings", "SecureSettingsKey")},
                                  {"DeleteTask": (REMOVAL, 1510), "DeleteSettings": (REMOVAL, 1520),
                                   "SecureSettingsKey": ('NOT REMOVE~="ALL"', 5010)})
-                self.assertTrue(first < 1510 < 1520 < sequence["RemoveRegistryValues"][1] < sequence["RemoveFiles"][1]
+                self.assertTrue(first < 1510 < 1520 < sequence["RemoveRegistryValues"][1]
+                                < sequence["RemoveFiles"][1]
                                 and sequence["WriteRegistryValues"][1] < 5010 < last)
-                self.assertTrue(sequence["InstallValidate"][1] < sequence["RemoveExistingProducts"][1] < first)
+                self.assertTrue(sequence["InstallValidate"][1]
+                                < sequence["RemoveExistingProducts"][1] < first)
                 # 3090: an installed program (18), deferred (1024), not impersonated (2048),
                 # its exit code checked (no 64).
                 self.assertEqual(table(package, "CustomAction"),
@@ -70,35 +77,43 @@ class PackageTablesTest(unittest.TestCase):
                                   ["DeleteSettings", "3090", "Helper", "delete-settings", ""],
                                   ["SecureSettingsKey", "3090", "Helper", "secure-key", ""]])
                 self.assertEqual({row[3]: row[4] for row in table(package, "Registry")},
-                                 {"InstallPath": "[INSTALLDIR]", "HelpFile": r"[INSTALLDIR]Help\ferrolink.html",
-                                  "EventMessageFile": "#%[INSTALLDIR]Ferrolink.exe", "TypesSupported": "#7"})
+                                 {"InstallPath": "[INSTALLDIR]",
+                                  "HelpFile": r"[INSTALLDIR]Help\ferrolink.html",
+                                  "EventMessageFile": "#%[INSTALLDIR]Ferrolink.exe",
+                                  "TypesSupported": "#7"})
                 components = table(package, "Component")
                 self.assertEqual([int(row[3]) & 256 for row in components], [win64] * 4)
-                self.assertIn(["INSTALLDIR", program_files, "Ferrolink"], table(package, "Directory"))
+                self.assertIn(["INSTALLDIR", program_files, "Ferrolink"],
+                              table(package, "Directory"))
                 # The setup program's uninstall key, searched in the programs' registry view.
                 self.assertEqual(table(package, "RegLocator"), [
-                    ["SetupUninstaller", "2", r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Ferrolink",
+                    ["SetupUninstaller", "2",
+                     r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Ferrolink",
                      "QuietUninstallString", str(search)]])
                 conditions = dict(table(package, "LaunchCondition"))
                 self.assertIn("Remove that installation first with [SETUPUNINSTALLER]",
                               conditions["Installed OR NOT SETUPUNINSTALLER"])
-                self.assertIn("A newer version of Ferrolink is installed", conditions["NOT WIX_DOWNGRADE_DETECTED"])
+                self.assertIn("A newer version of Ferrolink is installed",
+                              conditions["NOT WIX_DOWNGRADE_DETECTED"])
                 self.assertEqual("Installed OR NOT VersionNT64" in conditions, arch == "x86")
                 code = dict(table(package, "Property"))["UpgradeCode"]
                 # Every lower version is upgraded; a higher one is only detected, which refuses.
-                self.assertEqual(table(package, "Upgrade"), [[code, "", VERSION, "", "1", "", "WIX_UPGRADE_DETECTED"],
-                                                             [code, VERSION, "", "", "2", "", "WIX_DOWNGRADE_DETECTED"]])
+                self.assertEqual(table(package, "Upgrade"),
+                                 [[code, "", VERSION, "", "1", "", "WIX_UPGRADE_DETECTED"],
+                                  [code, VERSION, "", "", "2", "", "WIX_DOWNGRADE_DETECTED"]])
                 # Another build keeps the upgrade code and the component codes: only the product
                 # code is new.
                 with tempfile.TemporaryDirectory() as folder:
                     other = os.path.join(folder, "other.msi")
                     build_package(arch, HIGHER, SOURCE, other)
-                    self.assertEqual((dict(table(other, "Property"))["UpgradeCode"], table(other, "Component")),
+                    self.assertEqual((dict(table(other, "Property"))["UpgradeCode"],
+                                      table(other, "Component")),
                                      (code, components))
                     self.assertNotEqual(dict(table(other, "Property"))["ProductCode"],
                                         dict(table(package, "Property"))["ProductCode"])
         # Each architecture is a product of its own.
-        self.assertEqual(len({dict(table(os.path.join(PACKAGES, f"Ferrolink-{arch}.msi"), "Property"))["UpgradeCode"]
+        self.assertEqual(len({dict(table(os.path.join(PACKAGES, f"Ferrolink-{arch}.msi"),
+                                         "Property"))["UpgradeCode"]
                               for arch in ("x64", "x86")}), 2)
 
 
@@ -114,7 +129,7 @@ class PackageUnderWineTest(unittest.TestCase):
         os.makedirs(cls.lab.unix_path(WORK))
         cls.lab.trace_calls()  # the connector's events (launch())
         # The profile expects these credentials.
-        cls.lab.install_sim({"Office": {"Username": "jo", "Password": "s3cret"}})
+        simclient.install(cls.lab, {"Office": {"Username": "jo", "Password": "s3cret"}})
 
     def values(self, key):
         return self.lab.reg_values(key, VIEW)
@@ -126,7 +141,8 @@ class PackageUnderWineTest(unittest.TestCase):
         if os.path.exists(self.lab.unix_path(log)):
             os.remove(self.lab.unix_path(log))
         line = " ".join(f'"{a}"' if " " in a else a for a in arguments)
-        code = self.lab.launch(rf'C:\windows\system32\msiexec.exe {line} /qn /l*v {log}', debug="-all").exit_code
+        code = self.lab.launch(rf'C:\windows\system32\msiexec.exe {line} /qn /l*v {log}',
+                               debug="-all").exit_code
         with open(self.lab.unix_path(log), "rb") as f:
             data = f.read()
         text = data.decode("utf-16" if data[:2] == b"\xff\xfe" else "latin-1", "replace")
@@ -138,7 +154,8 @@ class PackageUnderWineTest(unittest.TestCase):
         return WORK + "\\" + target, dict(table(name, "Property"))["ProductCode"]
 
     def command(self, arguments, stdin=b""):
-        result = self.lab.launch(f'"{FOLDER}FerrolinkConfig_WIN.exe" {arguments}', stdio=stdin, debug="-all")
+        result = self.lab.launch(f'"{FOLDER}FerrolinkConfig_WIN.exe" {arguments}', stdio=stdin,
+                                 debug="-all")
         return result.exit_code, result.output
 
     def check_installed(self, help_source=HELP):
@@ -146,10 +163,13 @@ class PackageUnderWineTest(unittest.TestCase):
             with open(self.lab.unix_path(FOLDER + name), "rb") as f, \
                     open(os.path.join(shipped_in, name.split("\\")[-1]), "rb") as shipped:
                 self.assertEqual(f.read(), shipped.read(), name)
-        self.assertEqual({k: v for k, v in self.values(SETTINGS).items() if k in ("InstallPath", "HelpFile")},
-                         {"InstallPath": ("REG_SZ", FOLDER), "HelpFile": ("REG_SZ", FOLDER + r"Help\ferrolink.html")})
-        self.assertEqual(self.values(EVENT_SOURCE), {"EventMessageFile": ("REG_EXPAND_SZ", FOLDER + "Ferrolink.exe"),
-                                                     "TypesSupported": ("REG_DWORD", "0x7")})
+        self.assertEqual({k: v for k, v in self.values(SETTINGS).items()
+                          if k in ("InstallPath", "HelpFile")},
+                         {"InstallPath": ("REG_SZ", FOLDER),
+                          "HelpFile": ("REG_SZ", FOLDER + r"Help\ferrolink.html")})
+        self.assertEqual(self.values(EVENT_SOURCE),
+                         {"EventMessageFile": ("REG_EXPAND_SZ", FOLDER + "Ferrolink.exe"),
+                          "TypesSupported": ("REG_DWORD", "0x7")})
         self.assertNotEqual(self.lab.wine(["reg", "query", SETTINGS, "/reg:32"]).exit_code, 0)
         # Set by the package's custom action; Wine keeps it while its server runs.
         security = self.lab.wine([KEY_PROBE])
@@ -157,21 +177,24 @@ class PackageUnderWineTest(unittest.TestCase):
 
     def apply_and_connect(self):
         """/apply, the task's command line as the scheduler starts it, /status."""
-        self.lab.reg_add(winelab.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
+        self.lab.reg_add(simclient.VPN_CLIENT_KEY, "TunnelEstablished", "REG_DWORD", 0)
         self.assertEqual(self.command(APPLY, b"s3cret\r\nwindows-pw\r\n"),
                          (0, "The settings were saved and the task was created or updated.\r\n"))
         task = drive(self, self.lab, "task", "show")
         self.assertEqual(task["task.application"], FOLDER + "Ferrolink.exe")
         connector = self.lab.launch(f'"{task["task.application"]}" {task["task.parameters"]}')
-        self.assertEqual((connector.exit_code, connector.events), (0, ["VPN connection established."]))
+        self.assertEqual((connector.exit_code, connector.events),
+                         (0, ["VPN connection established."]))
         code, out = self.command("/status")
         self.assertEqual((code, out.splitlines()[0]), (0, "FERROLINK OK - task present, tunnel up"))
 
     def test_install_use_upgrade_downgrade_remove(self):
-        package, product = self.package(os.path.join(PACKAGES, "Ferrolink-x64.msi"), "Ferrolink-x64.msi")
+        package, product = self.package(os.path.join(PACKAGES, "Ferrolink-x64.msi"),
+                                        "Ferrolink-x64.msi")
         # Beside the setup program's installation nothing is installed, and the log says why.
         setup_entry = rf"{UNINSTALL}\Ferrolink"
-        self.lab.reg_import({setup_entry: {"QuietUninstallString": r'"C:\Program Files\Ferrolink\uninstall.exe" /S'}})
+        self.lab.reg_import({setup_entry: {
+            "QuietUninstallString": r'"C:\Program Files\Ferrolink\uninstall.exe" /S'}})
         code, properties = self.msiexec("/i", package)
         self.assertEqual((code, properties["SETUPUNINSTALLER"][:5]), (FATAL, '"C:\\P'))
         self.assertFalse(os.path.exists(self.lab.unix_path(FOLDER)))
@@ -183,7 +206,9 @@ class PackageUnderWineTest(unittest.TestCase):
         if winelab.runs_32bit_programs():
             shutil.copy(os.environ["FERROLINK_SETUP"], self.lab.unix_path(WORK))
             setup = self.lab.launch(rf'"{WORK}\FerrolinkSetup.exe" /S', timeout=60, debug="-all")
-            self.assertEqual((setup.exit_code, os.path.exists(self.lab.unix_path(FOLDER + "uninstall.exe"))), (2, False))
+            self.assertEqual((setup.exit_code,
+                              os.path.exists(self.lab.unix_path(FOLDER + "uninstall.exe"))),
+                             (2, False))
         self.apply_and_connect()
 
         # A higher version, with a help document of its own, replaces it as one product.
@@ -192,11 +217,13 @@ class PackageUnderWineTest(unittest.TestCase):
             with open(os.path.join(newer, "docs", "help", "ferrolink.html"), "a") as f:
                 f.write(f"<!-- {HIGHER} -->\n")
             build_package("x64", HIGHER, newer, os.path.join(newer, "Ferrolink-x64.msi"))
-            higher, higher_product = self.package(os.path.join(newer, "Ferrolink-x64.msi"), "Ferrolink-x64-higher.msi")
+            higher, higher_product = self.package(os.path.join(newer, "Ferrolink-x64.msi"),
+                                                  "Ferrolink-x64-higher.msi")
             self.assertEqual(self.msiexec("/i", higher)[0], 0)
             self.check_installed(os.path.join(newer, "docs", "help"))
         self.assertIsNone(self.values(rf"{UNINSTALL}\{product}"))
-        self.assertEqual(self.values(rf"{UNINSTALL}\{higher_product}")["DisplayVersion"], ("REG_SZ", HIGHER))
+        self.assertEqual(self.values(rf"{UNINSTALL}\{higher_product}")["DisplayVersion"],
+                         ("REG_SZ", HIGHER))
 
         # The older package over the newer one is refused and changes nothing.
         code, properties = self.msiexec("/i", package)
@@ -209,11 +236,14 @@ class PackageUnderWineTest(unittest.TestCase):
         with open(self.lab.unix_path(FOLDER + "connector.log"), "wb") as f:
             f.write(b"the administrator's")
         self.assertEqual(self.msiexec("/x", higher_product)[0], 0)
-        self.assertEqual((drive(self, self.lab, "task", "show")["task.exists"], self.lab.job_files()), ("0", []))
-        for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE, rf"{UNINSTALL}\{higher_product}"):
+        self.assertEqual((drive(self, self.lab, "task", "show")["task.exists"],
+                          self.lab.job_files()), ("0", []))
+        for key in (SETTINGS, r"HKLM\Software\Halvane", EVENT_SOURCE,
+                    rf"{UNINSTALL}\{higher_product}"):
             self.assertIsNone(self.values(key), key)
         root = self.lab.unix_path(FOLDER)
-        self.assertEqual([os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs],
+        self.assertEqual([os.path.relpath(os.path.join(d, f), root)
+                          for d, _, fs in os.walk(root) for f in fs],
                          ["connector.log"])
         self.assertEqual(os.listdir(root), ["connector.log"])
 

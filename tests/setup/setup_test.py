@@ -10,8 +10,8 @@ bitness)."""
 import os, shutil, subprocess, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, SHIPPED_FILES, drive, save_shots,  # noqa: E402
-                          start_display, wait_until, winelab)
+from e2e_support import (ADMINS_ONLY, BUILD, EVENT_SOURCE, SHIPPED_FILES,  # noqa: E402
+                          drive, save_shots, simclient, start_display, wait_until, winelab)
 
 SETUP = os.environ["FERROLINK_SETUP"]  # the shipped setup, a 32-bit program
 KEY_PROBE = os.environ["FERROLINK_KEY_PROBE"]
@@ -44,7 +44,8 @@ class SetupProgramTest(unittest.TestCase):
         cls.addClassCleanup(cls.lab.stop_server)
         start_display(cls)
         os.makedirs(cls.lab.unix_path(WORK))
-        cls.lab.install_sim({"Office": {}})  # its key and the settings go to the programs' view
+        # Its key and the settings go to the programs' view.
+        simclient.install(cls.lab, {"Office": {}})
         cls.lab.reg_import({SETTINGS: EARLIER})
 
     def values(self, key):
@@ -55,7 +56,8 @@ class SetupProgramTest(unittest.TestCase):
         """Runs the setup with exactly these arguments (wine would quote "/D=" with a blank,
         and NSIS takes the folder unquoted); returns its exit code."""
         shutil.copy(SETUP, self.lab.unix_path(WORK + r"\FerrolinkSetup.exe"))
-        return self.lab.launch(f'"{WORK}\\FerrolinkSetup.exe" {arguments}', timeout=60, debug="-all").exit_code
+        return self.lab.launch(f'"{WORK}\\FerrolinkSetup.exe" {arguments}', timeout=60,
+                               debug="-all").exit_code
 
     def others(self, folder):
         """What Wine shows of a folder's access list: it keeps no descriptor for files but derives
@@ -64,7 +66,8 @@ class SetupProgramTest(unittest.TestCase):
 
     def files_under(self, folder):
         root = self.lab.unix_path(folder)
-        return sorted(os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs)
+        return sorted(os.path.relpath(os.path.join(d, f), root)
+                      for d, _, fs in os.walk(root) for f in fs)
 
     def check_files(self, folder):
         """The programs and the help document in `folder` are the shipped ones."""
@@ -79,16 +82,20 @@ class SetupProgramTest(unittest.TestCase):
         self.check_files(folder)
         help_file = f"{folder}\\Help\\ferrolink.html"
         settings = {k: ("REG_SZ", v) for k, v in EARLIER.items()} if settings is None else settings
-        self.assertEqual(self.values(SETTINGS), {"InstallPath": ("REG_SZ", folder), "HelpFile": ("REG_SZ", help_file),
-                                                 **settings})
+        self.assertEqual(self.values(SETTINGS), {"InstallPath": ("REG_SZ", folder),
+                                                 "HelpFile": ("REG_SZ", help_file), **settings})
         self.assertEqual(self.values(EVENT_SOURCE), {
-            "EventMessageFile": ("REG_EXPAND_SZ", f"{folder}\\Ferrolink.exe"), "TypesSupported": ("REG_DWORD", "0x7")})
+            "EventMessageFile": ("REG_EXPAND_SZ", f"{folder}\\Ferrolink.exe"),
+            "TypesSupported": ("REG_DWORD", "0x7")})
         entry = self.values(UNINSTALL)
         expected = {"DisplayName": "Ferrolink", "DisplayVersion": "0.4.0", "Publisher": "Halvane",
-                    "UninstallString": f'"{folder}\\uninstall.exe"', "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
-        self.assertEqual({k: entry[k] for k in expected}, {k: ("REG_SZ", v) for k, v in expected.items()})
+                    "UninstallString": f'"{folder}\\uninstall.exe"',
+                    "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
+        self.assertEqual({k: entry[k] for k in expected},
+                         {k: ("REG_SZ", v) for k, v in expected.items()})
         self.assertGreater(int(entry["EstimatedSize"][1], 16), 300)  # KB: programs and help
-        for link, target in (("Ferrolink Configuration", "FerrolinkConfig_WIN.exe"), ("Ferrolink Help", r"Help\ferrolink.html")):
+        for link, target in (("Ferrolink Configuration", "FerrolinkConfig_WIN.exe"),
+                             ("Ferrolink Help", r"Help\ferrolink.html")):
             with open(self.lab.unix_path(f"{MENU}\\{link}.lnk"), "rb") as f:
                 self.assertIn(f"{folder}\\{target}\0".encode("latin-1"), f.read(), link)
         if WIN64:  # the 64-bit programs read the 64-bit view: nothing went to the 32-bit one
@@ -103,10 +110,12 @@ class SetupProgramTest(unittest.TestCase):
 
         # The installed program, which finds the connector through the setup's "InstallPath".
         seen = drive(self, self.lab, "run", f"{FOLDER}\\FerrolinkConfig_WIN.exe", "main",
-                     f"select:main:{C['IDC_PROFILE_COMBO']}:Office", f"settext:main:{C['IDC_PROFILE_USER_EDIT']}:jo",
+                     f"select:main:{C['IDC_PROFILE_COMBO']}:Office",
+                     f"settext:main:{C['IDC_PROFILE_USER_EDIT']}:jo",
                      f"settext:main:{C['IDC_PROFILE_PASSWORD_EDIT']}:s3cret",
                      f"select:main:{C['IDC_INTERVAL_COMBO']}:5 minutes", "press:main:1", "popup",
-                     f"settext:popup:{C['IDC_ACCOUNT_PASSWORD_EDIT']}:windows-pw", "press:popup:1", "exit")
+                     f"settext:popup:{C['IDC_ACCOUNT_PASSWORD_EDIT']}:windows-pw", "press:popup:1",
+                     "exit")
         self.assertEqual(seen["exit"], "0")
         stored = self.values(SETTINGS)
 
@@ -126,19 +135,22 @@ class SetupProgramTest(unittest.TestCase):
         self.assertEqual(shots["exit"], "0")
         # Finish opened the installed configuration program, checked by default; nothing says
         # when it has started: a bounded wait for it, which ends it.
-        killed = wait_until(lambda: (kill := self.lab.wine(["taskkill", "/f", "/im", "FerrolinkConfig_WIN.exe"]))
+        killed = wait_until(lambda: (kill := self.lab.wine(["taskkill", "/f", "/im",
+                                                            "FerrolinkConfig_WIN.exe"]))
                             .exit_code == 0 and kill.stdout, 10)
         self.assertEqual(str(killed).count("terminated"), 1)
         self.check_installed(FOLDER, stored)
         task = drive(self, self.lab, "task", "show")
-        self.assertEqual((task["task.application"], task["task.parameters"], len(self.lab.job_files())),
+        self.assertEqual((task["task.application"], task["task.parameters"],
+                          len(self.lab.job_files())),
                          (f"{FOLDER}\\Ferrolink.exe", '"Office" -u "jo" -p "s3cret"', 1))
 
         # The uninstaller runs a copy of itself from the temporary folder and returns at once. It
         # deletes what the setup installed, by name: the administrator's own picture stays.
         with open(self.lab.unix_path(f"{FOLDER}\\screenshots\\mine.png"), "wb") as f:
             f.write(b"the administrator's")
-        self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"), "/S"]).exit_code, 0)
+        self.assertEqual(self.lab.wine([self.lab.unix_path(f"{FOLDER}\\uninstall.exe"),
+                                        "/S"]).exit_code, 0)
         wait_until(lambda: self.files_under(FOLDER) == ["screenshots/mine.png"], 30)
         self.assertEqual(self.files_under(FOLDER), ["screenshots/mine.png"])
         self.assertFalse(os.path.exists(self.lab.unix_path(MENU)))
@@ -149,7 +161,8 @@ class SetupProgramTest(unittest.TestCase):
 
         self.assertEqual(self.setup("/S"), 0)
         self.check_installed(PROGRAM_FILES, settings={})
-        self.assertEqual(self.others(PROGRAM_FILES), 0o5)  # made as any folder: it has the rights of Program Files
+        # Made as any folder: it has the rights of Program Files.
+        self.assertEqual(self.others(PROGRAM_FILES), 0o5)
         if SETUP == os.environ["FERROLINK_SETUP"]:  # the pictures show the shipped setup only
             save_shots(self.lab, shots)
 
@@ -160,15 +173,16 @@ class SetupProgramTest(unittest.TestCase):
         for name in OLDER:
             with open(self.lab.unix_path(f"{PROGRAM_FILES}\\{name}"), "ab") as f:
                 f.write(b"older")
-        self.lab.script_sim("stat delay=60000\n")
-        self.lab.clear_journal()
-        self.addCleanup(self.lab.script_sim, "")
-        command = [self.lab.loader(), f"{PROGRAM_FILES}\\Ferrolink.exe", "Office", "-u", "jo", "-p", "x"]
-        connector = subprocess.Popen(command, env=self.lab.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
+        simclient.script(self.lab, "stat delay=60000\n")
+        simclient.clear_journal(self.lab)
+        self.addCleanup(simclient.script, self.lab, "")
+        command = [self.lab.loader(), f"{PROGRAM_FILES}\\Ferrolink.exe", "Office", "-u", "jo",
+                   "-p", "x"]
+        connector = subprocess.Popen(command, env=self.lab.env(), stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(connector.wait, 30)
         self.addCleanup(self.lab.wine, ["taskkill", "/f", "/im", "vpnclient.exe"])
-        self.assertTrue(wait_until(self.lab.journal, 30))
+        self.assertTrue(wait_until(lambda: simclient.journal(self.lab), 30))
 
         # Silently nothing is replaced, and the exit code says so.
         self.assertEqual(self.setup(f"/S /D={PROGRAM_FILES}"), NOT_REPLACED)
@@ -190,7 +204,8 @@ class SetupProgramTest(unittest.TestCase):
         # A folder outside the system code page is the one protected, not a look-alike. Wine
         # passes its arguments on as UTF-16 (the launcher's line file is in the code page).
         shutil.copy(SETUP, self.lab.unix_path(WORK + r"\FerrolinkSetup.exe"))
-        setup = self.lab.wine([self.lab.unix_path(WORK + r"\FerrolinkSetup.exe"), "/S", "/D=C:\\Łódź\\Ferrolink"])
+        setup = self.lab.wine([self.lab.unix_path(WORK + r"\FerrolinkSetup.exe"), "/S",
+                               "/D=C:\\Łódź\\Ferrolink"])
         self.assertEqual(setup.exit_code, 0)
         self.check_files("C:\\Łódź\\Ferrolink")
         self.assertEqual(self.others("C:\\Łódź"), 0)
@@ -198,7 +213,8 @@ class SetupProgramTest(unittest.TestCase):
         # refused: nothing is installed into it.
         os.makedirs(self.lab.unix_path(f"{WORK}\\open"))
         os.chmod(self.lab.unix_path(f"{WORK}\\open"), 0o777)
-        self.assertEqual((self.setup(f"/S /D={WORK}\\open"), self.files_under(f"{WORK}\\open")), (2, []))
+        self.assertEqual((self.setup(f"/S /D={WORK}\\open"), self.files_under(f"{WORK}\\open")),
+                         (2, []))
 
 
 if __name__ == "__main__":

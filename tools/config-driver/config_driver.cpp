@@ -14,7 +14,8 @@
 //                                 popup.title and popup.text (a message box's static 0xFFFF)
 //   gone                          wait until the popup has closed; prints popup.closed
 //   exit                          wait for the program to end; prints exit=<code>
-//   windows                       prints windows=<number of the program's visible top-level windows>
+//   windows                       prints windows=<the number of the program's visible top-level
+//                                 windows>
 //   sleep:<ms>                    for what no event shows
 //   waitlines:<n>:<file>          wait until the file holds n lines; prints waitlines=<lines seen>
 //   regdeletekey:<key>            delete an HKEY_LOCAL_MACHINE key (without subkeys) while the
@@ -32,8 +33,8 @@
 //   esc:<window>                  Escape pressed in the window, through its modal loop
 //   f1:<window>                   make the window active, as a click would, and press F1
 //                                 through the keyboard input queue
-//   shot:<window>:<file.bmp>      copy the window's pixels from the screen into a 24-bit BMP;
-//                                 prints shot.<window>=<file>
+//   shot:<window>:<file.bmp>      copy the window's pixels from the screen into a 24-bit BMP
+//                                 (window_bitmap.cpp); prints shot.<window>=<file>
 // Every wait is bounded (WaitUntil). A step that cannot be done prints "fail=<step>: <why>";
 // the driver then ends the program it started and exits with 2.
 #include <windows.h>
@@ -47,6 +48,7 @@
 #include "resource.h"
 #include "task_command.h"
 #include "win_handles.h"
+#include "window_bitmap.h"
 
 namespace {
 
@@ -80,13 +82,15 @@ bool ParseNumber(const std::string& text, long& value) {
 // Messages go through SendMessageTimeout: a hung program must not hang the driver.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                        &result);
     return static_cast<LRESULT>(result);
 }
 
 std::string WindowText(HWND window) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length)) {
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                             &length)) {
         return {};
     }
     std::string text(length + 1, '\0');
@@ -105,15 +109,16 @@ std::string ClassName(HWND window) {
 // Wine hands an ANSI CB_GETLBTEXT from another process back in UTF-16.
 std::string ComboItem(HWND combo, LRESULT index) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &length) ||
+    if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0,
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length) ||
         static_cast<LRESULT>(length) == CB_ERR) {
         return {};
     }
     std::wstring wide(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()),
-                        SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                        &copied);
     if (static_cast<LRESULT>(copied) == CB_ERR) return {};
     return Narrow(wide.data(), copied);
 }
@@ -143,8 +148,8 @@ public:
         startup.cb = sizeof startup;
         startup.lpDesktop = desktop.data();
         PROCESS_INFORMATION info{};
-        if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &info)) {
+        if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, nullptr, &startup, &info)) {
             Print("fail", "start: CreateProcess failed with " + std::to_string(GetLastError()));
             return false;
         }
@@ -218,7 +223,9 @@ private:
     // The control `id` (the step's argument `index`) of the step's window.
     static std::string Control(const Step& step, std::size_t index, HWND& control) {
         long id = 0;
-        control = ParseNumber(step.arguments[index], id) ? GetDlgItem(step.window, static_cast<int>(id)) : nullptr;
+        control = ParseNumber(step.arguments[index], id)
+                      ? GetDlgItem(step.window, static_cast<int>(id))
+                      : nullptr;
         if (control != nullptr) return {};
         return "no control " + step.arguments[index] + " in the " + step.windowName + " window";
     }
@@ -237,20 +244,25 @@ private:
     std::string Popup(const Step&) {
         const std::string why = WaitWindow(m_popup, [this]() -> HWND {
             for (HWND window : ProgramWindows(true)) {
-                if (window != m_main && GetDlgItem(window, IDC_PROFILE_COMBO) == nullptr) return window;
+                if (window != m_main && GetDlgItem(window, IDC_PROFILE_COMBO) == nullptr) {
+                    return window;
+                }
             }
             return nullptr;
         }, kWaitTimeoutMs);
         if (!why.empty()) return why;
         Print("popup.title", WindowText(m_popup));
-        if (HWND text = GetDlgItem(m_popup, kMessageBoxTextId)) Print("popup.text", WindowText(text));
+        if (HWND text = GetDlgItem(m_popup, kMessageBoxTextId)) {
+            Print("popup.text", WindowText(text));
+        }
         return {};
     }
 
     std::string Gone(const Step&) {
         const HWND popup = m_popup;
-        if (!WaitUntil([popup] { return popup == nullptr || !IsWindow(popup) || !IsWindowVisible(popup); },
-                       kWaitTimeoutMs)) {
+        if (!WaitUntil(
+                [popup] { return popup == nullptr || !IsWindow(popup) || !IsWindowVisible(popup); },
+                kWaitTimeoutMs)) {
             return "the popup is still open";
         }
         m_popup = nullptr;
@@ -259,7 +271,9 @@ private:
     }
 
     std::string Exit(const Step&) {
-        if (!WaitUntil([this] { return !Running(); }, kWaitTimeoutMs)) return "the program is still running";
+        if (!WaitUntil([this] { return !Running(); }, kWaitTimeoutMs)) {
+            return "the program is still running";
+        }
         Print("exit", ExitCode());
         return {};
     }
@@ -271,7 +285,9 @@ private:
 
     std::string Pause(const Step& step) {
         long ms = 0;
-        if (!ParseNumber(step.arguments[0], ms) || ms < 0 || ms > 60000) return "not a pause of 0 to 60000 ms";
+        if (!ParseNumber(step.arguments[0], ms) || ms < 0 || ms > 60000) {
+            return "not a pause of 0 to 60000 ms";
+        }
         Sleep(static_cast<DWORD>(ms));
         return {};
     }
@@ -300,7 +316,8 @@ private:
 
     std::string DeleteValue(const Step& step) {
         const std::string& key = step.arguments[0];
-        Print("regdelete", RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), step.arguments[1].c_str()));
+        Print("regdelete",
+              RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), step.arguments[1].c_str()));
         return {};
     }
 
@@ -308,18 +325,22 @@ private:
         const std::string& which = step.windowName;
         Print("dump", which);
         Print(which + ".title", WindowText(step.window));
-        for (HWND child = GetWindow(step.window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        for (HWND child = GetWindow(step.window, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
             const std::string key = which + "." + std::to_string(GetDlgCtrlID(child));
             const std::string className = ClassName(child);
             Print(key + ".class", className);
             Print(key + ".text", WindowText(child));
             Print(key + ".visible", IsWindowVisible(child) ? 1 : 0);
             Print(key + ".enabled", IsWindowEnabled(child) ? 1 : 0);
-            Print(key + ".style", Hex(static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE))));
+            Print(key + ".style",
+                  Hex(static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE))));
             if (className == "ComboBox") {
                 const auto count = Send(child, CB_GETCOUNT, 0, 0);
                 Print(key + ".count", count);
-                for (LRESULT i = 0; i < count; ++i) Print(key + ".item." + std::to_string(i), ComboItem(child, i));
+                for (LRESULT i = 0; i < count; ++i) {
+                    Print(key + ".item." + std::to_string(i), ComboItem(child, i));
+                }
                 Print(key + ".cursel", Send(child, CB_GETCURSEL, 0, 0));
             }
         }
@@ -359,7 +380,8 @@ private:
     std::string WaitEnabled(const Step& step) {
         HWND control = nullptr;
         if (std::string why = Control(step, 0, control); !why.empty()) return why;
-        const bool enabled = WaitUntil([control] { return IsWindowEnabled(control) != FALSE; }, kWaitTimeoutMs);
+        const bool enabled =
+            WaitUntil([control] { return IsWindowEnabled(control) != FALSE; }, kWaitTimeoutMs);
         Print("waitenabled", enabled ? 1 : 0);
         return {};
     }
@@ -386,7 +408,8 @@ private:
             SetForegroundWindow(target);
             GUITHREADINFO info{};
             info.cbSize = sizeof info;
-            return GetGUIThreadInfo(m_threadId, &info) && info.hwndFocus != nullptr && GetForegroundWindow() == target;
+            return GetGUIThreadInfo(m_threadId, &info) && info.hwndFocus != nullptr &&
+                   GetForegroundWindow() == target;
         }, kWaitTimeoutMs);
         if (!active) return "the " + step.windowName + " window did not become active";
         INPUT keys[2]{};
@@ -401,58 +424,11 @@ private:
     }
 
     std::string Shot(const Step& step) {
-        HWND window = step.window;
         const std::string& file = step.arguments[0];
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        const int width = rect.right - rect.left;
-        const int height = rect.bottom - rect.top;
-        if (width <= 0 || height <= 0) return "empty window";
-        // Have the program paint the whole window now, then give the X server a moment.
-        RedrawWindow(window, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Sleep(200);
-        const UniqueScreenDc screen(GetDC(nullptr));
-        const UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        const UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!screen || !memory || !bitmap) return "no drawing surface";
-        const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-        const BOOL copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top,
-                                   SRCCOPY | CAPTUREBLT);
-        GdiFlush();
-        SelectObject(memory.get(), previous);
-        if (!copied) return "BitBlt failed";
-        const DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-        const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-        BITMAPFILEHEADER header{};
-        header.bfType = 0x4D42;
-        header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-        header.bfSize = header.bfOffBits + imageBytes;
-        info.bmiHeader.biSizeImage = imageBytes;
-        const UniqueFile out(
-            CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (!out || !WriteFile(out.get(), &header, sizeof header, &written, nullptr) ||
-            !WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) ||
-            !WriteFile(out.get(), bits, imageBytes, &written, nullptr)) {
-            return "cannot write " + file;
-        }
+        if (std::string why = SaveWindowBitmap(step.window, file); !why.empty()) return why;
         Print("shot." + step.windowName, file);
         return {};
     }
-
-    static void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
-    using UniqueScreenDc = UniqueResource<NullEmptyTraits<HDC, ReleaseScreenDc>>;
-    using UniqueMemoryDc = UniqueResource<NullEmptyTraits<HDC, DeleteDC>>;
-    using UniqueBitmap = UniqueResource<NullEmptyTraits<HBITMAP, DeleteObject>>;
 
     UniqueHandle m_process;
     UniqueHandle m_thread;
@@ -493,11 +469,13 @@ std::string ProgramDriver::Run(const std::string& text) {
     }
     if (command == nullptr) return "unknown command \"" + name + "\"";
     // The last argument takes the rest of the step: a text or a path may hold colons.
-    const std::size_t count = static_cast<std::size_t>(command->arguments) + (command->onWindow ? 1 : 0);
+    const std::size_t count =
+        static_cast<std::size_t>(command->arguments) + (command->onWindow ? 1 : 0);
     std::vector<std::string> fields;
     for (std::size_t start = colon; start != std::string::npos && fields.size() < count;) {
         ++start;
-        const std::size_t end = fields.size() + 1 < count ? text.find(':', start) : std::string::npos;
+        const std::size_t end =
+            fields.size() + 1 < count ? text.find(':', start) : std::string::npos;
         fields.push_back(text.substr(start, end == std::string::npos ? end : end - start));
         start = end;
     }
@@ -512,7 +490,9 @@ std::string ProgramDriver::Run(const std::string& text) {
             return "no window \"" + step.windowName + "\" (main or popup)";
         }
         step.window = step.windowName == "main" ? m_main : m_popup;
-        if (step.window == nullptr || !IsWindow(step.window)) return "no " + step.windowName + " window";
+        if (step.window == nullptr || !IsWindow(step.window)) {
+            return "no " + step.windowName + " window";
+        }
     }
     step.arguments = std::move(fields);
     return (this->*command->run)(step);
@@ -537,7 +517,8 @@ std::string DesktopName() {
 int RunProgram(int argc, char** argv) {
     Print("acp", GetACP());
     const std::string desktopName = DesktopName();
-    const UniqueDesktop desktop(CreateDesktopA(desktopName.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    const UniqueDesktop desktop(
+        CreateDesktopA(desktopName.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr));
     if (!desktop || !SetThreadDesktop(desktop.get())) {
         Print("fail", "desktop " + desktopName + ": " + std::to_string(GetLastError()));
         return 2;
