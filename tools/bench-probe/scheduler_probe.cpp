@@ -14,7 +14,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const HRESULT created = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
                                              IID_ITaskScheduler, scheduler.put_void());
     HKEY opened = nullptr;
-    const RegistryKey key(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &opened) == ERROR_SUCCESS
+    const RegistryKey key(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &opened) ==
+                                  ERROR_SUCCESS
                               ? opened
                               : nullptr);
     const bool read = key && QueryRegistryText(key.get(), "Profile", 400).has_value();

@@ -49,33 +49,48 @@ void PrintTrigger(ITask& task, WORD index) {
     if (FAILED(task.GetTrigger(index, trigger.put())) || FAILED(trigger->GetTrigger(&t))) return;
     const std::string key = "trigger." + std::to_string(index) + ".";
     const std::pair<const char*, long long> fields[] = {
-        {"cbTriggerSize", t.cbTriggerSize}, {"Reserved1", t.Reserved1}, {"wBeginYear", t.wBeginYear},
-        {"wBeginMonth", t.wBeginMonth}, {"wBeginDay", t.wBeginDay}, {"wEndYear", t.wEndYear},
-        {"wEndMonth", t.wEndMonth}, {"wEndDay", t.wEndDay}, {"wStartHour", t.wStartHour},
-        {"wStartMinute", t.wStartMinute}, {"MinutesDuration", t.MinutesDuration},
-        {"MinutesInterval", t.MinutesInterval}, {"rgFlags", t.rgFlags}, {"TriggerType", t.TriggerType},
-        {"DaysInterval", t.Type.Daily.DaysInterval}, {"Reserved2", t.Reserved2},
+        {"cbTriggerSize", t.cbTriggerSize},
+        {"Reserved1", t.Reserved1},
+        {"wBeginYear", t.wBeginYear},
+        {"wBeginMonth", t.wBeginMonth},
+        {"wBeginDay", t.wBeginDay},
+        {"wEndYear", t.wEndYear},
+        {"wEndMonth", t.wEndMonth},
+        {"wEndDay", t.wEndDay},
+        {"wStartHour", t.wStartHour},
+        {"wStartMinute", t.wStartMinute},
+        {"MinutesDuration", t.MinutesDuration},
+        {"MinutesInterval", t.MinutesInterval},
+        {"rgFlags", t.rgFlags},
+        {"TriggerType", t.TriggerType},
+        {"DaysInterval", t.Type.Daily.DaysInterval},
+        {"Reserved2", t.Reserved2},
         {"wRandomMinutesInterval", t.wRandomMinutesInterval}};
     for (const auto& [name, value] : fields) Print(key + name, value);
 }
 
 int ShowWorkItem() {
     ComPtr<ITaskScheduler> scheduler;
-    HRESULT hr = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                  scheduler.put_void());
+    HRESULT hr = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_ITaskScheduler, scheduler.put_void());
     if (FAILED(hr)) {
         Print("fail", "task show: the Task Scheduler gave " + Hex(static_cast<unsigned long>(hr)));
         return 2;
     }
     ComPtr<ITask> task;
-    hr = scheduler->Activate(Wide(kWorkItemName).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
+    hr = scheduler->Activate(Wide(kWorkItemName).c_str(), IID_ITask,
+                             reinterpret_cast<IUnknown**>(task.put()));
     Print("task.exists", SUCCEEDED(hr) ? 1 : 0);
     if (FAILED(hr)) return 0;
-    Print("task.application", TaskText(hr, [&](LPWSTR* value) { return task->GetApplicationName(value); }));
-    Print("task.parameters", TaskText(hr, [&](LPWSTR* value) { return task->GetParameters(value); }));
+    Print("task.application",
+          TaskText(hr, [&](LPWSTR* value) { return task->GetApplicationName(value); }));
+    Print("task.parameters",
+          TaskText(hr, [&](LPWSTR* value) { return task->GetParameters(value); }));
     DWORD maxRunMs = 0;
-    Print("task.maxruntime", SUCCEEDED(task->GetMaxRunTime(&maxRunMs)) ? std::to_string(maxRunMs) : "-");
-    const std::string account = TaskText(hr, [&](LPWSTR* value) { return task->GetAccountInformation(value); });
+    Print("task.maxruntime",
+          SUCCEEDED(task->GetMaxRunTime(&maxRunMs)) ? std::to_string(maxRunMs) : "-");
+    const std::string account =
+        TaskText(hr, [&](LPWSTR* value) { return task->GetAccountInformation(value); });
     Print("task.account.hr", Hex(static_cast<unsigned long>(hr)));
     Print("task.account", account);
     WORD count = 0;
@@ -93,11 +108,13 @@ int CreateWorkItem() {
         access.DeleteWorkItem(kWorkItemName);  // fails when there is none, which is as good
         hr = access.OpenWorkItem(kWorkItemName, item, true);
     }
-    if (SUCCEEDED(hr)) hr = item->SetApplicationName(L"C:\\Program Files\\Ferrolink\\Ferrolink.exe");
+    if (SUCCEEDED(hr))
+        hr = item->SetApplicationName(L"C:\\Program Files\\Ferrolink\\Ferrolink.exe");
     if (SUCCEEDED(hr)) hr = item->SetParameters(L"\"Office\" -u \"jo\" -p \"secret\"");
     if (SUCCEEDED(hr)) hr = item->Save();
     if (FAILED(hr)) {
-        Print("fail", "task create: the Task Scheduler gave " + Hex(static_cast<unsigned long>(hr)));
+        Print("fail",
+              "task create: the Task Scheduler gave " + Hex(static_cast<unsigned long>(hr)));
         return 2;
     }
     Print("task.created", 1);
@@ -109,7 +126,8 @@ int CreateWorkItem() {
 int RunTaskCommand(const std::string& action) {
     const ComApartment apartment;
     if (FAILED(apartment.result())) {
-        Print("fail", "task " + action + ": no COM (" + Hex(static_cast<unsigned long>(apartment.result())) + ")");
+        Print("fail", "task " + action + ": no COM (" +
+                          Hex(static_cast<unsigned long>(apartment.result())) + ")");
         return 2;
     }
     if (action == "show") return ShowWorkItem();

@@ -32,7 +32,8 @@ int main() {
         commandLine.clear();
         char buffer[4096];
         std::size_t count;
-        while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) commandLine.append(buffer, count);
+        while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            commandLine.append(buffer, count);
         std::fclose(file);
     }
     LARGE_INTEGER frequency, started, ended;
@@ -51,8 +52,8 @@ int main() {
         std::fflush(stdout);
     }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, stdio, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, stdio, 0, nullptr, nullptr,
+                        &startup, &process)) {
         std::fprintf(stderr, "launch: CreateProcess failed with %lu\n", GetLastError());
         return 121;
     }

@@ -73,8 +73,10 @@ Outcome ScriptedOutcome(const std::string& folder, const std::string& command) {
             const auto eq = field.find('=');
             const std::string key = field.substr(0, eq);
             const std::string value = eq == std::string::npos ? "" : field.substr(eq + 1);
-            if (key == "exit") outcome.exitCode = static_cast<DWORD>(std::strtoull(value.c_str(), nullptr, 0));
-            if (key == "delay") outcome.delayMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 0));
+            if (key == "exit")
+                outcome.exitCode = static_cast<DWORD>(std::strtoull(value.c_str(), nullptr, 0));
+            if (key == "delay")
+                outcome.delayMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 0));
             if (key == "tunnel") outcome.tunnel = value;
         }
         break;
@@ -85,7 +87,8 @@ Outcome ScriptedOutcome(const std::string& folder, const std::string& command) {
 void SetTunnel(DWORD value) {
     HKEY key = nullptr;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kClientKey, &key) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "TunnelEstablished", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegSetValueExA(key, "TunnelEstablished", 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
     }
 }
@@ -101,7 +104,8 @@ std::optional<std::string> ProfileSetting(const std::string& profileFile, const 
 }
 
 // The client's own behaviour: exit code and what it does to the tunnel flag.
-DWORD Execute(const std::string& folder, const std::vector<std::string>& tokens, std::string& tunnel) {
+DWORD Execute(const std::string& folder, const std::vector<std::string>& tokens,
+              std::string& tunnel) {
     const std::string command = tokens.empty() ? "" : tokens[0];
     if (command == "stat") return 202;
     if (command == "disconnect") {
@@ -120,7 +124,8 @@ DWORD Execute(const std::string& folder, const std::vector<std::string>& tokens,
     if (GetFileAttributesA(profileFile.c_str()) == INVALID_FILE_ATTRIBUTES) return 10;
     const auto expectedUser = ProfileSetting(profileFile, "Username");
     const auto expectedPassword = ProfileSetting(profileFile, "Password");
-    if ((expectedUser && *expectedUser != user) || (expectedPassword && *expectedPassword != password)) {
+    if ((expectedUser && *expectedUser != user) ||
+        (expectedPassword && *expectedPassword != password)) {
         return 14;
     }
     tunnel = "up";
@@ -137,7 +142,8 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
-    const std::string show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_string(startup.wShowWindow) : "default";
+    const std::string show =
+        (startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_string(startup.wShowWindow) : "default";
     AppendLine(folder + "journal.txt", "show=" + show + " params=" + parameters);
 
     const std::vector<std::string> tokens(argv + 1, argv + argc);
