@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "client_contract.h"
-#include "wipe_text.h"
 
 namespace {
 
@@ -44,21 +43,21 @@ std::optional<std::string> ReadVpnClientFolder() {
     return QueryRegistryText(key.get(), kVpnClientInstallPathValue, kClientFolderRoom);
 }
 
+std::string VpnClientIn(const std::string& folder) {
+    // A folder that fills the room without its backslash still gets one: the path is not cut.
+    return WithTrailingBackslash(folder) + kVpnClientProgram;
+}
+
 std::optional<std::string> LocateVpnClient() {
     const auto folder = ReadVpnClientFolder();
     if (!folder) {
         return std::nullopt;
     }
-    // A folder that fills the room without its backslash still gets one: the path is not cut.
-    return WithTrailingBackslash(*folder) + kVpnClientProgram;
+    return VpnClientIn(*folder);
 }
 
 VpnClientRequest::VpnClientRequest(std::string clientPath, std::string parameters)
     : m_clientPath(std::move(clientPath)), m_parameters(std::move(parameters)) {}
-
-VpnClientRequest::~VpnClientRequest() {
-    WipeText(m_parameters);
-}
 
 VpnClientRequest VpnClientRequest::WithParameters(std::string parameters) const {
     return VpnClientRequest(m_clientPath, std::move(parameters));

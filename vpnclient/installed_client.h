@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "secret_string.h"
 #include "win_handles.h"
 
 // The client's key "Software\Cisco Systems\VPN Client" under HKEY_LOCAL_MACHINE, opened for
@@ -29,8 +30,10 @@ inline constexpr DWORD kClientFolderRoom = 400;
 // client's key or that value cannot be read or the value does not fit.
 std::optional<std::string> ReadVpnClientFolder();
 
-// Path of vpnclient.exe from the client's folder and one backslash, or nothing when the folder
-// cannot be read.
+// Path of vpnclient.exe in the client's folder `folder`, with one backslash between them.
+std::string VpnClientIn(const std::string& folder);
+
+// VpnClientIn of the folder that ReadVpnClientFolder reads, or nothing when it cannot be read.
 std::optional<std::string> LocateVpnClient();
 
 // The names of the VPN client's profiles in its folder (with its trailing backslash), in the
@@ -42,8 +45,7 @@ public:
     // A run of `clientPath` (the full path of vpnclient.exe) with `parameters` (a command
     // text of the client, passed as it is).
     VpnClientRequest(std::string clientPath, std::string parameters);
-    // The parameters may hold a password: they are wiped when the request goes.
-    ~VpnClientRequest();
+    // The parameters may hold a password: they wipe themselves when the request goes.
     VpnClientRequest(const VpnClientRequest& other) = default;
     VpnClientRequest& operator=(const VpnClientRequest&) = delete;
 
@@ -57,7 +59,7 @@ public:
 
 private:
     std::string m_clientPath;
-    std::string m_parameters;
+    SecretString m_parameters;
 };
 
 // Whether the run of `process` has ended, given the exit code `code` just read from it; on an

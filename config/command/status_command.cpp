@@ -23,15 +23,13 @@ namespace {
 constexpr std::size_t kTextRoom = 1024;
 
 
-std::string Hex(unsigned long value) { return HresultText(static_cast<HRESULT>(value)); }
-
 std::string Decimal(unsigned long value) { return std::to_string(value); }
 
 // Empty when the text cannot be converted or does not fit.
-std::string Narrow(const std::wstring& text) { return ToAnsi(text, kTextRoom).value_or(""); }
+SecretString Narrow(const std::wstring& text) { return ToAnsi(text, kTextRoom).value_or(""); }
 
 std::string Unreadable(HRESULT hr) {
-    return CommandTextWith(IDS_VALUE_NOT_READ, Hex(static_cast<unsigned long>(hr)));
+    return CommandTextWith(IDS_VALUE_NOT_READ, HresultText(hr));
 }
 
 std::string Time(const SYSTEMTIME& t) {
@@ -46,7 +44,7 @@ std::string StatusText(HRESULT status) {
     case SCHED_S_TASK_HAS_NOT_RUN: return CommandText(IDS_VALUE_HAS_NOT_RUN);
     case SCHED_S_TASK_NOT_SCHEDULED: return CommandText(IDS_VALUE_NOT_SCHEDULED);
     case SCHED_S_TASK_NO_VALID_TRIGGERS: return CommandText(IDS_VALUE_NO_VALID_TRIGGERS);
-    default: return Hex(static_cast<unsigned long>(status));
+    default: return HresultText(status);
     }
 }
 
@@ -127,7 +125,7 @@ void DescribeWorkItem(WorkItem& task, StatusFacts& facts, std::string& lines) {
              Time(when) + ", " +
                  (exit == S_OK   ? CommandTextWith(IDS_VALUE_EXIT_CODE, Decimal(exitCode))
                   : FAILED(exit) ? CommandTextWith(IDS_VALUE_NOT_STARTED,
-                                                   Hex(static_cast<unsigned long>(exit)))
+                                                   HresultText(exit))
                                  : Unreadable(exit)));
     } else {
         line(IDS_STATUS_TASK_LAST_RUN,

@@ -11,8 +11,7 @@
 
 int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
     const std::optional<std::string> folder = ReadVpnClientFolder();
-    const std::optional<std::string> clientPath = LocateVpnClient();
-    if (!folder || !clientPath) {
+    if (!folder) {
         channel.Error(CommandText(IDS_CLIENT_NOT_FOUND));
         return kExitClientNotFound;
     }
@@ -26,7 +25,7 @@ int RunTest(const ConfigCommandLine& line, CommandChannel& channel) {
     }
     unsigned refused = 0;
     const std::unique_ptr<ConnectionTest> test =
-        ConnectionTest::Of(*clientPath, *profile, user, password, refused);
+        ConnectionTest::Of(VpnClientIn(*folder), *profile, user, password, refused);
     if (!test) {
         channel.Error(CommandText(refused));
         return kExitValueRefused;

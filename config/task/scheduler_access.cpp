@@ -8,7 +8,7 @@ namespace {
 constexpr std::size_t kWorkItemNameRoom = 256;
 
 // The name in UTF-16; a name that does not fit is refused rather than used cut short or empty.
-std::optional<std::wstring> WideName(const char* name) {
+std::optional<SecretWideString> WideName(const char* name) {
     if (name == nullptr) return std::nullopt;
     return ToWide(name, kWorkItemNameRoom);
 }
@@ -31,7 +31,7 @@ HRESULT SchedulerAccess::OpenWorkItem(const char* name, std::unique_ptr<WorkItem
     if (!m_scheduler) {
         return E_POINTER;
     }
-    const std::optional<std::wstring> wideName = WideName(name);
+    const std::optional<SecretWideString> wideName = WideName(name);
     if (!wideName) {
         return E_INVALIDARG;
     }
@@ -54,7 +54,7 @@ HRESULT SchedulerAccess::DeleteWorkItem(const char* name) {
     if (!m_scheduler) {
         return E_POINTER;
     }
-    const std::optional<std::wstring> wideName = WideName(name);
+    const std::optional<SecretWideString> wideName = WideName(name);
     if (!wideName) {
         return E_INVALIDARG;
     }

@@ -135,7 +135,7 @@ void TakeAccountOfWorkItem(WorkItem& task, bool& accountRequired, std::string& a
         accountRequired = false;
     } else if (SUCCEEDED(result)) {
         // A name that does not fit is treated like an account that could not be read.
-        if (const std::optional<std::string> narrow = ToAnsi(account, kAccountBufferSize)) {
+        if (const std::optional<SecretString> narrow = ToAnsi(account, kAccountBufferSize)) {
             accountUser = LastAccountPiece(*narrow);
         }
     }
