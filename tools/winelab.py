@@ -14,6 +14,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 from dataclasses import dataclass, field
@@ -157,6 +158,18 @@ class WinePrefix:
             stderr = err.read().decode("latin-1")
         return RunResult(proc.returncode, stdout, stderr, seconds=seconds)
 
+    def wine_started(self, args, started, **options):
+        """wine(), run once more when the program ended before it began its work: when
+        started(result) is false. Now and then, under load, a Wine program ends with 1 before
+        its first output; this is the place that says so, with what Wine wrote to the standard
+        error, and such a run did nothing that a second one would see."""
+        result = self.wine(args, **options)
+        if not started(result):
+            sys.stderr.write(f"{os.path.basename(args[0])} ended with {result.exit_code} before "
+                             f"it began; run again. Its standard error:\n{result.stderr[-2000:]}\n")
+            result = self.wine(args, **options)
+        return result
+
     def launch(self, command_line, timeout=120, debug="-all,+eventlog,+relay", stdio=None):
         """Starts a program with exactly this command line (through launch.exe and a file,
         so no shell or Wine re-quoting touches it) and reports its full exit code and the
@@ -192,8 +205,10 @@ class WinePrefix:
     def drive(self, *args, debug="-all", timeout=120):
         """Runs the configuration program's driver, tools/config-driver, with these arguments
         ("run PROGRAM STEP..." or "task show|create"); gives what it printed."""
-        result = self.wine([os.path.join(self.build, "tools", "config_driver.exe"), *args],
-                           debug=debug, timeout=timeout)
+        # Its first line, "acp=", comes before it starts anything.
+        result = self.wine_started([os.path.join(self.build, "tools", "config_driver.exe"), *args],
+                                   lambda run: run.exit_code == 0 or "=" in run.stdout,
+                                   debug=debug, timeout=timeout)
         return DriverOutput(result.stdout, result.exit_code, result.stderr)
 
     # -- registry ---------------------------------------------------------------------------
@@ -208,7 +223,9 @@ class WinePrefix:
     def reg_values(self, key, view=()):
         """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
         when the key does not exist; `view`: ["/reg:32"] or ["/reg:64"] for one registry view."""
-        result = self.wine(["reg", "query", key, *view])
+        # reg says why it failed, also of a key that does not exist.
+        result = self.wine_started(["reg", "query", key, *view],
+                                   lambda run: run.exit_code == 0 or run.stdout + run.stderr)
         if result.exit_code != 0:
             return None
         values = {}
@@ -242,7 +259,9 @@ class WinePrefix:
         os.makedirs(os.path.dirname(reg_file), exist_ok=True)
         with open(reg_file, "wb") as f:
             f.write("\r\n".join(lines + [""]).encode("cp1252"))
-        result = self.wine(["regedit", "/S", r"C:\ferrolink-test\import.reg"])
+        # The whole keys again: a second run finds the same file and leaves the same keys.
+        result = self.wine_started(["regedit", "/S", r"C:\ferrolink-test\import.reg"],
+                                   lambda run: run.exit_code == 0 or run.stdout + run.stderr)
         if result.exit_code != 0:
             raise RuntimeError(f"regedit failed: {result.stdout}{result.stderr}")
 

@@ -51,7 +51,7 @@ def start_display(case):
     case.enterClassContext(display.xvfb_display())
 
 
-def drive(case, lab, *args, debug="-all"):
+def drive(case, lab, *args, debug="-all,err+all"):
     """Runs config_driver.exe with these arguments; every step must have been done."""
     out = lab.drive(*args, debug=debug)
     # "terminated": the driver ended a program that did not end by itself.
@@ -135,7 +135,7 @@ class ConfigProgramCase(unittest.TestCase):
             shutil.copy(os.path.join(BUILD, "tests", "ui", "ui_partial_lang.dll"),
                         os.path.join(self.lab.unix_path(LANG_FOLDERS[lang]), "Lang.dll"))
 
-    def drive(self, *steps, debug="-all"):
+    def drive(self, *steps, debug="-all,err+all"):
         """Runs the program through the driver with these steps."""
         return drive(self, self.lab, "run", PROGRAM, *steps, debug=debug)
 
