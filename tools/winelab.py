@@ -158,13 +158,14 @@ class WinePrefix:
             stderr = err.read().decode("latin-1")
         return RunResult(proc.returncode, stdout, stderr, seconds=seconds)
 
-    def wine_started(self, args, started, **options):
+    def wine_started(self, args, started=None, **options):
         """wine(), run once more when the program ended before it began its work: when
-        started(result) is false. Now and then, under load, a Wine program ends with 1 before
-        its first output; this is the place that says so, with what Wine wrote to the standard
-        error, and such a run did nothing that a second one would see."""
+        started(result) is false, by default when it failed without a word. Now and then, under
+        load, a Wine program ends with 1 before its first output; this is the place that says
+        so, with what Wine wrote to the standard error, and such a run did nothing that a second
+        one would see."""
         result = self.wine(args, **options)
-        if not started(result):
+        if not (started or _said_anything)(result):
             sys.stderr.write(f"{os.path.basename(args[0])} ended with {result.exit_code} before "
                              f"it began; run again. Its standard error:\n{result.stderr[-2000:]}\n")
             result = self.wine(args, **options)
@@ -224,8 +225,7 @@ class WinePrefix:
         """Every value of a registry key as {name: (type, data as `reg query` prints it)}, or None
         when the key does not exist; `view`: ["/reg:32"] or ["/reg:64"] for one registry view."""
         # reg says why it failed, also of a key that does not exist.
-        result = self.wine_started(["reg", "query", key, *view],
-                                   lambda run: run.exit_code == 0 or run.stdout + run.stderr)
+        result = self.wine_started(["reg", "query", key, *view])
         if result.exit_code != 0:
             return None
         values = {}
@@ -260,8 +260,7 @@ class WinePrefix:
         with open(reg_file, "wb") as f:
             f.write("\r\n".join(lines + [""]).encode("cp1252"))
         # The whole keys again: a second run finds the same file and leaves the same keys.
-        result = self.wine_started(["regedit", "/S", r"C:\ferrolink-test\import.reg"],
-                                   lambda run: run.exit_code == 0 or run.stdout + run.stderr)
+        result = self.wine_started(["regedit", "/S", r"C:\ferrolink-test\import.reg"])
         if result.exit_code != 0:
             raise RuntimeError(f"regedit failed: {result.stdout}{result.stderr}")
 
@@ -329,6 +328,11 @@ def runs_32bit_programs():
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
     except OSError:
         return False
+
+
+def _said_anything(run):
+    """Whether a run succeeded or wrote anything."""
+    return run.exit_code == 0 or bool(run.stdout or run.stderr)
 
 
 def error_modes(stderr):
